@@ -1,0 +1,18 @@
+#!/bin/sh
+# Runs a Windows program under Wine for ctest: private prefix, null graphics
+# driver, and a wineserver started detached from ctest's pipes (otherwise ctest
+# waits for the server and its services to close their inherited stderr).
+set -e
+: "${WINEPREFIX:=${VELMARO_WINEPREFIX:-$(cd "$(dirname "$0")/.." && pwd)/build/wineprefix}}"
+export WINEPREFIX
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  mkdir -p "$WINEPREFIX"
+  wineboot -i </dev/null >/dev/null 2>&1 || true
+  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1
+fi
+wineserver -p </dev/null >/dev/null 2>&1 || true
+wine wineboot </dev/null >/dev/null 2>&1 || true
+exec wine "$@"

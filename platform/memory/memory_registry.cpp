@@ -1,0 +1,363 @@
+#include "platform/memory/memory_registry.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace velmaro::platform {
+namespace {
+
+// Code points 0x80..0x9F of Windows-1252; 0 marks the five unassigned bytes.
+constexpr char32_t kCp1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+// Decodes one UTF-8 sequence; false on malformed input.
+bool NextCodePoint(std::string_view s, std::size_t& i, char32_t& cp) {
+  const auto b0 = static_cast<unsigned char>(s[i]);
+  int extra = 0;
+  if (b0 < 0x80) {
+    cp = b0;
+  } else if ((b0 & 0xE0) == 0xC0) {
+    cp = b0 & 0x1F;
+    extra = 1;
+  } else if ((b0 & 0xF0) == 0xE0) {
+    cp = b0 & 0x0F;
+    extra = 2;
+  } else if ((b0 & 0xF8) == 0xF0) {
+    cp = b0 & 0x07;
+    extra = 3;
+  } else {
+    return false;
+  }
+  if (i + extra >= s.size() && extra > 0) return false;
+  for (int k = 1; k <= extra; ++k) {
+    const auto b = static_cast<unsigned char>(s[i + k]);
+    if ((b & 0xC0) != 0x80) return false;
+    cp = (cp << 6) | (b & 0x3F);
+  }
+  i += 1 + extra;
+  return true;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+// Upper-cases the letters a Western code page can hold, so that names compare
+// as the registry compares them.
+std::string Fold(std::string_view utf8) {
+  std::string out;
+  std::size_t i = 0;
+  while (i < utf8.size()) {
+    char32_t cp = 0;
+    if (!NextCodePoint(utf8, i, cp)) {
+      out += utf8[i++];
+      continue;
+    }
+    if ((cp >= U'a' && cp <= U'z') || (cp >= 0xE0 && cp <= 0xFE && cp != 0xF7)) cp -= 0x20;
+    AppendUtf8(out, cp);
+  }
+  return out;
+}
+
+std::vector<std::string> SplitPath(std::string_view path) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    const std::size_t end = std::min(path.find('\\', start), path.size());
+    if (end > start) parts.emplace_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return parts;
+}
+
+bool IsPredefined(HKey key) {
+  return key == HkeyClassesRoot || key == HkeyCurrentUser || key == HkeyLocalMachine;
+}
+
+}  // namespace
+
+bool Cp1252CodePage::ToAnsi(std::string_view utf8, std::string& ansi) const {
+  ansi.clear();
+  std::size_t i = 0;
+  while (i < utf8.size()) {
+    char32_t cp = 0;
+    if (!NextCodePoint(utf8, i, cp)) return false;
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+      ansi += static_cast<char>(cp);
+      continue;
+    }
+    const auto* hit = std::find(std::begin(kCp1252High), std::end(kCp1252High), cp);
+    if (cp == 0 || hit == std::end(kCp1252High)) return false;
+    ansi += static_cast<char>(0x80 + (hit - std::begin(kCp1252High)));
+  }
+  return true;
+}
+
+std::string Cp1252CodePage::FromAnsi(std::string_view ansi) const {
+  std::string out;
+  for (const char c : ansi) {
+    const auto b = static_cast<unsigned char>(c);
+    char32_t cp = b;
+    // Windows maps the unassigned bytes to the C1 controls of the same value.
+    if (b >= 0x80 && b < 0xA0 && kCp1252High[b - 0x80] != 0) cp = kCp1252High[b - 0x80];
+    AppendUtf8(out, cp);
+  }
+  return out;
+}
+
+struct MemoryRegistry::Node {
+  struct Value {
+    std::string name;
+    std::uint32_t type = 0;
+    std::vector<std::uint8_t> data;
+  };
+  std::string name;
+  bool deleted = false;
+  std::map<std::string, std::shared_ptr<Node>> children;  // by folded name
+  std::map<std::string, Value> values;                    // by folded name
+
+  void MarkDeleted() {
+    deleted = true;
+    for (auto& [key, child] : children) child->MarkDeleted();
+  }
+};
+
+MemoryRegistry::MemoryRegistry()
+    : currentUser_(std::make_shared<Node>()), localMachine_(std::make_shared<Node>()) {
+  // HKEY_CLASSES_ROOT shows HKEY_LOCAL_MACHINE\Software\Classes, as under Wine.
+  auto software = std::make_shared<Node>();
+  software->name = "Software";
+  classesRoot_ = std::make_shared<Node>();
+  classesRoot_->name = "Classes";
+  software->children["CLASSES"] = classesRoot_;
+  localMachine_->children["SOFTWARE"] = software;
+}
+
+MemoryRegistry::~MemoryRegistry() = default;
+
+void MemoryRegistry::FailNext(std::string operation, long code) {
+  failures_[std::move(operation)] = code;
+}
+
+long MemoryRegistry::Fail(const char* operation) const {
+  const auto it = failures_.find(operation);
+  return it == failures_.end() ? ErrorSuccess : it->second;
+}
+
+std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::Resolve(HKey key) const {
+  if (key == HkeyClassesRoot) return classesRoot_;
+  if (key == HkeyCurrentUser) return currentUser_;
+  if (key == HkeyLocalMachine) return localMachine_;
+  const auto it = handles_.find(key);
+  return it == handles_.end() ? nullptr : it->second;
+}
+
+HKey MemoryRegistry::NewHandle(std::shared_ptr<Node> node) {
+  const HKey handle = nextHandle_;
+  nextHandle_ += 4;
+  handles_[handle] = std::move(node);
+  return handle;
+}
+
+long MemoryRegistry::Walk(HKey root, std::string_view path, bool create,
+                          std::shared_ptr<Node>& node) {
+  node = Resolve(root);
+  if (!node) return ErrorInvalidHandle;
+  if (node->deleted) return 1018;  // ERROR_KEY_DELETED
+  std::string ansi;
+  if (!codePage_.ToAnsi(path, ansi)) return ErrorNoUnicodeTranslation;
+  for (const auto& part : SplitPath(path)) {
+    if (part.size() > 255) return ErrorInvalidParameter;
+    const std::string folded = Fold(part);
+    auto it = node->children.find(folded);
+    if (it == node->children.end()) {
+      if (!create) return ErrorFileNotFound;
+      auto child = std::make_shared<Node>();
+      child->name = part;
+      it = node->children.emplace(folded, std::move(child)).first;
+    }
+    node = it->second;
+  }
+  return ErrorSuccess;
+}
+
+long MemoryRegistry::OpenKey(HKey root, std::string_view path, HKey& out) {
+  if (const long code = Fail("OpenKey")) return code;
+  std::shared_ptr<Node> node;
+  const long rc = Walk(root, path, false, node);
+  if (rc != ErrorSuccess) return rc;
+  // Like RegOpenKeyA, an empty path hands back the key it was given.
+  out = SplitPath(path).empty() ? root : NewHandle(node);
+  return ErrorSuccess;
+}
+
+long MemoryRegistry::CreateKey(HKey root, std::string_view path, HKey& out) {
+  if (const long code = Fail("CreateKey")) return code;
+  std::shared_ptr<Node> node;
+  const long rc = Walk(root, path, true, node);
+  if (rc != ErrorSuccess) return rc;
+  out = SplitPath(path).empty() ? root : NewHandle(node);
+  return ErrorSuccess;
+}
+
+long MemoryRegistry::CloseKey(HKey key) {
+  if (IsPredefined(key)) return ErrorSuccess;
+  return handles_.erase(key) ? ErrorSuccess : ErrorInvalidHandle;
+}
+
+long MemoryRegistry::QueryValue(HKey key, std::string_view name, std::uint32_t* type,
+                                std::uint8_t* data, std::uint32_t* size) {
+  if (const long code = Fail("QueryValue")) return code;
+  const auto node = Resolve(key);
+  if (!node) return ErrorInvalidHandle;
+  if (node->deleted) return 1018;
+  std::string ansi;
+  if (!codePage_.ToAnsi(name, ansi)) return ErrorNoUnicodeTranslation;
+  const auto it = node->values.find(Fold(name));
+  if (it == node->values.end()) return ErrorFileNotFound;
+  const auto& value = it->second;
+  const auto needed = static_cast<std::uint32_t>(value.data.size());
+  if (type) *type = value.type;
+  if (!data) {
+    if (size) *size = needed;
+    return ErrorSuccess;
+  }
+  if (!size) return ErrorInvalidParameter;
+  if (*size < needed) {
+    *size = needed;
+    return ErrorMoreData;
+  }
+  std::copy(value.data.begin(), value.data.end(), data);
+  *size = needed;
+  return ErrorSuccess;
+}
+
+long MemoryRegistry::SetValue(HKey key, std::string_view name, std::uint32_t type,
+                              const std::uint8_t* data, std::uint32_t size) {
+  if (const long code = Fail("SetValue")) return code;
+  const auto node = Resolve(key);
+  if (!node) return ErrorInvalidHandle;
+  if (node->deleted) return 1018;
+  std::string ansi;
+  if (!codePage_.ToAnsi(name, ansi)) return ErrorNoUnicodeTranslation;
+  if (size > 0 && !data) return ErrorInvalidParameter;
+  std::vector<std::uint8_t> bytes(data, data + size);
+  // Text written without its NUL is stored with one, as the system does when
+  // the caller's buffer is terminated (every std::string is).
+  if ((type == RegSz || type == RegExpandSz) && (bytes.empty() || bytes.back() != 0))
+    bytes.push_back(0);
+  node->values[Fold(name)] = Node::Value{std::string(name), type, std::move(bytes)};
+  return ErrorSuccess;
+}
+
+long MemoryRegistry::DeleteKey(HKey root, std::string_view path) {
+  if (const long code = Fail("DeleteKey")) return code;
+  auto parts = SplitPath(path);
+  if (parts.empty()) return ErrorAccessDenied;  // a root is never deleted
+  const std::string leaf = parts.back();
+  parts.pop_back();
+  std::string parentPath;
+  for (const auto& p : parts) parentPath += p + "\\";
+  std::shared_ptr<Node> parent;
+  const long rc = Walk(root, parentPath, false, parent);
+  if (rc != ErrorSuccess) return rc;
+  const auto it = parent->children.find(Fold(leaf));
+  if (it == parent->children.end()) return ErrorFileNotFound;
+  it->second->MarkDeleted();
+  parent->children.erase(it);
+  return ErrorSuccess;
+}
+
+long MemoryRegistry::DeleteValue(HKey key, std::string_view name) {
+  if (const long code = Fail("DeleteValue")) return code;
+  const auto node = Resolve(key);
+  if (!node) return ErrorInvalidHandle;
+  if (node->deleted) return 1018;
+  return node->values.erase(Fold(name)) ? ErrorSuccess : ErrorFileNotFound;
+}
+
+long MemoryRegistry::EnumKey(HKey key, std::uint32_t index, std::string& name,
+                             std::uint32_t capacity) {
+  if (const long code = Fail("EnumKey")) return code;
+  const auto node = Resolve(key);
+  if (!node) return ErrorInvalidHandle;
+  if (node->deleted) return 1018;
+  if (index >= node->children.size()) return ErrorNoMoreItems;
+  const auto& child = *std::next(node->children.begin(), index)->second;
+  std::string ansi;
+  codePage_.ToAnsi(child.name, ansi);
+  if (ansi.size() + 1 > capacity) return ErrorMoreData;
+  name = child.name;
+  return ErrorSuccess;
+}
+
+long MemoryRegistry::EnumValue(HKey key, std::uint32_t index, std::string& name,
+                               std::uint32_t nameCapacity, std::uint32_t* type,
+                               std::uint32_t dataCapacity) {
+  if (const long code = Fail("EnumValue")) return code;
+  const auto node = Resolve(key);
+  if (!node) return ErrorInvalidHandle;
+  if (node->deleted) return 1018;
+  if (index >= node->values.size()) return ErrorNoMoreItems;
+  const auto& value = std::next(node->values.begin(), index)->second;
+  std::string ansi;
+  codePage_.ToAnsi(value.name, ansi);
+  if (ansi.size() + 1 > nameCapacity || value.data.size() > dataCapacity) return ErrorMoreData;
+  name = value.name;
+  if (type) *type = value.type;
+  return ErrorSuccess;
+}
+
+bool MemoryRegistry::IsTextUnicode(const std::uint8_t* bytes, int length, int flags) const {
+  // The four positive tests of the system's heuristic: a byte-order mark,
+  // 16-bit ASCII, statistics (high bytes steadier than low bytes), and
+  // UTF-16 white space. The negative tests are not asked for by these flags,
+  // so NUL padding after the text does not count against it.
+  if (!bytes || length < 2) return false;
+  if (bytes[length - 1] == 0) --length;
+  const int count = std::min(length / 2, 256);
+  if (count == 0) return false;
+  unsigned loDiff = 0, hiDiff = 0, lastLo = 0, lastHi = 0;
+  bool controls = false, allHighZero = true;
+  for (int i = 0; i < count; ++i) {
+    const unsigned lo = bytes[2 * i], hi = bytes[2 * i + 1];
+    const unsigned wc = lo | (hi << 8);
+    loDiff += lo > lastLo ? lo - lastLo : lastLo - lo;
+    hiDiff += hi > lastHi ? hi - lastHi : lastHi - hi;
+    lastLo = lo;
+    lastHi = hi;
+    if (hi != 0) allHighZero = false;
+    if (wc == '\r' || wc == '\n' || wc == '\t' || wc == ' ' || wc == 0x3000) controls = true;
+  }
+  const unsigned first = bytes[0] | (bytes[1] << 8);
+  if ((flags & 8) && first == 0xFEFF) return true;
+  if ((flags & 1) && allHighZero && loDiff < 127) return true;
+  if ((flags & 2) && 3 * hiDiff < loDiff) return true;
+  if ((flags & 4) && controls) return true;
+  return false;
+}
+
+void MemoryRegistry::SetRawValue(HKey root, std::string_view path, std::string_view name,
+                                 std::uint32_t type, std::vector<std::uint8_t> data) {
+  std::shared_ptr<Node> node;
+  if (Walk(root, path, true, node) != ErrorSuccess) return;
+  node->values[Fold(name)] = Node::Value{std::string(name), type, std::move(data)};
+}
+
+}  // namespace velmaro::platform

@@ -1,0 +1,212 @@
+#include "platform/win32/win32_registry.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace velmaro::platform {
+namespace {
+
+std::wstring Utf8ToWide(std::string_view utf8, bool& ok) {
+  ok = true;
+  if (utf8.empty()) return {};
+  const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
+                                    static_cast<int>(utf8.size()), nullptr, 0);
+  if (n <= 0) {
+    ok = false;
+    return {};
+  }
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
+                      wide.data(), n);
+  return wide;
+}
+
+std::string WideToUtf8(std::wstring_view wide) {
+  if (wide.empty()) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                    nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
+                      nullptr, nullptr);
+  return out;
+}
+
+// RegDeleteKeyA refuses a key that has subkeys on NT and under Wine, so the
+// subtree goes first, deepest keys first. Names stay in the ANSI code page.
+long DeleteTree(HKEY parent, const std::string& path) {
+  HKEY key = nullptr;
+  const long rc = RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ | KEY_WRITE, &key);
+  if (rc != ERROR_SUCCESS) return rc;
+  std::vector<std::string> children;
+  char name[256];
+  for (DWORD i = 0; RegEnumKeyA(key, i, name, sizeof name) == ERROR_SUCCESS; ++i)
+    children.emplace_back(name);
+  for (const auto& child : children) DeleteTree(key, child);
+  RegCloseKey(key);
+  return RegDeleteKeyA(parent, path.c_str());
+}
+
+}  // namespace
+
+bool Win32CodePage::ToAnsi(std::string_view utf8, std::string& ansi) const {
+  ansi.clear();
+  bool ok = true;
+  const std::wstring wide = Utf8ToWide(utf8, ok);
+  if (!ok) return false;
+  if (wide.empty()) return true;
+  BOOL usedDefault = FALSE;
+  const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
+                                    static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                                    &usedDefault);
+  if (n <= 0 || usedDefault) return false;
+  ansi.assign(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                      ansi.data(), n, nullptr, &usedDefault);
+  return !usedDefault;
+}
+
+std::string Win32CodePage::FromAnsi(std::string_view ansi) const {
+  if (ansi.empty()) return {};
+  const int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()),
+                                    nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
+  return WideToUtf8(wide);
+}
+
+Win32Registry::~Win32Registry() {
+  for (auto& [handle, native] : handles_) RegCloseKey(static_cast<HKEY>(native));
+}
+
+void* Win32Registry::Native(HKey key) const {
+  switch (key) {
+    case HkeyClassesRoot: return HKEY_CLASSES_ROOT;
+    case HkeyCurrentUser: return HKEY_CURRENT_USER;
+    case HkeyLocalMachine: return HKEY_LOCAL_MACHINE;
+    default: break;
+  }
+  const auto it = handles_.find(key);
+  return it == handles_.end() ? nullptr : it->second;
+}
+
+HKey Win32Registry::Remember(void* native) {
+  for (const auto& [handle, known] : handles_)
+    if (known == native) return handle;
+  const HKey handle = nextHandle_;
+  nextHandle_ += 4;
+  handles_[handle] = native;
+  return handle;
+}
+
+long Win32Registry::OpenKey(HKey root, std::string_view path, HKey& out) {
+  HKEY parent = static_cast<HKEY>(Native(root));
+  if (!parent) return ErrorInvalidHandle;
+  std::string ansi;
+  if (!codePage_.ToAnsi(path, ansi)) return ErrorNoUnicodeTranslation;
+  HKEY key = nullptr;
+  const long rc = RegOpenKeyA(parent, ansi.c_str(), &key);
+  if (rc != ERROR_SUCCESS) return rc;
+  out = key == parent ? root : Remember(key);
+  return rc;
+}
+
+long Win32Registry::CreateKey(HKey root, std::string_view path, HKey& out) {
+  HKEY parent = static_cast<HKEY>(Native(root));
+  if (!parent) return ErrorInvalidHandle;
+  std::string ansi;
+  if (!codePage_.ToAnsi(path, ansi)) return ErrorNoUnicodeTranslation;
+  HKEY key = nullptr;
+  const long rc = RegCreateKeyA(parent, ansi.c_str(), &key);
+  if (rc != ERROR_SUCCESS) return rc;
+  out = key == parent ? root : Remember(key);
+  return rc;
+}
+
+long Win32Registry::CloseKey(HKey key) {
+  if (key == HkeyClassesRoot || key == HkeyCurrentUser || key == HkeyLocalMachine)
+    return ErrorSuccess;
+  const auto it = handles_.find(key);
+  if (it == handles_.end()) return ErrorInvalidHandle;
+  const long rc = RegCloseKey(static_cast<HKEY>(it->second));
+  handles_.erase(it);
+  return rc;
+}
+
+long Win32Registry::QueryValue(HKey key, std::string_view name, std::uint32_t* type,
+                               std::uint8_t* data, std::uint32_t* size) {
+  HKEY native = static_cast<HKEY>(Native(key));
+  if (!native) return ErrorInvalidHandle;
+  std::string ansi;
+  if (!codePage_.ToAnsi(name, ansi)) return ErrorNoUnicodeTranslation;
+  DWORD t = 0, s = size ? *size : 0;
+  const long rc = RegQueryValueExA(native, ansi.c_str(), nullptr, &t, data, size ? &s : nullptr);
+  if (type) *type = t;
+  if (size) *size = s;
+  return rc;
+}
+
+long Win32Registry::SetValue(HKey key, std::string_view name, std::uint32_t type,
+                             const std::uint8_t* data, std::uint32_t size) {
+  HKEY native = static_cast<HKEY>(Native(key));
+  if (!native) return ErrorInvalidHandle;
+  std::string ansi;
+  if (!codePage_.ToAnsi(name, ansi)) return ErrorNoUnicodeTranslation;
+  // The system reads one byte past counted text to see whether it is
+  // terminated; give it a terminated copy rather than the caller's buffer.
+  std::vector<std::uint8_t> copy(data, data + size);
+  copy.push_back(0);
+  return RegSetValueExA(native, ansi.c_str(), 0, type, copy.data(), size);
+}
+
+long Win32Registry::DeleteKey(HKey root, std::string_view path) {
+  HKEY parent = static_cast<HKEY>(Native(root));
+  if (!parent) return ErrorInvalidHandle;
+  std::string ansi;
+  if (!codePage_.ToAnsi(path, ansi)) return ErrorNoUnicodeTranslation;
+  if (ansi.find_first_not_of('\\') == std::string::npos) return ErrorAccessDenied;
+  return DeleteTree(parent, ansi);
+}
+
+long Win32Registry::DeleteValue(HKey key, std::string_view name) {
+  HKEY native = static_cast<HKEY>(Native(key));
+  if (!native) return ErrorInvalidHandle;
+  std::string ansi;
+  if (!codePage_.ToAnsi(name, ansi)) return ErrorNoUnicodeTranslation;
+  return RegDeleteValueA(native, ansi.c_str());
+}
+
+long Win32Registry::EnumKey(HKey key, std::uint32_t index, std::string& name,
+                            std::uint32_t capacity) {
+  HKEY native = static_cast<HKEY>(Native(key));
+  if (!native) return ErrorInvalidHandle;
+  std::vector<char> buffer(capacity + 1, '\0');
+  const long rc = RegEnumKeyA(native, index, buffer.data(), capacity);
+  if (rc == ERROR_SUCCESS) name = codePage_.FromAnsi(buffer.data());
+  return rc;
+}
+
+long Win32Registry::EnumValue(HKey key, std::uint32_t index, std::string& name,
+                              std::uint32_t nameCapacity, std::uint32_t* type,
+                              std::uint32_t dataCapacity) {
+  HKEY native = static_cast<HKEY>(Native(key));
+  if (!native) return ErrorInvalidHandle;
+  std::vector<char> nameBuffer(nameCapacity + 1, '\0');
+  std::vector<BYTE> data(dataCapacity + 1);
+  DWORD nameLength = nameCapacity, dataLength = dataCapacity, t = 0;
+  const long rc = RegEnumValueA(native, index, nameBuffer.data(), &nameLength, nullptr, &t,
+                                data.data(), &dataLength);
+  if (rc == ERROR_SUCCESS) {
+    name = codePage_.FromAnsi(std::string_view(nameBuffer.data(), nameLength));
+    if (type) *type = t;
+  }
+  return rc;
+}
+
+bool Win32Registry::IsTextUnicode(const std::uint8_t* bytes, int length, int flags) const {
+  if (!bytes || length <= 0) return false;
+  INT f = flags;
+  return ::IsTextUnicode(bytes, length, &f) != FALSE;
+}
+
+}  // namespace velmaro::platform

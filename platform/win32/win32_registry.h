@@ -1,0 +1,47 @@
+#pragma once
+// The real registry through the ANSI advapi32 functions.
+#include <map>
+
+#include "platform/registry.h"
+
+namespace velmaro::platform {
+
+// The system's ANSI code page (CP_ACP).
+class Win32CodePage final : public AnsiCodePage {
+public:
+  bool ToAnsi(std::string_view utf8, std::string& ansi) const override;
+  std::string FromAnsi(std::string_view ansi) const override;
+};
+
+class Win32Registry final : public Registry {
+public:
+  Win32Registry() = default;
+  ~Win32Registry() override;
+  Win32Registry(const Win32Registry&) = delete;
+  Win32Registry& operator=(const Win32Registry&) = delete;
+
+  long OpenKey(HKey root, std::string_view path, HKey& out) override;
+  long CreateKey(HKey root, std::string_view path, HKey& out) override;
+  long CloseKey(HKey key) override;
+  long QueryValue(HKey key, std::string_view name, std::uint32_t* type, std::uint8_t* data,
+                  std::uint32_t* size) override;
+  long SetValue(HKey key, std::string_view name, std::uint32_t type, const std::uint8_t* data,
+                std::uint32_t size) override;
+  long DeleteKey(HKey root, std::string_view path) override;
+  long DeleteValue(HKey key, std::string_view name) override;
+  long EnumKey(HKey key, std::uint32_t index, std::string& name, std::uint32_t capacity) override;
+  long EnumValue(HKey key, std::uint32_t index, std::string& name, std::uint32_t nameCapacity,
+                 std::uint32_t* type, std::uint32_t dataCapacity) override;
+  bool IsTextUnicode(const std::uint8_t* bytes, int length, int flags) const override;
+  const AnsiCodePage& CodePage() const override { return codePage_; }
+
+private:
+  void* Native(HKey key) const;  // the HKEY behind a handle, or null
+  HKey Remember(void* native);
+
+  Win32CodePage codePage_;
+  std::map<HKey, void*> handles_;
+  HKey nextHandle_ = 0x100;
+};
+
+}  // namespace velmaro::platform

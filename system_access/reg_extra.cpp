@@ -1,0 +1,235 @@
+#include "system_access/reg_extra.h"
+
+namespace velmaro {
+namespace {
+
+using namespace platform;
+
+// Closes the key on every path out of a procedure; no handle outlives a call.
+class KeyGuard {
+public:
+  explicit KeyGuard(Registry& registry) : registry_(registry) {}
+  ~KeyGuard() {
+    if (key_ != 0) registry_.CloseKey(key_);
+  }
+  KeyGuard(const KeyGuard&) = delete;
+  KeyGuard& operator=(const KeyGuard&) = delete;
+
+  bool Open(HKey root, std::string_view path) {
+    return registry_.OpenKey(root, path, key_) == ErrorSuccess || (key_ = 0, false);
+  }
+  bool Create(HKey root, std::string_view path) {
+    return registry_.CreateKey(root, path, key_) == ErrorSuccess || (key_ = 0, false);
+  }
+  HKey get() const { return key_; }
+
+private:
+  Registry& registry_;
+  HKey key_ = 0;
+};
+
+std::string CutAtNul(std::string text) {
+  const auto nul = text.find('\0');
+  if (nul != std::string::npos) text.resize(nul);
+  return text;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+// UTF-16LE bytes to UTF-8; an unpaired surrogate becomes U+FFFD.
+std::string Utf16LeToUtf8(std::string_view bytes) {
+  std::string out;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    char32_t unit = static_cast<unsigned char>(bytes[i]) |
+                    (static_cast<unsigned char>(bytes[i + 1]) << 8);
+    if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < bytes.size()) {
+      const char32_t low = static_cast<unsigned char>(bytes[i + 2]) |
+                           (static_cast<unsigned char>(bytes[i + 3]) << 8);
+      if (low >= 0xDC00 && low < 0xE000) {
+        unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+        i += 2;
+      }
+    }
+    if (unit >= 0xD800 && unit < 0xE000) unit = 0xFFFD;
+    AppendUtf8(out, unit);
+  }
+  return out;
+}
+
+}  // namespace
+
+const Bytes& BinaryValue::bytes() const {
+  static const Bytes none;
+  return IsBytes() ? std::get<Bytes>(value_) : none;
+}
+
+std::uint8_t BinaryValue::FirstByte() const {
+  return IsBytes() && !bytes().empty() ? bytes().front() : 0;
+}
+
+std::string RegExtra::GetStringValue(HKey root, std::string_view path, std::string_view name,
+                                     std::string_view fallback) const {
+  std::string result(fallback);
+  KeyGuard key(registry_);
+  if (!key.Open(root, path)) return result;
+  std::uint32_t type = 0, size = 0;
+  if (registry_.QueryValue(key.get(), name, &type, nullptr, &size) != ErrorSuccess ||
+      type != RegSz)
+    return result;
+  std::string buffer(size, ' ');
+  // The value may change between the two queries; a failed second query
+  // keeps the fallback rather than yielding a buffer of blanks.
+  if (registry_.QueryValue(key.get(), name, &type,
+                           reinterpret_cast<std::uint8_t*>(buffer.data()), &size) != ErrorSuccess ||
+      type != RegSz)
+    return result;
+  buffer.resize(std::min<std::size_t>(size, buffer.size()));
+  return CutAtNul(registry_.CodePage().FromAnsi(buffer));
+}
+
+bool RegExtra::SaveStringValue(HKey root, std::string_view path, std::string_view name,
+                               std::string_view text) const {
+  std::string ansi;
+  // Text the code page cannot hold would be stored with substitutes: the old
+  // value is kept instead.
+  if (!registry_.CodePage().ToAnsi(text, ansi)) return false;
+  KeyGuard key(registry_);
+  if (!key.Create(root, path)) return false;
+  return registry_.SetValue(key.get(), name, RegSz,
+                            reinterpret_cast<const std::uint8_t*>(ansi.data()),
+                            static_cast<std::uint32_t>(ansi.size())) == ErrorSuccess;
+}
+
+std::int32_t RegExtra::GetDWordValue(HKey root, std::string_view path, std::string_view name,
+                                     std::int32_t fallback) const {
+  KeyGuard key(registry_);
+  if (!key.Open(root, path)) return fallback;
+  std::uint8_t data[4] = {};
+  std::uint32_t type = 0, size = 4;
+  if (registry_.QueryValue(key.get(), name, &type, data, &size) != ErrorSuccess ||
+      type != RegDword || size != 4)
+    return fallback;
+  return static_cast<std::int32_t>(data[0] | (data[1] << 8) | (data[2] << 16) |
+                                   (static_cast<std::uint32_t>(data[3]) << 24));
+}
+
+bool RegExtra::SaveDWordValue(HKey root, std::string_view path, std::string_view name,
+                              std::int32_t number) const {
+  const auto n = static_cast<std::uint32_t>(number);
+  const std::uint8_t data[4] = {static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8),
+                                static_cast<std::uint8_t>(n >> 16),
+                                static_cast<std::uint8_t>(n >> 24)};
+  KeyGuard key(registry_);
+  if (!key.Create(root, path)) return false;
+  return registry_.SetValue(key.get(), name, RegDword, data, 4) == ErrorSuccess;
+}
+
+BinaryValue RegExtra::GetBinaryValue(HKey root, std::string_view path, std::string_view name,
+                                     std::optional<Bytes> fallback) const {
+  const auto fallbackResult = [&fallback] {
+    return fallback ? BinaryValue(std::move(*fallback)) : BinaryValue();
+  };
+  KeyGuard key(registry_);
+  if (!key.Open(root, path)) return fallbackResult();
+  std::uint32_t type = 0, size = 0;
+  if (registry_.QueryValue(key.get(), name, &type, nullptr, &size) != ErrorSuccess ||
+      type != RegBinary || size == 0)
+    return fallbackResult();
+  Bytes data(size);
+  if (registry_.QueryValue(key.get(), name, &type, data.data(), &size) != ErrorSuccess ||
+      type != RegBinary || size == 0)
+    return fallbackResult();
+  data.resize(std::min<std::size_t>(size, data.size()));
+  return BinaryValue(std::move(data));
+}
+
+bool RegExtra::SaveBinaryValue(HKey root, std::string_view path, std::string_view name,
+                               const Bytes& bytes) const {
+  KeyGuard key(registry_);
+  if (!key.Create(root, path)) return false;
+  return registry_.SetValue(key.get(), name, RegBinary, bytes.data(),
+                            static_cast<std::uint32_t>(bytes.size())) == ErrorSuccess;
+}
+
+bool RegExtra::CreateKey(HKey root, std::string_view path) const {
+  KeyGuard key(registry_);
+  return key.Create(root, path);
+}
+
+bool RegExtra::DeleteKey(HKey root, std::string_view path) const {
+  // An empty path would name the root itself.
+  if (path.find_first_not_of('\\') == std::string_view::npos) return false;
+  return registry_.DeleteKey(root, path) == ErrorSuccess;
+}
+
+bool RegExtra::DeleteValue(HKey root, std::string_view path, std::string_view name) const {
+  KeyGuard key(registry_);
+  if (!key.Open(root, path)) return false;
+  return registry_.DeleteValue(key.get(), name) == ErrorSuccess;
+}
+
+std::vector<std::string> RegExtra::GetAllKeys(HKey root, std::string_view path) const {
+  std::vector<std::string> names;
+  KeyGuard key(registry_);
+  if (!key.Open(root, path)) return names;
+  std::string name;
+  for (std::uint32_t index = 0;
+       registry_.EnumKey(key.get(), index, name, NameBufferChars) == ErrorSuccess; ++index)
+    names.push_back(CutAtNul(name));
+  return names;
+}
+
+ValueTable RegExtra::GetAllValues(HKey root, std::string_view path) const {
+  ValueTable table;
+  KeyGuard key(registry_);
+  if (key.Open(root, path)) {
+    std::string name;
+    std::uint32_t type = 0;
+    // Any failure ends the listing, including a value whose data exceeds the
+    // scratch buffer or whose name does not fit: callers rely on that limit.
+    for (std::uint32_t index = 0;
+         registry_.EnumValue(key.get(), index, name, NameBufferChars, &type, ValueDataLimit) ==
+         ErrorSuccess;
+         ++index)
+      table.push_back(ValueColumn{CutAtNul(name), type});
+  }
+  if (table.empty()) table.push_back(ValueColumn{});
+  return table;
+}
+
+std::string RegExtra::PadBuffer(std::string_view text) {
+  std::size_t chars = 0;
+  for (const char c : text)
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++chars;
+  std::string padded(text);
+  if (chars < NameBufferChars) padded.append(NameBufferChars - chars, '\0');
+  return padded;
+}
+
+bool RegExtra::IsUnicodeText(std::string_view bytes) const {
+  return registry_.IsTextUnicode(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                 static_cast<int>(bytes.size()), 15);
+}
+
+std::string RegExtra::CleanString(std::string& text) const {
+  if (IsUnicodeText(text)) text = Utf16LeToUtf8(text);
+  return CutAtNul(text);
+}
+
+}  // namespace velmaro

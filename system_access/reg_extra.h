@@ -1,0 +1,89 @@
+#pragma once
+// RegExtra: the console's one gateway to the registry. Every procedure opens
+// the key it needs and closes it before returning; reads yield the caller's
+// fallback instead of failing, and writes and deletes fail silently (the bool
+// results are for callers that must know, such as tests; the panels ignore them).
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "platform/registry.h"
+
+namespace velmaro {
+
+using platform::HKey;
+using Bytes = std::vector<std::uint8_t>;
+
+// What GetBinaryValue yields: the value's bytes, the caller's fallback bytes,
+// or the integer 0 when the caller gave no byte fallback. Callers tell "no
+// value" from "value" by that distinction, so it is kept in the type.
+class BinaryValue {
+public:
+  BinaryValue() = default;  // the integer 0
+  explicit BinaryValue(Bytes bytes) : value_(std::move(bytes)) {}
+
+  bool IsBytes() const { return std::holds_alternative<Bytes>(value_); }
+  const Bytes& bytes() const;  // empty list when the result is the integer 0
+  // Byte 0 of the list; the integer 0 when there is no list.
+  std::uint8_t FirstByte() const;
+
+  friend bool operator==(const BinaryValue&, const BinaryValue&) = default;
+
+private:
+  std::variant<std::int16_t, Bytes> value_{std::int16_t{0}};
+};
+
+// GetAllValues' two-row table, one column per value. A key without values (or
+// one that cannot be opened) gives one column whose two cells are empty text:
+// `type` is then empty rather than a number.
+struct ValueColumn {
+  std::string name;
+  std::optional<std::uint32_t> type;
+  friend bool operator==(const ValueColumn&, const ValueColumn&) = default;
+};
+using ValueTable = std::vector<ValueColumn>;
+
+class RegExtra {
+public:
+  explicit RegExtra(platform::Registry& registry) : registry_(registry) {}
+
+  std::string GetStringValue(HKey root, std::string_view path, std::string_view name,
+                             std::string_view fallback) const;
+  bool SaveStringValue(HKey root, std::string_view path, std::string_view name,
+                       std::string_view text) const;
+
+  std::int32_t GetDWordValue(HKey root, std::string_view path, std::string_view name,
+                             std::int32_t fallback) const;
+  bool SaveDWordValue(HKey root, std::string_view path, std::string_view name,
+                      std::int32_t number) const;
+
+  BinaryValue GetBinaryValue(HKey root, std::string_view path, std::string_view name,
+                             std::optional<Bytes> fallback = std::nullopt) const;
+  bool SaveBinaryValue(HKey root, std::string_view path, std::string_view name,
+                       const Bytes& bytes) const;
+
+  bool CreateKey(HKey root, std::string_view path) const;
+  bool DeleteKey(HKey root, std::string_view path) const;  // with its whole subtree
+  bool DeleteValue(HKey root, std::string_view path, std::string_view name) const;
+
+  std::vector<std::string> GetAllKeys(HKey root, std::string_view path) const;
+  ValueTable GetAllValues(HKey root, std::string_view path) const;
+
+  // Text utilities for the icon picker's path buffer.
+  static std::string PadBuffer(std::string_view text);
+  std::string CleanString(std::string& text) const;
+  bool IsUnicodeText(std::string_view bytes) const;
+
+  platform::Registry& registry() const { return registry_; }
+
+  static constexpr std::uint32_t NameBufferChars = 255;
+  static constexpr std::uint32_t ValueDataLimit = 4000;
+
+private:
+  platform::Registry& registry_;
+};
+
+}  // namespace velmaro
