@@ -1,5 +1,6 @@
 #include "system_access/settings_store.h"
 
+#include <algorithm>
 #include <cctype>
 #include <string>
 
@@ -50,7 +51,8 @@ int SettingNumber(std::string_view text, int fallback) {
   const std::size_t digits = i;
   long long value = 0;
   while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) {
-    if (value < 1000000000LL) value = value * 10 + (text[i] - '0');
+    // Saturate: a stored number this large is damage, not a setting.
+    value = std::min(value * 10 + (text[i] - '0'), 1000000000LL);
     ++i;
   }
   if (i == digits) return fallback;

@@ -1,0 +1,44 @@
+# Shared by the README commands: find or install what the build needs.
+# shellcheck shell=bash
+
+velmaro_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# Debian packages the builds and the Wine runs need.
+velmaro_packages=(cmake make g++ googletest mingw-w64 wine wine64 xvfb x11-utils imagemagick)
+
+velmaro_install_prerequisites() {
+  local missing=()
+  for p in "${velmaro_packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -eq 0 ]; then
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  else
+    echo "Missing packages: ${missing[*]}" >&2
+    echo "Install them with: sudo apt-get install ${missing[*]}" >&2
+    exit 1
+  fi
+}
+
+# Configures and builds one tree: $1 = host or win.
+velmaro_build() {
+  local kind=$1 dir="$velmaro_root/build/$1"
+  local args=(-S "$velmaro_root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo)
+  [ "$kind" = win ] && args+=(-DCMAKE_TOOLCHAIN_FILE="$velmaro_root/cmake/mingw-w64.cmake")
+  cmake "${args[@]}" >/dev/null
+  cmake --build "$dir" -j"$(nproc)"
+}
+
+# A private Wine prefix, ready before anything runs in parallel in it.
+velmaro_prepare_prefix() {
+  export WINEPREFIX=$1 WINEDEBUG=-all
+  "$velmaro_root/cmake/wine-run.sh" cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+velmaro_stop_prefix() {
+  WINEPREFIX=$1 wineserver -k >/dev/null 2>&1 || true
+}

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds both trees and runs every suite: native (host) and, under Wine in a
+# private prefix, the contract and end-to-end tests (win). Exits non-zero when
+# anything fails.
+set -uo pipefail
+source "$(dirname "$0")/common.sh"
+velmaro_install_prerequisites || exit 1
+
+status=0
+start=$(date +%s)
+
+echo "== host build"
+velmaro_build host || exit 1
+echo "== win build"
+velmaro_build win || exit 1
+
+echo "== native suites"
+ctest --test-dir "$velmaro_root/build/host" -j"$(nproc)" --output-on-failure || status=1
+
+prefix=${VELMARO_TEST_WINEPREFIX:-$velmaro_root/build/wineprefix-test}
+echo "== Wine suites (prefix $prefix)"
+velmaro_prepare_prefix "$prefix"
+ctest --test-dir "$velmaro_root/build/win" -j"$(nproc)" --output-on-failure || status=1
+velmaro_stop_prefix "$prefix"
+
+echo "== all suites done in $(( $(date +%s) - start )) s: $([ $status -eq 0 ] && echo passed || echo FAILED)"
+exit $status
