@@ -3,7 +3,7 @@
 # driver, and a wineserver started detached from ctest's pipes (otherwise ctest
 # waits for the server and its services to close their inherited stderr).
 set -e
-: "${WINEPREFIX:=${VELMARO_WINEPREFIX:-$(cd "$(dirname "$0")/.." && pwd)/build/wineprefix}}"
+: "${WINEPREFIX:=$(cd "$(dirname "$0")/.." && pwd)/build/wineprefix}"
 export WINEPREFIX
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
