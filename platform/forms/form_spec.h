@@ -135,8 +135,8 @@ struct ControlSpec {
 };
 
 // One factory per kind; the result can be refined with the setters above.
-// They live apart from the runtime control classes of the same names, so a
-// form's description can say `using namespace velmaro::forms::design;`.
+// They live apart from the runtime control classes of the same names; a
+// form's description says `namespace d = velmaro::forms::design;`.
 namespace design {
 ControlSpec Label(std::string name, std::string caption, Rect bounds);
 ControlSpec Button(std::string name, std::string caption, Rect bounds);
@@ -153,6 +153,15 @@ ControlSpec Timer(std::string name, int intervalMs, bool enabled);
 }  // namespace design
 
 struct FormSpec {
+  FormSpec() = default;
+  FormSpec(std::string formName, std::string formCaption, int width, int height,
+           BorderStyle style = BorderStyle::FixedSingle)
+      : name(std::move(formName)),
+        caption(std::move(formCaption)),
+        clientWidth(width),
+        clientHeight(height),
+        border(style) {}
+
   std::string name;
   std::string caption;
   int clientWidth = 0;
