@@ -20,7 +20,8 @@ ctest --test-dir "$velmaro_root/build/host" -j"$(nproc)" --output-on-failure || 
 prefix=${VELMARO_TEST_WINEPREFIX:-$velmaro_root/build/wineprefix-test}
 echo "== Wine suites (prefix $prefix)"
 velmaro_prepare_prefix "$prefix"
-ctest --test-dir "$velmaro_root/build/win" -j"$(nproc)" --output-on-failure || status=1
+# Verbose: each Wine program prints its own summary (a few lines each).
+ctest --test-dir "$velmaro_root/build/win" -j"$(nproc)" -V 2>&1 | grep -vE "^(UpdateCTestConfiguration|Parse Config|Add Test|Constructing|Checking test|Test command|Test timeout|Updating test list|Internal ctest)" || status=1
 velmaro_stop_prefix "$prefix"
 
 echo "== all suites done in $(( $(date +%s) - start )) s: $([ $status -eq 0 ] && echo passed || echo FAILED)"

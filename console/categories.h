@@ -1,0 +1,57 @@
+#pragma once
+// The console's ten categories: tree node, image, panel and the Apply button's
+// caption while the panel is shown. One table, read by the tree, the panel
+// switch and the Apply dispatch alike.
+#include <array>
+#include <string_view>
+
+namespace velmaro::console {
+
+struct Category {
+  int node;                      // tree node index, 1-based in the order added
+  std::string_view text;         // node text
+  int image;                     // tree image (1-based in the image strip)
+  int frame;                     // element of `Fram`, -1 for none
+  std::string_view frameCaption;
+  std::string_view applyCaption;
+  bool restartNotice;            // the notice precedes the applier
+  bool appliesAtOnce;            // an editor panel: Apply stays disabled
+};
+
+inline constexpr std::string_view NoSettings = "No settings";
+inline constexpr int RootNode = 1;
+inline constexpr int RootImage = 7;
+inline constexpr int RootSelectedImage = 8;
+inline constexpr int PanelCount = 10;
+
+inline constexpr std::array<Category, 10> Categories{{
+    {2, "Windows", 1, 0, "Windows options", "Apply 'Windows' settings...", true, false},
+    {3, "Misc. tweaks", 12, 1, "Misc. tweaks", "Apply 'Misc.' settings...", false, false},
+    {4, "Mouse", 2, 2, "Mouse options", "Apply 'Mouse' settings...", false, false},
+    {5, "Explorer", 3, 3, "Explorer options", "Apply 'Explorer' settings...", true, false},
+    {6, "More Explorer tweaks", 14, 4, "More Explorer tweaks",
+     "Apply 'Explorer tweaks' settings...", false, false},
+    {7, "Start Menu", 4, 5, "Start Menu options", "Apply 'Start Menu' settings...", true, false},
+    {8, "General", 5, 6, "General options", "Apply 'General' settings...", false, false},
+    // The editor panels write on their own buttons.
+    {9, "Change Icons", 6, 7, "Change Icon options", NoSettings, false, true},
+    {10, "Add/Remove", 9, 8, "Add/Remove options", NoSettings, false, true},
+    {11, "StartUp Applications", 10, 9, "Apps. running on startup", NoSettings, false, true},
+}};
+
+// The category of a tree node, or null for the root and unknown nodes.
+inline const Category* CategoryOfNode(int node) {
+  for (const auto& c : Categories)
+    if (c.node == node) return &c;
+  return nullptr;
+}
+
+// The category whose Apply caption this is, compared whole and with case;
+// null for "No settings" and any other text.
+inline const Category* CategoryOfApplyCaption(std::string_view caption) {
+  for (const auto& c : Categories)
+    if (!c.appliesAtOnce && c.applyCaption == caption) return &c;
+  return nullptr;
+}
+
+}  // namespace velmaro::console

@@ -1,0 +1,22 @@
+#pragma once
+// What the console's windows reach the system through. The program's entry
+// point builds it over the real platform; tests build it over memory.
+#include "console/help_topics.h"
+#include "platform/forms/toolkit.h"
+#include "platform/registry.h"
+#include "system_access/reg_extra.h"
+#include "system_access/settings_store.h"
+
+namespace velmaro::console {
+
+struct ConsoleSystem {
+  ConsoleSystem(forms::Toolkit& tk, platform::Registry& registry, HelpTopics topics = {})
+      : toolkit(tk), reg(registry), store(registry), help(std::move(topics)) {}
+
+  forms::Toolkit& toolkit;
+  RegExtra reg;
+  SettingsStore store;
+  HelpTopics help;
+};
+
+}  // namespace velmaro::console
