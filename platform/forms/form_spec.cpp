@@ -120,7 +120,11 @@ char Mnemonic(std::string_view caption) {
 
 std::string ControlId(std::string_view name, int index) {
   std::string id(name);
-  if (index != kNoIndex) id += "(" + std::to_string(index) + ")";
+  if (index != kNoIndex) {
+    id += '(';
+    id += std::to_string(index);
+    id += ')';
+  }
   return id;
 }
 
