@@ -1,13 +1,25 @@
 #pragma once
-// The contract suite runs against whichever registry this factory gives: the
-// in-memory one natively, the real one under Wine.
+// The contract suites run against whichever platform these factories give:
+// the in-memory one natively, the real one under Wine.
 #include <memory>
+#include <string>
 
+#include "platform/files.h"
 #include "platform/registry.h"
 
 namespace velmaro::testing {
 
 std::unique_ptr<platform::Registry> MakeContractRegistry();
 const char* ContractPlatformName();
+
+std::unique_ptr<platform::FileSystem> MakeContractFiles();
+
+// Keeps a file open, without sharing, the way another program would, until
+// the returned object goes. `files` is a FileSystem from MakeContractFiles.
+class HeldFile {
+public:
+  virtual ~HeldFile() = default;
+};
+std::unique_ptr<HeldFile> HoldOpen(platform::FileSystem& files, const std::string& path);
 
 }  // namespace velmaro::testing

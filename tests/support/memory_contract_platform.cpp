@@ -1,3 +1,4 @@
+#include "platform/memory/memory_files.h"
 #include "platform/memory/memory_registry.h"
 #include "support/contract_platform.h"
 
@@ -7,5 +8,28 @@ std::unique_ptr<platform::Registry> MakeContractRegistry() {
   return std::make_unique<platform::MemoryRegistry>();
 }
 const char* ContractPlatformName() { return "memory"; }
+
+std::unique_ptr<platform::FileSystem> MakeContractFiles() {
+  return std::make_unique<platform::MemoryFiles>();
+}
+
+namespace {
+class MemoryHeldFile final : public HeldFile {
+public:
+  MemoryHeldFile(platform::MemoryFiles& files, std::string path)
+      : files_(files), path_(std::move(path)) {
+    files_.HoldOpen(path_);
+  }
+  ~MemoryHeldFile() override { files_.HoldOpen(path_, false); }
+
+private:
+  platform::MemoryFiles& files_;
+  std::string path_;
+};
+}  // namespace
+
+std::unique_ptr<HeldFile> HoldOpen(platform::FileSystem& files, const std::string& path) {
+  return std::make_unique<MemoryHeldFile>(dynamic_cast<platform::MemoryFiles&>(files), path);
+}
 
 }  // namespace velmaro::testing

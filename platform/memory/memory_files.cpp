@@ -1,0 +1,339 @@
+#include "platform/memory/memory_files.h"
+
+#include <algorithm>
+#include <cctype>
+#include <limits>
+
+namespace velmaro::platform {
+namespace {
+
+constexpr std::uint32_t kKeptAttributes =
+    FileAttributeReadOnly | FileAttributeHidden | FileAttributeSystem | FileAttributeArchive;
+constexpr std::size_t kNoLimit = std::numeric_limits<std::size_t>::max();
+
+// Lower-cases the letters of Windows-1252, the way the file system compares
+// names on a Western installation.
+char FoldAnsi(char c) {
+  const auto b = static_cast<unsigned char>(c);
+  if (b >= 'A' && b <= 'Z') return static_cast<char>(b + 0x20);
+  if (b >= 0xC0 && b <= 0xDE && b != 0xD7) return static_cast<char>(b + 0x20);
+  switch (b) {
+    case 0x8A:
+      return static_cast<char>(0x9A);  // S caron
+    case 0x8C:
+      return static_cast<char>(0x9C);  // OE
+    case 0x8E:
+      return static_cast<char>(0x9E);  // Z caron
+    case 0x9F:
+      return static_cast<char>(0xFF);  // Y diaeresis
+    default:
+      return c;
+  }
+}
+
+bool IsInvalidNameByte(char c) {
+  const auto b = static_cast<unsigned char>(c);
+  return b < 0x20 || std::string_view("<>:\"|?*").find(c) != std::string_view::npos;
+}
+
+}  // namespace
+
+MemoryFiles::MemoryFiles() {
+  nodes_["c:"].directory = true;
+  SetWindowsDirectory(windowsDir_);
+  Resolved r;
+  Resolve(systemDir_, kNoLimit, r);
+  MakeFolders(r.parts, r.parts.size());
+  PutFile(modulePath_, "MZ");
+}
+
+long MemoryFiles::Resolve(std::string_view path, std::size_t limit, Resolved& out) const {
+  out = {};
+  // A NUL would end the path early on the real system and name another file.
+  if (path.find('\0') != std::string_view::npos) return ErrorInvalidName;
+  std::string ansi;
+  if (!codePage_.ToAnsi(path, ansi)) return ErrorNoUnicodeTranslation;
+  if (ansi.size() >= limit) return ErrorFilenameExcedRange;
+  std::replace(ansi.begin(), ansi.end(), '/', '\\');
+  if (ansi.size() < 3 || !std::isalpha(static_cast<unsigned char>(ansi[0])) || ansi[1] != ':' ||
+      ansi[2] != '\\')
+    return ErrorInvalidName;
+  if (FoldAnsi(ansi[0]) != 'c') return ErrorPathNotFound;  // no such drive
+
+  std::vector<std::string> parts;
+  std::size_t start = 3;
+  while (start <= ansi.size()) {
+    const std::size_t end = std::min(ansi.find('\\', start), ansi.size());
+    std::string part = ansi.substr(start, end - start);
+    start = end + 1;
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+      continue;
+    }
+    if (std::any_of(part.begin(), part.end(), IsInvalidNameByte)) return ErrorInvalidName;
+    // Windows drops trailing dots and blanks from each name.
+    while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
+    if (part.empty()) continue;
+    std::transform(part.begin(), part.end(), part.begin(), FoldAnsi);
+    parts.push_back(std::move(part));
+  }
+  out.trailingSeparator = !parts.empty() && ansi.back() == '\\';
+  out.key = "c:";
+  for (const auto& part : parts) out.key += "\\" + part;
+  out.parts = std::move(parts);
+  return ErrorSuccess;
+}
+
+long MemoryFiles::CheckFolders(const Resolved& r) const {
+  std::string prefix = "c:";
+  for (std::size_t i = 0; i + 1 < r.parts.size(); ++i) {
+    prefix += "\\" + r.parts[i];
+    const auto it = nodes_.find(prefix);
+    if (it == nodes_.end() || !it->second.directory) return ErrorPathNotFound;
+  }
+  // "file\" names a folder that is not there.
+  const auto it = nodes_.find(r.key);
+  if (r.trailingSeparator && it != nodes_.end() && !it->second.directory) return ErrorPathNotFound;
+  return ErrorSuccess;
+}
+
+long MemoryFiles::Enter(std::string_view operation, std::string_view path, std::size_t limit,
+                        Resolved& r) {
+  if (const long rc = Resolve(path, limit, r)) return rc;
+  if (const long rc = Fail(operation, r.key)) return rc;
+  return CheckFolders(r);
+}
+
+long MemoryFiles::Fail(std::string_view operation, const std::string& key) {
+  const auto it = std::find_if(failures_.begin(), failures_.end(), [&](const Failure& f) {
+    return f.operation == operation && (f.key.empty() || f.key == key);
+  });
+  if (it == failures_.end()) return ErrorSuccess;
+  const long code = it->code;
+  failures_.erase(it);
+  return code;
+}
+
+MemoryFiles::Node* MemoryFiles::Find(const Resolved& r) {
+  const auto it = nodes_.find(r.key);
+  return it == nodes_.end() ? nullptr : &it->second;
+}
+
+bool MemoryFiles::HasChildren(const std::string& key) const {
+  const std::string prefix = key + "\\";
+  const auto it = nodes_.lower_bound(prefix);
+  return it != nodes_.end() && it->first.compare(0, prefix.size(), prefix) == 0;
+}
+
+long MemoryFiles::WindowsDirectory(std::string& path) {
+  path.clear();
+  if (const long rc = Fail("WindowsDirectory")) return rc;
+  path = windowsDir_;
+  return ErrorSuccess;
+}
+
+long MemoryFiles::SystemDirectory(std::string& path) {
+  path.clear();
+  if (const long rc = Fail("SystemDirectory")) return rc;
+  path = systemDir_;
+  return ErrorSuccess;
+}
+
+long MemoryFiles::ModulePath(std::string& path) {
+  path.clear();
+  if (const long rc = Fail("ModulePath")) return rc;
+  path = modulePath_;
+  return ErrorSuccess;
+}
+
+long MemoryFiles::GetAttributes(std::string_view path, std::uint32_t& attributes) {
+  attributes = InvalidFileAttributes;
+  Resolved r;
+  if (const long rc = Enter("GetAttributes", path, MaxPath, r)) return rc;
+  const Node* node = Find(r);
+  if (!node) return ErrorFileNotFound;
+  if (node->directory)
+    attributes = FileAttributeDirectory | node->attributes;
+  else
+    attributes = node->attributes ? node->attributes : FileAttributeNormal;
+  return ErrorSuccess;
+}
+
+long MemoryFiles::SetAttributes(std::string_view path, std::uint32_t attributes) {
+  Resolved r;
+  if (const long rc = Enter("SetAttributes", path, MaxPath, r)) return rc;
+  Node* node = Find(r);
+  if (!node) return ErrorFileNotFound;
+  node->attributes = attributes & kKeptAttributes;
+  return ErrorSuccess;
+}
+
+long MemoryFiles::ReadWholeFile(std::string_view path, std::string& bytes, std::uint64_t maxBytes) {
+  bytes.clear();
+  Resolved r;
+  if (const long rc = Enter("ReadWholeFile", path, MaxPath, r)) return rc;
+  const Node* node = Find(r);
+  if (!node) return ErrorFileNotFound;
+  if (node->directory) return ErrorAccessDenied;
+  if (node->heldOpen) return ErrorSharingViolation;
+  if (node->data.size() > maxBytes) return ErrorFileTooLarge;
+  bytes = node->data;
+  return ErrorSuccess;
+}
+
+long MemoryFiles::WriteWholeFile(std::string_view path, std::string_view bytes) {
+  Resolved r;
+  if (const long rc = Enter("WriteWholeFile", path, MaxPath, r)) return rc;
+  Node* node = Find(r);
+  if (node) {
+    if (node->directory) return ErrorAccessDenied;
+    if (node->heldOpen) return ErrorSharingViolation;
+    if (node->attributes & FileAttributeReadOnly) return ErrorAccessDenied;
+  } else {
+    node = &nodes_[r.key];
+  }
+  // Truncated and marked for backup; hidden and system stay.
+  node->attributes =
+      (node->attributes & (FileAttributeHidden | FileAttributeSystem)) | FileAttributeArchive;
+  node->data.clear();
+  if (const long rc = Fail("WriteWholeFile.Data", r.key)) {
+    node->data = bytes.substr(0, bytes.size() / 2);
+    return rc;
+  }
+  node->data = bytes;
+  return Fail("WriteWholeFile.Flush", r.key);
+}
+
+long MemoryFiles::Move(std::string_view from, std::string_view to, std::uint32_t flags) {
+  Resolved rf, rt;
+  if (const long rc = Enter("Move", from, MaxPath, rf)) return rc;
+  if (const long rc = Enter("Move", to, MaxPath, rt)) return rc;
+  Node* source = Find(rf);
+  if (!source) return ErrorFileNotFound;
+  if (source->heldOpen) return ErrorSharingViolation;
+  if (rf.key == rt.key) return ErrorSuccess;  // the same file, perhaps another letter case
+  if (rt.key.compare(0, rf.key.size() + 1, rf.key + "\\") == 0) return ErrorAccessDenied;
+  if (const Node* target = Find(rt)) {
+    if (!(flags & MovefileReplaceExisting)) return ErrorAlreadyExists;
+    if (target->directory || source->directory || target->heldOpen ||
+        (target->attributes & FileAttributeReadOnly))
+      return ErrorAccessDenied;
+  }
+  // A folder moves with everything below it.
+  std::map<std::string, Node> moved;
+  const std::string prefix = rf.key + "\\";
+  for (auto it = nodes_.begin(); it != nodes_.end();) {
+    if (it->first == rf.key || it->first.compare(0, prefix.size(), prefix) == 0) {
+      moved[rt.key + it->first.substr(rf.key.size())] = std::move(it->second);
+      it = nodes_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  for (auto& [key, node] : moved) nodes_[key] = std::move(node);
+  return ErrorSuccess;
+}
+
+long MemoryFiles::Delete(std::string_view path) {
+  Resolved r;
+  if (const long rc = Enter("Delete", path, MaxPath, r)) return rc;
+  const Node* node = Find(r);
+  if (!node) return ErrorFileNotFound;
+  if (node->directory || (node->attributes & FileAttributeReadOnly)) return ErrorAccessDenied;
+  if (node->heldOpen) return ErrorSharingViolation;
+  nodes_.erase(r.key);
+  return ErrorSuccess;
+}
+
+long MemoryFiles::Copy(std::string_view from, std::string_view to, bool failIfExists) {
+  Resolved rf, rt;
+  if (const long rc = Enter("Copy", from, MaxPath, rf)) return rc;
+  if (const long rc = Enter("Copy", to, MaxPath, rt)) return rc;
+  const Node* source = Find(rf);
+  if (!source) return ErrorFileNotFound;
+  if (source->directory) return ErrorAccessDenied;
+  if (source->heldOpen || rf.key == rt.key) return ErrorSharingViolation;
+  if (const Node* target = Find(rt)) {
+    if (failIfExists) return ErrorFileExists;
+    if (target->directory || (target->attributes & FileAttributeReadOnly)) return ErrorAccessDenied;
+    if (target->heldOpen) return ErrorSharingViolation;
+  }
+  Node copy;
+  copy.attributes = source->attributes | FileAttributeArchive;
+  copy.data = source->data;
+  nodes_[rt.key] = std::move(copy);
+  return ErrorSuccess;
+}
+
+long MemoryFiles::CreateDir(std::string_view path) {
+  Resolved r;
+  if (const long rc = Enter("CreateDir", path, MaxDirectoryPath, r)) return rc;
+  if (Find(r)) return ErrorAlreadyExists;
+  nodes_[r.key].directory = true;
+  return ErrorSuccess;
+}
+
+long MemoryFiles::RemoveDir(std::string_view path) {
+  Resolved r;
+  if (const long rc = Enter("RemoveDir", path, MaxPath, r)) return rc;
+  const Node* node = Find(r);
+  if (!node) return ErrorFileNotFound;
+  if (!node->directory) return ErrorDirectory;
+  if (r.parts.empty()) return ErrorAccessDenied;  // the drive root
+  if (HasChildren(r.key)) return ErrorDirNotEmpty;
+  nodes_.erase(r.key);
+  return ErrorSuccess;
+}
+
+void MemoryFiles::MakeFolders(const std::vector<std::string>& parts, std::size_t count) {
+  std::string key = "c:";
+  for (std::size_t i = 0; i < count && i < parts.size(); ++i) {
+    key += "\\" + parts[i];
+    Node& node = nodes_[key];
+    if (!node.directory) {
+      node = Node{};
+      node.directory = true;
+    }
+  }
+}
+
+void MemoryFiles::SetWindowsDirectory(std::string_view path) {
+  Resolved r;
+  if (Resolve(path, kNoLimit, r) != ErrorSuccess) return;
+  MakeFolders(r.parts, r.parts.size());
+  windowsDir_ = std::string(path);
+}
+
+void MemoryFiles::PutFile(std::string_view path, std::string_view bytes, std::uint32_t attributes) {
+  Resolved r;
+  if (Resolve(path, kNoLimit, r) != ErrorSuccess || r.parts.empty()) return;
+  MakeFolders(r.parts, r.parts.size() - 1);
+  Node& node = nodes_[r.key];
+  node = Node{};
+  node.attributes = attributes & kKeptAttributes;
+  node.data = bytes;
+}
+
+void MemoryFiles::HoldOpen(std::string_view path, bool held) {
+  Resolved r;
+  if (Resolve(path, kNoLimit, r) != ErrorSuccess) return;
+  if (Node* node = Find(r)) node->heldOpen = held;
+}
+
+void MemoryFiles::FailNext(std::string operation, long code, std::string_view path) {
+  Resolved r;
+  std::string key;
+  // A path that cannot be resolved keeps its own text, which no call matches.
+  if (!path.empty())
+    key = Resolve(path, kNoLimit, r) == ErrorSuccess ? r.key : "?" + std::string(path);
+  failures_.push_back({std::move(operation), std::move(key), code});
+}
+
+std::vector<std::string> MemoryFiles::AllPaths() const {
+  std::vector<std::string> paths;
+  for (const auto& [key, node] : nodes_) paths.push_back(key);
+  return paths;
+}
+
+}  // namespace velmaro::platform
