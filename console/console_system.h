@@ -2,6 +2,7 @@
 // What the console's windows reach the system through. The program's entry
 // point builds it over the real platform; tests build it over memory.
 #include "console/help_topics.h"
+#include "platform/files.h"
 #include "platform/forms/toolkit.h"
 #include "platform/registry.h"
 #include "system_access/reg_extra.h"
@@ -10,10 +11,12 @@
 namespace velmaro::console {
 
 struct ConsoleSystem {
-  ConsoleSystem(forms::Toolkit& tk, platform::Registry& registry, HelpTopics topics = {})
-      : toolkit(tk), reg(registry), store(registry), help(std::move(topics)) {}
+  ConsoleSystem(forms::Toolkit& tk, platform::Registry& registry, platform::FileSystem& fs,
+                HelpTopics topics = {})
+      : toolkit(tk), files(fs), reg(registry), store(registry), help(std::move(topics)) {}
 
   forms::Toolkit& toolkit;
+  platform::FileSystem& files;
   RegExtra reg;
   SettingsStore store;
   HelpTopics help;

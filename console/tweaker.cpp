@@ -1,5 +1,6 @@
 #include "console/tweaker.h"
 
+#include "console/catalogue.h"
 #include "console/opt.h"
 #include "console/resource_ids.h"
 #include "console/splash.h"
@@ -12,9 +13,9 @@ using forms::EventArgs;
 using forms::MousePointer;
 
 namespace {
-constexpr int kWidth = 672;
+constexpr int kWidth = 780;
 constexpr int kHeight = 468;
-constexpr forms::Rect kPanel{200, 8, 464, 412};
+constexpr forms::Rect kPanel{200, 8, 572, 412};
 }  // namespace
 
 forms::FormSpec Tweaker::Design() {
@@ -34,6 +35,7 @@ forms::FormSpec Tweaker::Design() {
               "Select the category for which you want to tune up Windows and it's other "
               "applications from the adjacent list.",
               {kPanel.x + 16, kPanel.y + 24, kPanel.width - 32, 48}));
+  Catalogue::AddControls(f);
   f.Add(Button("Command3", "What's this?", {8, 430, 88, 28}));
   f.Add(Button("Options", "&Options", {104, 430, 88, 28}));
   f.Add(Button("Apply", std::string(NoSettings), {kPanel.x, 430, 240, 28}).Disabled());
@@ -60,6 +62,7 @@ Tweaker::Tweaker(ConsoleSystem& system)
   SetHelpProvider([this](const forms::Control& c) {
     return system_.help.Find(Name(), c.Name(), c.Index());
   });
+  catalogue_ = std::make_unique<Catalogue>(*this);
 }
 
 Tweaker::~Tweaker() = default;

@@ -15,6 +15,7 @@ namespace velmaro::console {
 
 class Splash;
 class Opt;
+class Catalogue;
 
 class Tweaker : public forms::Form {
 public:
@@ -37,6 +38,7 @@ public:
 
   Splash& SplashForm() { return *splash_; }
   Opt& OptionsForm() { return *options_; }
+  Catalogue& Panels() { return *catalogue_; }
   ConsoleSystem& System() { return system_; }
 
   // Window variables shared with the splash screen and the panels.
@@ -62,6 +64,7 @@ private:
   ConsoleSystem& system_;
   std::unique_ptr<Splash> splash_;
   std::unique_ptr<Opt> options_;
+  std::unique_ptr<Catalogue> catalogue_;
   std::array<Panel, 12> panels_{};  // by node index
   std::function<void()> loadTail_;
 };

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "console/tweaker.h"
+#include "platform/win32/win32_files.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_toolkit.h"
 
@@ -35,9 +36,11 @@ std::string ReadHelpFile(const velmaro::platform::AnsiCodePage& codePage) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   velmaro::platform::Win32Registry registry;
+  velmaro::platform::Win32Files files;
   velmaro::forms::Win32Toolkit toolkit(instance);
   velmaro::console::ConsoleSystem system(
-      toolkit, registry, velmaro::console::HelpTopics::Parse(ReadHelpFile(registry.CodePage())));
+      toolkit, registry, files,
+      velmaro::console::HelpTopics::Parse(ReadHelpFile(registry.CodePage())));
   velmaro::console::Tweaker main(system);
   toolkit.Show(main);
   return toolkit.Run();

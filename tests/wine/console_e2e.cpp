@@ -1,0 +1,278 @@
+// The real Velmaro.exe driven from outside as a user would, in the test's
+// Wine prefix: the tree, panels, Apply with its notice, the options dialog,
+// the boot file, a special folder and the quit question. Each result is
+// checked where it lands: the registry, c:\msdos.sys, the settings store.
+//
+// With "--show <category>" (or "--show Options") it only starts the console,
+// opens that panel or dialog and leaves it running, for a screenshot.
+#include <cstring>
+#include <map>
+#include <vector>
+
+#include "console/tweaker.h"
+#include "wine/wine_drive.h"
+
+namespace {
+
+using namespace velmaro::e2e;
+
+const velmaro::forms::FormSpec kSpec = velmaro::console::Tweaker::Design();
+
+int IdOf(const std::string& name, int index = -1) {
+  for (std::size_t i = 0; i < kSpec.controls.size(); ++i)
+    if (kSpec.controls[i].name == name && kSpec.controls[i].index == index)
+      return 1000 + static_cast<int>(i);
+  return -1;
+}
+
+std::string ReadValue(HKEY root, const char* path, const char* name, DWORD* type = nullptr) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return "<no key>";
+  char data[1024] = {};
+  DWORD size = sizeof data - 1, t = 0;
+  const LONG rc = RegQueryValueExA(key, name, nullptr, &t, reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(key);
+  if (type) *type = t;
+  if (rc != ERROR_SUCCESS) return "<none>";
+  if (t == REG_DWORD) return std::to_string(*reinterpret_cast<DWORD*>(data));
+  return std::string(data, strnlen(data, size));
+}
+
+std::map<std::string, std::string> AllValues(HKEY root, const char* path) {
+  std::map<std::string, std::string> all;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return all;
+  char name[256];
+  BYTE data[2048];
+  for (DWORD i = 0;; ++i) {
+    DWORD n = sizeof name, d = sizeof data, t = 0;
+    if (RegEnumValueA(key, i, name, &n, nullptr, &t, data, &d) != ERROR_SUCCESS) break;
+    all[name] = std::string(reinterpret_cast<char*>(data), d);
+  }
+  RegCloseKey(key);
+  return all;
+}
+
+std::string ReadFileBytes(const char* path) {
+  HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return "<missing>";
+  std::string bytes(65536, '\0');
+  DWORD got = 0;
+  ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+  CloseHandle(h);
+  bytes.resize(got);
+  return bytes;
+}
+
+struct Console {
+  PROCESS_INFORMATION pi{};
+  HWND main = nullptr;
+  std::unique_ptr<RemoteTree> tree;
+  Checker check;
+
+  HWND Item(const std::string& name, int index = -1) { return GetDlgItem(main, IdOf(name, index)); }
+  bool Checked(const char* name) { return SendMessageA(Item(name), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+  void Press(const char* name) { PostMessageA(Item(name), BM_CLICK, 0, 0); }
+
+  bool Start(const std::string& exe) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    std::string cmd = "\"" + exe + "\"";
+    if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi)) {
+      std::printf("FAIL cannot start %s (error %lu)\n", exe.c_str(), GetLastError());
+      return false;
+    }
+    // The splash has the same caption; the main window is the one with the tree.
+    const bool up = WaitFor(
+        [&] {
+          main = nullptr;
+          for (HWND h = FindWindowA("VelmaroForm", "Velmaro"); h && !main;
+               h = FindWindowExA(nullptr, h, "VelmaroForm", "Velmaro"))
+            if (IsWindowVisible(h) && GetDlgItem(h, IdOf("Close"))) main = h;
+          return main != nullptr;
+        },
+        20000);
+    if (!check(up, "the main window \"Velmaro\" appears")) return false;
+    tree = std::make_unique<RemoteTree>(Item("Tr"), pi.hProcess);
+    return true;
+  }
+
+  bool Choose(const std::string& category) {
+    HTREEITEM root = tree->Root();
+    tree->Expand(root);
+    HTREEITEM item = tree->Find(category);
+    if (!item || !tree->Click(item)) return false;
+    return WaitFor([&] { return tree->Selected() == item && IsWindowEnabled(main); });
+  }
+
+  std::string ApplyCaption() { return TextOf(Item("Apply")); }
+};
+
+int Show(const std::string& exe, const std::string& what) {
+  Console c;
+  if (!c.Start(exe)) return 1;
+  Sleep(800);  // the splash closes on its first tick
+  if (what == "Options") {
+    c.Press("Options");
+    return WaitFor([] { return VisibleWindow("VelmaroForm", "Options") != nullptr; }) ? 0 : 1;
+  }
+  if (what != "Velmaro") c.tree->Expand(c.tree->Root());
+  return what == "Velmaro" || c.Choose(what) ? 0 : 1;
+}
+
+int Run(const std::string& exe) {
+  // A known starting point: no options stored, a boot file with all three
+  // keys among other lines, hidden and system as on a real machine.
+  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Velmaro");
+  HKEY policies = nullptr;
+  RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer",
+                &policies);
+  RegDeleteValueA(policies, "NoRun");
+  RegCloseKey(policies);
+  SetFileAttributesA("c:\\msdos.sys", FILE_ATTRIBUTE_NORMAL);
+  const char* boot = "[Paths]\r\nWinDir=C:\\WINDOWS\r\n[Options]\r\nAutoScan=1\r\nBootDelay=2\r\nLogo=1\r\n;end\r\n";
+  HANDLE h = CreateFileA("c:\\msdos.sys", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(h, boot, static_cast<DWORD>(std::strlen(boot)), &written, nullptr);
+  CloseHandle(h);
+  SetFileAttributesA("c:\\msdos.sys", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  const char* folders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  const auto foldersBefore = AllValues(HKEY_CURRENT_USER, folders);
+
+  Console c;
+  auto& check = c.check;
+  if (!c.Start(exe)) return 1;
+  check(WaitFor([] {
+          int shown = 0;
+          for (HWND w = FindWindowA("VelmaroForm", "Velmaro"); w;
+               w = FindWindowExA(nullptr, w, "VelmaroForm", "Velmaro"))
+            shown += IsWindowVisible(w) ? 1 : 0;
+          return shown == 1;
+        }),
+        "the splash closes by itself after loading");
+  check(c.tree->Count() == 11 && c.tree->Text(c.tree->Root()) == "Velmaro",
+        "the tree holds \"Velmaro\" and its ten categories");
+  check(!IsWindowEnabled(c.Item("Apply")) && c.ApplyCaption() == "No settings",
+        "Apply starts disabled with \"No settings\"");
+
+  // Start Menu: tick "Hide the 'Run' menu", apply, answer the notice.
+  check(c.Choose("Start Menu") && IsWindowVisible(c.Item("Fram", 5)) &&
+            c.ApplyCaption() == "Apply 'Start Menu' settings..." && IsWindowEnabled(c.Item("Apply")),
+        "\"Start Menu\" shows its panel and offers Apply");
+  c.Press("HideRun");
+  check(WaitFor([&] { return c.Checked("HideRun"); }), "HideRun ticks");
+  c.Press("Apply");
+  std::string notice;
+  check(AnswerBox("Information", IDOK, &notice) &&
+            notice == "Some changes will place after restarting of the computer.",
+        "the restart notice comes first");
+  check(WaitFor([&] {
+          return ReadValue(HKEY_CURRENT_USER,
+                           "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer",
+                           "NoRun") == "1";
+        }),
+        "NoRun = 1 in the registry");
+  check(c.Choose("General") && c.Choose("Start Menu") && c.Checked("HideRun"),
+        "choosing the category again shows HideRun ticked from the registry");
+
+  // The options dialog opens modally and Cancel closes it.
+  c.Press("Options");
+  HWND opt = nullptr;
+  check(WaitFor([&] { return (opt = VisibleWindow("VelmaroForm", "Options")) != nullptr; }) &&
+            !IsWindowEnabled(c.main),
+        "Options opens the modal \"Options\" dialog");
+  if (opt) {
+    HWND show = GetDlgItem(opt, 1000), confirm = GetDlgItem(opt, 1001);
+    check(SendMessageA(show, BM_GETCHECK, 0, 0) == BST_CHECKED &&
+              SendMessageA(confirm, BM_GETCHECK, 0, 0) == BST_CHECKED,
+          "both options start ticked");
+    PostMessageA(GetDlgItem(opt, 1003), BM_CLICK, 0, 0);
+    check(WaitFor([&] { return !VisibleWindow("VelmaroForm", "Options") && IsWindowEnabled(c.main); }),
+          "Cancel closes it");
+  }
+
+  // Windows: the boot options go to c:\msdos.sys, the rest to the registry.
+  check(c.Choose("Windows") && IsWindowVisible(c.Item("Fram", 0)), "\"Windows\" shows its panel");
+  check(ReadValue(HKEY_CURRENT_USER, "Control Panel\\Desktop", "MenuShowDelay") != "<none>",
+        "showing the panel leaves a MenuShowDelay value");
+  c.Press("AutoScan");
+  c.Press("DisSpl");
+  Key(c.Item("DelaySl"), VK_RIGHT);
+  Key(c.Item("DelaySl"), VK_RIGHT);
+  check(WaitFor([&] { return TextOf(c.Item("Label5")) == "Boot delay time(in seconds) : 4"; }),
+        "moving the boot delay slider updates its label");
+  c.Press("Apply");
+  check(AnswerBox("Information", IDOK), "the restart notice comes first");
+  const std::string expected =
+      "[Paths]\r\nWinDir=C:\\WINDOWS\r\n[Options]\r\nAutoScan=2\r\nBootDelay=4\r\nLogo=0\r\n;end\r\n";
+  check(WaitFor([&] { return ReadFileBytes("c:\\msdos.sys") == expected; }),
+        "c:\\msdos.sys holds the new AutoScan, BootDelay and Logo lines, the rest unchanged");
+  const DWORD attributes = GetFileAttributesA("c:\\msdos.sys");
+  check(attributes != INVALID_FILE_ATTRIBUTES &&
+            (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) ==
+                (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+        "the boot file keeps its hidden and system attributes");
+  const char* settings = "Software\\Velmaro\\Settings";
+  check(ReadValue(HKEY_CURRENT_USER, settings, "Auto Scan") == "1" &&
+            ReadValue(HKEY_CURRENT_USER, settings, "DisSplach") == "0" &&
+            ReadValue(HKEY_CURRENT_USER, settings, "Boot Delay") == "4",
+        "the three boot choices are stored");
+
+  // Misc. tweaks: change one special folder's path, nothing else.
+  check(c.Choose("Misc. tweaks"), "\"Misc. tweaks\" shows its panel");
+  Key(c.Item("Combo2"), VK_DOWN);
+  check(WaitFor([&] { return TextOf(c.Item("Combo2")) == "Start Menu"; }), "choose \"Start Menu\"");
+  SendMessageA(c.Item("Text10"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("C:\\Velmaro Start"));
+  c.Press("Change_folder");
+  std::string question;
+  check(AnswerBox("Confirmation", IDYES, &question) &&
+            question == "Do you want to change the path of Start Menu folder?\nThis may affect your system.",
+        "the two-line question is asked");
+  auto foldersAfter = AllValues(HKEY_CURRENT_USER, folders);
+  check(ReadValue(HKEY_CURRENT_USER, folders, "Start Menu") == "C:\\Velmaro Start",
+        "\"Start Menu\" holds the new path");
+  foldersAfter.erase("Start Menu");
+  auto others = foldersBefore;
+  others.erase("Start Menu");
+  check(foldersAfter == others, "no other special folder changed");
+
+  // Collapsing the tree leaves no category chosen.
+  HTREEITEM chosen = c.tree->Selected();
+  c.tree->ClickRootButton(c.tree->Root());
+  check(WaitFor([&] {
+          return c.ApplyCaption() == "No settings" && !IsWindowEnabled(c.Item("Apply")) &&
+                 !IsWindowVisible(c.Item("Fram", 1));
+        }),
+        "collapsing the tree hides the panel and disables Apply");
+  check(c.tree->Selected() == chosen || c.tree->Selected() == c.tree->Root(),
+        "the tree keeps a selection");
+
+  // Close asks; No keeps the console, Yes ends it.
+  c.Press("Close");
+  std::string quit;
+  check(AnswerBox("Confirmation", IDNO, &quit) && quit == "Do you really want to quit Velmaro",
+        "Close asks \"Do you really want to quit Velmaro\"");
+  Sleep(300);
+  check(WaitForSingleObject(c.pi.hProcess, 0) == WAIT_TIMEOUT && IsWindowVisible(c.main),
+        "answering No keeps it running");
+  c.Press("Close");
+  check(AnswerBox("Confirmation", IDYES), "asked again");
+  DWORD code = 1;
+  const bool ended = WaitForSingleObject(c.pi.hProcess, 5000) == WAIT_OBJECT_0;
+  if (ended) GetExitCodeProcess(c.pi.hProcess, &code);
+  check(ended && code == 0, "answering Yes ends the console");
+  if (!ended) TerminateProcess(c.pi.hProcess, 1);
+  std::printf("%d failure(s)\n", check.failures);
+  return check.failures ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // argv[1]: the build tree; Velmaro.exe is in its console folder.
+  const std::string root = argc > 1 ? WinePath(argv[1]) : ".";
+  const std::string exe = root + "\\console\\Velmaro.exe";
+  if (argc > 3 && std::string(argv[2]) == "--show") return Show(exe, argv[3]);
+  return Run(exe);
+}

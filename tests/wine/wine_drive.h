@@ -1,0 +1,162 @@
+#pragma once
+// Driving another process's windows as a user would, for the end-to-end
+// drivers: waiting for windows, clicking buttons, answering message boxes,
+// reading and clicking tree nodes through memory in the target process.
+#include <windows.h>
+// After windows.h.
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+
+namespace velmaro::e2e {
+
+inline bool WaitFor(const std::function<bool()>& done, int ms = 5000) {
+  for (int waited = 0; waited < ms; waited += 25) {
+    if (done()) return true;
+    Sleep(25);
+  }
+  return done();
+}
+
+// GetWindowText does not ask another process's control; WM_GETTEXT does.
+inline std::string TextOf(HWND h) {
+  char buf[1024] = {};
+  SendMessageA(h, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf));
+  return buf;
+}
+
+inline HWND VisibleWindow(const char* cls, const char* title) {
+  HWND h = FindWindowA(cls, title);
+  return h && IsWindowVisible(h) ? h : nullptr;
+}
+
+// A Linux path handed over by CMake, as the programs under Wine see it.
+inline std::string WinePath(std::string path) {
+  if (!path.empty() && path[0] == '/') path = "Z:" + path;
+  for (auto& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+inline void Key(HWND h, WPARAM vk) {
+  PostMessageA(h, WM_KEYDOWN, vk, 1);
+  PostMessageA(h, WM_KEYUP, vk, 0xC0000001);
+}
+
+// Answers the message box with this title by its button, as a click would;
+// `text` receives the box's message.
+inline bool AnswerBox(const char* title, int button, std::string* text = nullptr) {
+  HWND box = nullptr;
+  if (!WaitFor([&] { return (box = VisibleWindow("#32770", title)) != nullptr; })) return false;
+  if (text) {
+    text->clear();
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+      char cls[32] = {};
+      GetClassNameA(c, cls, sizeof cls);
+      const std::string t = TextOf(c);
+      if (std::string(cls) == "Static" && !t.empty()) *text = t;
+    }
+  }
+  HWND b = GetDlgItem(box, button);
+  if (!b) return false;
+  PostMessageA(b, BM_CLICK, 0, 0);
+  return WaitFor([&] { return !VisibleWindow("#32770", title); });
+}
+
+// A tree view in another process: item texts and rectangles need memory there.
+class RemoteTree {
+public:
+  RemoteTree(HWND tree, HANDLE process) : tree_(tree), process_(process) {
+    memory_ = VirtualAllocEx(process_, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE);
+  }
+  ~RemoteTree() {
+    if (memory_) VirtualFreeEx(process_, memory_, 0, MEM_RELEASE);
+  }
+  RemoteTree(const RemoteTree&) = delete;
+  RemoteTree& operator=(const RemoteTree&) = delete;
+
+  int Count() const { return static_cast<int>(SendMessageA(tree_, TVM_GETCOUNT, 0, 0)); }
+  HTREEITEM Root() const { return Next(nullptr, TVGN_ROOT); }
+  HTREEITEM Next(HTREEITEM item, UINT how) const {
+    return reinterpret_cast<HTREEITEM>(
+        SendMessageA(tree_, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
+  }
+  std::string Text(HTREEITEM item) const {
+    auto* base = static_cast<char*>(memory_);
+    TVITEMA tv{};
+    tv.mask = TVIF_TEXT | TVIF_HANDLE;
+    tv.hItem = item;
+    tv.pszText = base + 512;
+    tv.cchTextMax = 256;
+    SIZE_T n = 0;
+    WriteProcessMemory(process_, base, &tv, sizeof tv, &n);
+    if (!SendMessageA(tree_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(base))) return {};
+    char text[256] = {};
+    ReadProcessMemory(process_, base + 512, text, sizeof text - 1, &n);
+    return text;
+  }
+  // The item with this text among the root and its children.
+  HTREEITEM Find(const std::string& text) const {
+    HTREEITEM root = Root();
+    if (root && Text(root) == text) return root;
+    for (HTREEITEM c = Next(root, TVGN_CHILD); c; c = Next(c, TVGN_NEXT))
+      if (Text(c) == text) return c;
+    return nullptr;
+  }
+  void Expand(HTREEITEM item, bool expand = true) const {
+    SendMessageA(tree_, TVM_EXPAND, expand ? TVE_EXPAND : TVE_COLLAPSE,
+                 reinterpret_cast<LPARAM>(item));
+  }
+  // A mouse click on the item's label, as a user makes it.
+  bool Click(HTREEITEM item) const {
+    // TVM_GETITEMRECT takes the item in the rectangle's first bytes.
+    RECT r{};
+    std::memcpy(&r, &item, sizeof item);
+    SIZE_T n = 0;
+    WriteProcessMemory(process_, memory_, &r, sizeof r, &n);
+    if (!SendMessageA(tree_, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(memory_)))
+      return false;
+    ReadProcessMemory(process_, memory_, &r, sizeof r, &n);
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    PostMessageA(tree_, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(tree_, WM_LBUTTONUP, 0, at);
+    return true;
+  }
+  // A click on the +/- button of a root item, as a user collapses or expands it.
+  bool ClickRootButton(HTREEITEM item) const {
+    RECT r{};
+    std::memcpy(&r, &item, sizeof item);
+    SIZE_T n = 0;
+    WriteProcessMemory(process_, memory_, &r, sizeof r, &n);
+    if (!SendMessageA(tree_, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(memory_)))
+      return false;
+    ReadProcessMemory(process_, memory_, &r, sizeof r, &n);
+    const int indent = static_cast<int>(SendMessageA(tree_, TVM_GETINDENT, 0, 0));
+    const LPARAM at = MAKELPARAM(r.left + indent / 2, (r.top + r.bottom) / 2);
+    PostMessageA(tree_, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(tree_, WM_LBUTTONUP, 0, at);
+    return true;
+  }
+  HTREEITEM Selected() const { return Next(nullptr, TVGN_CARET); }
+
+private:
+  HWND tree_;
+  HANDLE process_;
+  void* memory_ = nullptr;
+};
+
+// Counts checks and prints each as it goes, so a failure is seen in context.
+struct Checker {
+  int failures = 0;
+  bool operator()(bool ok, const std::string& what) {
+    std::printf("%s %s\n", ok ? "ok  " : "FAIL", what.c_str());
+    std::fflush(stdout);
+    if (!ok) ++failures;
+    return ok;
+  }
+};
+
+}  // namespace velmaro::e2e
