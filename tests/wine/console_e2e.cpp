@@ -256,6 +256,16 @@ int Run(const std::string& exe) {
   Sleep(300);
   check(WaitForSingleObject(c.pi.hProcess, 0) == WAIT_TIMEOUT && IsWindowVisible(c.main),
         "answering No keeps it running");
+  PostMessageA(c.main, WM_CLOSE, 0, 0);
+  check(AnswerBox("Confirmation", IDNO), "the close box asks too");
+  PostMessageA(c.main, WM_SYSKEYDOWN, VK_F4, 0x20000001);  // Alt held
+  PostMessageA(c.main, WM_SYSKEYUP, VK_F4, 0xE0000001);
+  check(AnswerBox("Confirmation", IDNO), "Alt+F4 asks too");
+  PostMessageA(c.main, WM_QUERYENDSESSION, 0, 0);
+  check(AnswerBox("Confirmation", IDNO), "Windows ending the session asks too");
+  Sleep(300);
+  check(WaitForSingleObject(c.pi.hProcess, 0) == WAIT_TIMEOUT && IsWindowVisible(c.main),
+        "... and No keeps it running each time");
   c.Press("Close");
   check(AnswerBox("Confirmation", IDYES), "asked again");
   DWORD code = 1;
