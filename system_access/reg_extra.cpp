@@ -1,5 +1,7 @@
 #include "system_access/reg_extra.h"
 
+#include "platform/utf8.h"
+
 namespace velmaro {
 namespace {
 
@@ -32,24 +34,6 @@ std::string CutAtNul(std::string text) {
   const auto nul = text.find('\0');
   if (nul != std::string::npos) text.resize(nul);
   return text;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
 }
 
 // UTF-16LE bytes to UTF-8; an unpaired surrogate becomes U+FFFD.

@@ -1,5 +1,7 @@
 #include "platform/memory/memory_registry.h"
 
+#include "platform/utf8.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -11,52 +13,6 @@ constexpr char32_t kCp1252High[32] = {
     0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-// Decodes one UTF-8 sequence; false on malformed input.
-bool NextCodePoint(std::string_view s, std::size_t& i, char32_t& cp) {
-  const auto b0 = static_cast<unsigned char>(s[i]);
-  int extra = 0;
-  if (b0 < 0x80) {
-    cp = b0;
-  } else if ((b0 & 0xE0) == 0xC0) {
-    cp = b0 & 0x1F;
-    extra = 1;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    cp = b0 & 0x0F;
-    extra = 2;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    cp = b0 & 0x07;
-    extra = 3;
-  } else {
-    return false;
-  }
-  if (i + extra >= s.size() && extra > 0) return false;
-  for (int k = 1; k <= extra; ++k) {
-    const auto b = static_cast<unsigned char>(s[i + k]);
-    if ((b & 0xC0) != 0x80) return false;
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  i += 1 + extra;
-  return true;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 
 // Upper-cases the letters a Western code page can hold, so that names compare
 // as the registry compares them.

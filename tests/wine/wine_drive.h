@@ -112,37 +112,38 @@ public:
   }
   // A mouse click on the item's label, as a user makes it.
   bool Click(HTREEITEM item) const {
-    // TVM_GETITEMRECT takes the item in the rectangle's first bytes.
     RECT r{};
-    std::memcpy(&r, &item, sizeof item);
-    SIZE_T n = 0;
-    WriteProcessMemory(process_, memory_, &r, sizeof r, &n);
-    if (!SendMessageA(tree_, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(memory_)))
-      return false;
-    ReadProcessMemory(process_, memory_, &r, sizeof r, &n);
-    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    PostMessageA(tree_, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageA(tree_, WM_LBUTTONUP, 0, at);
+    if (!ItemRect(item, true, r)) return false;
+    ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     return true;
   }
   // A click on the +/- button of a root item, as a user collapses or expands it.
   bool ClickRootButton(HTREEITEM item) const {
     RECT r{};
-    std::memcpy(&r, &item, sizeof item);
-    SIZE_T n = 0;
-    WriteProcessMemory(process_, memory_, &r, sizeof r, &n);
-    if (!SendMessageA(tree_, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(memory_)))
-      return false;
-    ReadProcessMemory(process_, memory_, &r, sizeof r, &n);
+    if (!ItemRect(item, false, r)) return false;
     const int indent = static_cast<int>(SendMessageA(tree_, TVM_GETINDENT, 0, 0));
-    const LPARAM at = MAKELPARAM(r.left + indent / 2, (r.top + r.bottom) / 2);
-    PostMessageA(tree_, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageA(tree_, WM_LBUTTONUP, 0, at);
+    ClickAt(r.left + indent / 2, (r.top + r.bottom) / 2);
     return true;
   }
   HTREEITEM Selected() const { return Next(nullptr, TVGN_CARET); }
 
 private:
+  // TVM_GETITEMRECT takes the item in the rectangle's first bytes, in the
+  // tree's own process.
+  bool ItemRect(HTREEITEM item, bool textOnly, RECT& r) const {
+    std::memcpy(&r, &item, sizeof item);
+    SIZE_T n = 0;
+    WriteProcessMemory(process_, memory_, &r, sizeof r, &n);
+    if (!SendMessageA(tree_, TVM_GETITEMRECT, textOnly, reinterpret_cast<LPARAM>(memory_)))
+      return false;
+    ReadProcessMemory(process_, memory_, &r, sizeof r, &n);
+    return true;
+  }
+  void ClickAt(int x, int y) const {
+    PostMessageA(tree_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageA(tree_, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+  }
+
   HWND tree_;
   HANDLE process_;
   void* memory_ = nullptr;
