@@ -140,7 +140,8 @@ struct Win32Toolkit::Impl {
       Report("unknown error");
     }
   }
-  void Realise(Form& form, HWND owner);
+  // False when the system refuses the window; the form then stays unloaded.
+  bool Realise(Form& form, HWND owner);
   void DoUnload(Form& form, bool raiseEvents);
   void Forget(const Form& form);
   void CollectGarbage();
@@ -1186,10 +1187,16 @@ void Win32Toolkit::Impl::LeaveHelpMode() {
 
 // ---- The toolkit ----
 
-void Win32Toolkit::Impl::Realise(Form& form, HWND owner) {
+bool Win32Toolkit::Impl::Realise(Form& form, HWND owner) {
   auto window = std::make_unique<FormWindow>(*this, form, owner);
+  if (!window->hwnd) {
+    window->form = nullptr;
+    Report(("the window of form " + form.Name() + " could not be created").c_str());
+    return false;
+  }
   form.AttachView(window.get());
   windows[&form] = std::move(window);
+  return true;
 }
 
 void Win32Toolkit::Impl::Forget(const Form& form) {
@@ -1295,7 +1302,7 @@ void Win32Toolkit::Show(Form& form) {
   Impl& tk = *impl_;
   if (tk.ended) return;
   if (!form.Loaded()) {
-    tk.Realise(form, nullptr);
+    if (!tk.Realise(form, nullptr)) return;
     tk.Guarded([&] { form.Load(); });
     if (!form.Loaded()) return;  // its Load unloaded it
   }
@@ -1311,7 +1318,7 @@ void Win32Toolkit::ShowModal(Form& form) {
   if (tk.ended || form.Visible()) return;
   HWND owner = tk.OwnerWindow();
   if (!form.Loaded()) {
-    tk.Realise(form, owner);
+    if (!tk.Realise(form, owner)) return;
   } else if (FormWindow* w = tk.WindowFor(form)) {
     SetWindowLongPtrA(w->hwnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
   }

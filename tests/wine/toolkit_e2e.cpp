@@ -1,0 +1,312 @@
+// The forms toolkit on real windows. Run with "--demo" it is a small program
+// whose form uses every kind of control; run otherwise (as ctest does) it
+// starts itself as that program and drives it from outside as a user would:
+// clicks, keys, the close box, message boxes, a modal form, What's This.
+#include <windows.h>
+// After windows.h.
+#include <commctrl.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "platform/forms/toolkit.h"
+#include "platform/win32/win32_toolkit.h"
+
+namespace {
+
+using namespace velmaro::forms;
+namespace d = velmaro::forms::design;
+
+constexpr char kMainCaption[] = "Toolkit demo";
+constexpr char kOptionsCaption[] = "Demo options";
+constexpr char kHelloHelp[] = "Shows a greeting and offers to quit.";
+
+FormSpec MainSpec() {
+  FormSpec s{"Demo", kMainCaption, 440, 300};
+  s.Add(d::Label("Label1", "&Name:", {10, 12, 50, 15}))
+      .Add(d::TextBox("Text1", "", {64, 8, 150, 21}))
+      .Add(d::CheckBox("Check1", "&Tick me", {10, 36, 204, 20}))
+      .Add(d::Frame("Fram", "Mouse buttons", {10, 60, 204, 70}).At(0))
+      .Add(d::OptionButton("Right1", "&Right-handed mode", {10, 18, 180, 20}).In("Fram", 0).Value(1))
+      .Add(d::OptionButton("Left1", "&Left-handed mode", {10, 42, 180, 20}).In("Fram", 0))
+      .Add(d::DropDownList("Combo1", {"Shortcut icon", "My Computer icon", "Hard disk icon"},
+                           {10, 140, 204, 21}))
+      .Add(d::Slider("Slide", 0, 5, {10, 170, 204, 32}).Value(2).Changes(1, 2))
+      .Add(d::ProgressBar("Bar", 0, 100, {10, 210, 204, 16}))
+      .Add(d::TreeView("Tr", {226, 8, 204, 150}).TreeStyle(true, true, LabelEditMode::Manual))
+      .Add(d::Label("Status", "", {226, 166, 204, 15}))
+      .Add(d::Label("Ticks", "Ticks: 0", {226, 186, 100, 15}))
+      .Add(d::Label("Link", "Velmaro on the web", {226, 206, 150, 15}).Link())
+      .Add(d::Button("Command3", "What's this?", {10, 262, 90, 25}))
+      .Add(d::Button("Options", "&Options...", {106, 262, 90, 25}))
+      .Add(d::Button("Hello", "Say &hello", {246, 262, 90, 25}).Default())
+      .Add(d::Button("Close", "Close", {342, 262, 90, 25}).Cancel())
+      .Add(d::Timer("Timer1", 200, true));
+  return s;
+}
+
+FormSpec OptionsSpec() {
+  FormSpec s{"DemoOpt", kOptionsCaption, 240, 90, BorderStyle::FixedDialog};
+  s.Add(d::CheckBox("Confirm", "Ask before &quitting", {10, 10, 220, 20}).Value(1))
+      .Add(d::Button("OK", "OK", {60, 55, 80, 25}).Default())
+      .Add(d::Button("Cancel", "Cancel", {150, 55, 80, 25}).Cancel());
+  return s;
+}
+
+// The control id the toolkit gives a control: its place in the form's tab order.
+int IdOf(const FormSpec& spec, const std::string& name) {
+  for (std::size_t i = 0; i < spec.controls.size(); ++i)
+    if (spec.controls[i].name == name) return 1000 + static_cast<int>(i);
+  return -1;
+}
+
+int RunDemo() {
+  Win32Toolkit tk;
+  Form main(MainSpec());
+  Form options(OptionsSpec());
+  int ticks = 0;
+  auto status = [&](const std::string& text) { main.Get<Label>("Status").SetCaption(text); };
+
+  main.On(Event::Load, [&](EventArgs&) {
+    main.Get<CheckBox>("Check1").SetValue(2);
+    auto& tree = main.Get<TreeView>("Tr");
+    TreeNode& root = tree.Add("Velmaro");
+    tree.AddChild(root, "Windows");
+    tree.AddChild(root, "Mouse");
+    tree.Select(&root);
+    main.Get<DropDownList>("Combo1").SetListIndex(0);
+  });
+  main.On(Event::QueryUnload, [&](EventArgs& a) {
+    if (a.reason == UnloadReason::Code) return;
+    a.cancel = tk.MsgBox("Do you really want to quit the demo?", "Confirmation",
+                         mb::YesNo | mb::IconQuestion | mb::DefButton2) == IdNo;
+  });
+  main.On(Event::Click, "Check1", [&](EventArgs&) {
+    status("Check: " + std::to_string(main.Get<CheckBox>("Check1").Value()));
+  });
+  main.On(Event::Change, "Text1", [&](EventArgs&) { status("Text: " + main.Get<TextBox>("Text1").Text()); });
+  main.OnClick("Right1", [&] { status("Option: Right"); });
+  main.OnClick("Left1", [&] { status("Option: Left"); });
+  main.OnClick("Combo1", [&] { status("List: " + main.Get<DropDownList>("Combo1").Text()); });
+  main.On(Event::Change, "Slide", [&](EventArgs&) {
+    const int v = main.Get<Slider>("Slide").Value();
+    status("Slider: " + std::to_string(v));
+    main.Get<ProgressBar>("Bar").SetValue(v * 20);
+  });
+  main.On(Event::NodeClick, "Tr", [&](EventArgs& a) {
+    status("Node: " + a.node->Text() + " (" + std::to_string(a.node->Index()) + ")");
+  });
+  main.On(Event::Expand, "Tr", [&](EventArgs& a) { status("Expand: " + a.node->Text()); });
+  main.On(Event::Collapse, "Tr", [&](EventArgs& a) { status("Collapse: " + a.node->Text()); });
+  main.On(Event::Timer, "Timer1", [&](EventArgs&) {
+    main.Get<Label>("Ticks").SetCaption("Ticks: " + std::to_string(++ticks));
+  });
+  main.OnClick("Command3", [&] { tk.EnterWhatsThisMode(main); });
+  main.OnClick("Options", [&] {
+    tk.ShowModal(options);
+    status("Options closed");
+  });
+  main.OnClick("Hello", [&] {
+    main.SetMousePointer(MousePointer::Hourglass);
+    main.SetMousePointer(MousePointer::Default);
+    if (tk.MsgBox("Hello from the demo. Quit now?", "Demo", mb::YesNo | mb::IconQuestion) == IdYes)
+      tk.Unload(main);
+  });
+  main.OnClick("Close", [&] { tk.Unload(main); });
+  main.SetHelpProvider([](const Control& c) {
+    if (c.Name() == "Hello") return std::string(kHelloHelp);
+    if (c.Name() == "Check1") return std::string("A box with a grayed third state.");
+    return std::string();
+  });
+  options.OnClick("OK", [&] { tk.Unload(options); });
+  options.OnClick("Cancel", [&] { tk.Unload(options); });
+
+  tk.Show(main);
+  tk.Run();
+  if (!tk.LastHandlerError().empty()) {
+    std::fprintf(stderr, "handler failed: %s\n", tk.LastHandlerError().c_str());
+    return 2;
+  }
+  return 0;
+}
+
+// ---- The driver ----
+
+bool WaitFor(const std::function<bool()>& done, int ms = 5000) {
+  for (int waited = 0; waited < ms; waited += 25) {
+    if (done()) return true;
+    Sleep(25);
+  }
+  return done();
+}
+
+std::string TextOf(HWND h) {
+  char buf[512] = {};
+  SendMessageA(h, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf));
+  return buf;
+}
+
+HWND VisibleWindow(const char* cls, const char* title) {
+  HWND h = FindWindowA(cls, title);
+  return h && IsWindowVisible(h) ? h : nullptr;
+}
+
+struct Driver {
+  PROCESS_INFORMATION pi{};
+  HWND main = nullptr;
+  FormSpec spec = MainSpec();
+  int failures = 0;
+
+  HWND Item(const char* name) { return GetDlgItem(main, IdOf(spec, name)); }
+  std::string Status() { return TextOf(Item("Status")); }
+
+  bool Check(bool ok, const char* what) {
+    std::printf("%s %s\n", ok ? "ok  " : "FAIL", what);
+    std::fflush(stdout);
+    if (!ok) ++failures;
+    return ok;
+  }
+  bool StatusBecomes(const std::string& want) {
+    return WaitFor([&] { return Status() == want; });
+  }
+  // Answers the message box with this title by its button, as a click would.
+  bool Answer(const char* title, int button) {
+    HWND box = nullptr;
+    if (!WaitFor([&] { return (box = VisibleWindow("#32770", title)) != nullptr; })) return false;
+    HWND b = GetDlgItem(box, button);
+    if (!b) return false;
+    PostMessageA(b, BM_CLICK, 0, 0);
+    return WaitFor([&] { return !VisibleWindow("#32770", title); });
+  }
+  void Key(HWND h, WPARAM vk) {
+    PostMessageA(h, WM_KEYDOWN, vk, 1);
+    PostMessageA(h, WM_KEYUP, vk, 0xC0000001);
+  }
+
+  int Run() {
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string cmd = std::string("\"") + self + "\" --demo";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    if (!CreateProcessA(self, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+      std::printf("FAIL cannot start the demo\n");
+      return 1;
+    }
+    const bool started = WaitFor(
+        [&] {
+          main = VisibleWindow("VelmaroForm", kMainCaption);
+          return main && GetDlgItem(main, IdOf(spec, "Close"));
+        },
+        15000);
+    if (Check(started, "the demo's window appears with its controls"))
+      Steps();
+    else
+      Diagnose();
+    DWORD code = 1;
+    const bool exited = WaitForSingleObject(pi.hProcess, failures ? 0 : 5000) == WAIT_OBJECT_0;
+    if (exited) GetExitCodeProcess(pi.hProcess, &code);
+    Check(exited && code == 0, "the demo ended by itself, no handler failed");
+    if (!exited) TerminateProcess(pi.hProcess, 1);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    std::printf("%d failure(s)\n", failures);
+    return failures ? 1 : 0;
+  }
+
+  // What there is instead of the demo's window.
+  void Diagnose() {
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    std::printf("     the demo %s\n", code == STILL_ACTIVE ? "is running" : "has exited");
+    EnumWindows(
+        [](HWND h, LPARAM) -> BOOL {
+          char cls[64] = {}, title[128] = {};
+          GetClassNameA(h, cls, sizeof cls);
+          GetWindowTextA(h, title, sizeof title);
+          std::printf("     window %s \"%s\"%s\n", cls, title, IsWindowVisible(h) ? " visible" : "");
+          return TRUE;
+        },
+        0);
+  }
+
+  void Steps() {
+    RECT r;
+    GetClientRect(main, &r);
+    Check(r.right == 440 && r.bottom == 300, "the client area has the described size");
+    Check(SendMessageA(Item("Check1"), BM_GETCHECK, 0, 0) == BST_INDETERMINATE,
+          "a value of 2 set at load shows a grayed box");
+    Check(StatusBecomes("List: Shortcut icon"), "events raised by the load reached their handlers");
+
+    PostMessageA(Item("Check1"), BM_CLICK, 0, 0);
+    Check(StatusBecomes("Check: 0") && SendMessageA(Item("Check1"), BM_GETCHECK, 0, 0) == BST_UNCHECKED,
+          "a click on the grayed box clears it and raises Click");
+
+    SendMessageA(Item("Text1"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("typed"));
+    Check(StatusBecomes("Text: typed"), "typing in the text box raises Change");
+
+    PostMessageA(Item("Left1"), BM_CLICK, 0, 0);
+    Check(StatusBecomes("Option: Left") && SendMessageA(Item("Right1"), BM_GETCHECK, 0, 0) == BST_UNCHECKED,
+          "choosing an option clears the other");
+
+    Key(Item("Combo1"), VK_DOWN);
+    Check(StatusBecomes("List: My Computer icon"), "the list's next entry raises Click");
+
+    Key(Item("Slide"), VK_RIGHT);
+    Check(StatusBecomes("Slider: 3"), "the slider's move raises Change");
+    Check(WaitFor([&] { return SendMessageA(Item("Bar"), PBM_GETPOS, 0, 0) == 60; }),
+          "the handler's progress value reaches the bar");
+
+    HWND tree = Item("Tr");
+    Check(SendMessageA(tree, TVM_GETCOUNT, 0, 0) == 3, "the tree holds the nodes added at load");
+    Key(tree, VK_RIGHT);
+    Check(StatusBecomes("Expand: Velmaro"), "expanding a node raises Expand");
+    Key(tree, VK_DOWN);
+    Check(StatusBecomes("Node: Windows (2)"), "choosing a node by key raises NodeClick with its index");
+
+    PostMessageA(Item("Command3"), BM_CLICK, 0, 0);
+    Sleep(200);
+    RECT hello;
+    GetWindowRect(Item("Hello"), &hello);
+    POINT pt{(hello.left + hello.right) / 2, (hello.top + hello.bottom) / 2};
+    ScreenToClient(main, &pt);
+    PostMessageA(main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
+    HWND popup = nullptr;
+    Check(WaitFor([&] { return (popup = VisibleWindow("VelmaroHelpPopup", nullptr)) != nullptr; }) &&
+              TextOf(popup) == kHelloHelp,
+          "What's This shows the button's help text");
+    Sleep(200);
+    Check(!VisibleWindow("#32770", "Demo"), "... instead of running the button's handler");
+    if (popup) Key(popup, VK_ESCAPE);
+    Check(WaitFor([&] { return !VisibleWindow("VelmaroHelpPopup", nullptr); }), "a key closes the help popup");
+
+    PostMessageA(Item("Options"), BM_CLICK, 0, 0);
+    HWND dialog = nullptr;
+    Check(WaitFor([&] { return (dialog = VisibleWindow("VelmaroForm", kOptionsCaption)) != nullptr; }),
+          "the modal form opens");
+    Check(!IsWindowEnabled(main), "the main window takes no input while it is open");
+    if (dialog) Key(GetDlgItem(dialog, 1000), VK_ESCAPE);
+    Check(StatusBecomes("Options closed") && !VisibleWindow("VelmaroForm", kOptionsCaption) && IsWindowEnabled(main),
+          "Esc presses its Cancel button; the modal show returns and the main window is usable");
+
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    Check(Answer("Confirmation", IDNO), "the close box asks through QueryUnload");
+    Sleep(200);
+    Check(VisibleWindow("VelmaroForm", kMainCaption) != nullptr, "answering No keeps the window");
+
+    Check(WaitFor([&] { return TextOf(Item("Ticks")) != "Ticks: 0" && TextOf(Item("Ticks")) != "Ticks: 1"; }),
+          "the timer ticks");
+
+    Key(Item("Text1"), VK_RETURN);
+    Check(Answer("Demo", IDYES), "Enter presses the default button, whose handler asks");
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc > 1 && std::string(argv[1]) == "--demo") return RunDemo();
+  Driver driver;
+  return driver.Run();
+}
