@@ -1157,7 +1157,8 @@ void Win32Toolkit::Impl::ShowPopup(const std::string& text, POINT screen) {
   DrawTextA(dc, ansi.c_str(), static_cast<int>(ansi.size()), &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
-  const int w = r.right + 14, h = r.bottom + 10;
+  // A little slack: a word that just fits when measured may wrap when drawn.
+  const int w = r.right + 18, h = r.bottom + 12;
   RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
   const int x = std::clamp<int>(screen.x, work.left, std::max<int>(work.left, work.right - w));
