@@ -339,15 +339,6 @@ void TreeNode::SetText(std::string text) {
 
 void TreeNode::SetExpanded(bool expanded) {
   if (expanded_ == expanded) return;
-  // A selected node that disappears into its collapsing parent hands the
-  // selection to it, as the native tree does, before Collapse is raised.
-  if (!expanded)
-    for (TreeNode* p = tree_.selected_ ? tree_.selected_->parent_ : nullptr; p; p = p->parent_)
-      if (p == this) {
-        tree_.selected_ = this;
-        tree_.Changed(Property::Selection);
-        break;
-      }
   expanded_ = expanded;
   if (FormView* view = tree_.Owner().View()) view->NodeChanged(tree_, *this, Property::Value);
   EventArgs args;

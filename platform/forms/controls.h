@@ -259,7 +259,6 @@ public:
   int SelectedImage() const { return selectedImage_ ? selectedImage_ : image_; }
   bool Expanded() const { return expanded_; }
   // Raises Expand or Collapse when the state changes, by code as by the user.
-  // Collapsing a node above the selected one selects it (without NodeClick).
   void SetExpanded(bool expanded);
   bool Selected() const;
 

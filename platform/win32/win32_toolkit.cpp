@@ -757,12 +757,9 @@ LRESULT FormWindow::OnNotify(std::size_t i, NMHDR* hdr) {
     case TVN_SELCHANGEDA:
     case TVN_SELCHANGEDW: {
       auto* nm = reinterpret_cast<NMTREEVIEWA*>(hdr);
+      if (nm->action != TVC_BYMOUSE && nm->action != TVC_BYKEYBOARD) return 0;  // by code
       TreeNode* node = NodeOf(i, nm->itemNew.hItem);
       if (!node) return 0;
-      if (nm->action != TVC_BYMOUSE && nm->action != TVC_BYKEYBOARD) {
-        tree.Select(node);  // moved by the tree itself, not chosen by the user
-        return 0;
-      }
       if (nm->action == TVC_BYMOUSE) ch.mouseSelected = node->Index();
       tree.Select(node);
       EventArgs args;

@@ -264,23 +264,6 @@ TEST_F(FormsTree, CodeSelectionRaisesNoNodeClickButShowsTheNode) {
   EXPECT_EQ(tree.Count(), 0);
 }
 
-TEST_F(FormsTree, CollapsingAboveTheSelectionSelectsTheCollapsedNode) {
-  TreeNode& root = tree.Add("root");
-  TreeNode& child = tree.AddChild(root, "child");
-  TreeNode& other = tree.Add("other");
-  tree.Select(&child);
-  std::vector<std::string> seen;
-  form.On(Event::Collapse, "Tr", [&](EventArgs& a) {
-    seen.push_back(a.node->Text() + " with " + tree.SelectedItem()->Text() + " selected");
-  });
-  other.SetExpanded(true);
-  other.SetExpanded(false);
-  EXPECT_EQ(tree.SelectedItem(), &child);  // not above the selection
-  root.SetExpanded(false);
-  EXPECT_EQ(tree.SelectedItem(), &root);
-  EXPECT_EQ(seen, (std::vector<std::string>{"other with child selected", "root with root selected"}));
-}
-
 TEST_F(FormsTree, LabelEditCanBeCancelledOrDismissed) {
   TreeNode& node = tree.Add("old");
   EXPECT_FALSE(tree.StartLabelEdit());  // nothing selected
