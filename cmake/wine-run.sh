@@ -12,6 +12,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   wineboot -i </dev/null >/dev/null 2>&1 || true
   wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1
+  # The session wineboot started still has the display driver it began with
+  # and cannot create windows without a display: start afresh with null.
+  wineserver -k </dev/null >/dev/null 2>&1 || true
 fi
 wineserver -p </dev/null >/dev/null 2>&1 || true
 wine wineboot </dev/null >/dev/null 2>&1 || true

@@ -65,7 +65,17 @@ std::string ReadFileBytes(const char* path) {
 }
 
 struct Console {
+  // A console left running would keep ctest waiting on its output pipes.
+  ~Console() {
+    if (pi.hProcess) {
+      if (!keepRunning && WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT)
+        TerminateProcess(pi.hProcess, 1);
+      CloseHandle(pi.hProcess);
+      CloseHandle(pi.hThread);
+    }
+  }
   PROCESS_INFORMATION pi{};
+  bool keepRunning = false;  // --show leaves the console up for a screenshot
   HWND main = nullptr;
   std::unique_ptr<RemoteTree> tree;
   Checker check;
@@ -111,6 +121,7 @@ struct Console {
 
 int Show(const std::string& exe, const std::string& what) {
   Console c;
+  c.keepRunning = true;
   if (!c.Start(exe)) return 1;
   Sleep(800);  // the splash closes on its first tick
   if (what == "Options") {
