@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/forms/events.h"
-#include "platform/forms/form_spec.h"
+#include "platform/forms/form_design.h"
 
 namespace velmaro::forms {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/forms/form_spec.h"
+#include "platform/forms/form_design.h"
 
 namespace velmaro::forms {
 

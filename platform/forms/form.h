@@ -10,7 +10,7 @@
 
 #include "platform/forms/controls.h"
 #include "platform/forms/events.h"
-#include "platform/forms/form_spec.h"
+#include "platform/forms/form_design.h"
 
 namespace velmaro::forms {
 

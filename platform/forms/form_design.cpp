@@ -1,4 +1,4 @@
-#include "platform/forms/form_spec.h"
+#include "platform/forms/form_design.h"
 
 #include <cctype>
 
