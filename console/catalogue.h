@@ -6,7 +6,7 @@
 #include <string>
 
 #include "console/switch_tweaks.h"
-#include "platform/forms/form_spec.h"
+#include "platform/forms/form_design.h"
 
 namespace velmaro::console {
 
