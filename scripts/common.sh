@@ -42,3 +42,18 @@ velmaro_prepare_prefix() {
 velmaro_stop_prefix() {
   WINEPREFIX=$1 wineserver -k >/dev/null 2>&1 || true
 }
+
+# A private virtual display for Wine's default driver: sets DISPLAY and
+# velmaro_xvfb_pid, and makes the prefix in $WINEPREFIX if it is missing.
+# A free display number is picked so that two runs do not meet.
+velmaro_start_xvfb() {
+  local n
+  for n in $(seq 100 199); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+  done
+  Xvfb ":$n" -screen 0 1024x768x24 >/dev/null 2>&1 &
+  velmaro_xvfb_pid=$!
+  export DISPLAY=":$n"
+  sleep 1
+  [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+}

@@ -18,12 +18,8 @@ if [ -n "${DISPLAY:-}" ]; then
   exec wine "$exe"
 fi
 
-display=:$(( 100 + RANDOM % 100 ))
-Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
-export DISPLAY=$display
-[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+velmaro_start_xvfb
+trap 'kill $velmaro_xvfb_pid 2>/dev/null || true' EXIT
 wine "$exe" >/dev/null 2>&1 &
 console=$!
 for _ in $(seq 1 100); do
@@ -33,8 +29,8 @@ done
 sleep 1
 shot="$velmaro_root/build/velmaro-screen.png"
 import -window root "$shot"
-echo "No display here: Velmaro runs on the virtual display $display (Wine prefix $WINEPREFIX)."
+echo "No display here: Velmaro runs on the virtual display $DISPLAY (Wine prefix $WINEPREFIX)."
 echo "A screenshot of it is in $shot."
-echo "To see it live, point a VNC server at that display (e.g. x11vnc -display $display) or run"
+echo "To see it live, point a VNC server at that display (e.g. x11vnc -display $DISPLAY) or run"
 echo "this command again where DISPLAY is set. Velmaro keeps running until it is closed."
 wait $console

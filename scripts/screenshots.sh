@@ -8,12 +8,8 @@ velmaro_install_prerequisites
 out="$velmaro_root/docs/screenshots"
 mkdir -p "$out"
 export WINEPREFIX="$velmaro_root/build/wineprefix-screens" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-display=:$(( 40 + RANDOM % 50 ))
-Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
-xvfb=$!
-trap 'wineserver -k >/dev/null 2>&1 || true; kill $xvfb 2>/dev/null || true' EXIT
-export DISPLAY=$display
-[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+velmaro_start_xvfb
+trap 'wineserver -k >/dev/null 2>&1 || true; kill $velmaro_xvfb_pid 2>/dev/null || true' EXIT
 driver="$velmaro_root/build/win/tests/console_e2e.exe"
 
 shot() {  # $1 = what to show, $2 = file name, $3 = window title to crop to
