@@ -28,4 +28,5 @@ for category in "Windows" "Misc. tweaks" "Explorer" "More Explorer tweaks" "Star
   shot "$category" "panel-$(echo "$category" | tr 'A-Z .' 'a-z-' | tr -s '-')" Velmaro
 done
 shot Options options-dialog Options
+shot Help whats-this Velmaro
 echo "Screenshots in $out"

@@ -3,8 +3,9 @@
 // the boot file, a special folder and the quit question. Each result is
 // checked where it lands: the registry, c:\msdos.sys, the settings store.
 //
-// With "--show <category>" (or "--show Options") it only starts the console,
-// opens that panel or dialog and leaves it running, for a screenshot.
+// With "--show <category>" (or "--show Options", "--show Help") it only starts
+// the console, opens that panel, dialog or help popup and leaves it running,
+// for a screenshot.
 #include <cstring>
 #include <map>
 #include <vector>
@@ -127,6 +128,17 @@ int Show(const std::string& exe, const std::string& what) {
   if (what == "Options") {
     c.Press("Options");
     return WaitFor([] { return VisibleWindow("VelmaroForm", "Options") != nullptr; }) ? 0 : 1;
+  }
+  if (what == "Help") {
+    // What's This, then a click on the tree: its topic pops up.
+    c.Press("Command3");
+    Sleep(300);
+    RECT r;
+    GetWindowRect(c.Item("Tr"), &r);
+    POINT pt{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ScreenToClient(c.main, &pt);
+    PostMessageA(c.main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
+    return WaitFor([] { return VisibleWindow("VelmaroHelpPopup", nullptr) != nullptr; }) ? 0 : 1;
   }
   if (what != "Velmaro") c.tree->Expand(c.tree->Root());
   return what == "Velmaro" || c.Choose(what) ? 0 : 1;
