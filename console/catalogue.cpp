@@ -89,6 +89,25 @@ constexpr Verb kPrompt{"CommandPrompt",
                         ""},
                        "Directory\\shell\\CommandPrompt", "MS-&DOS Prompt here"};
 
+// How the user knows each text box, for the message about unsaved entries.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 9> kTypedEntries{{
+    {"Text2", "Bitmap on the toolbar of Microsoft Internet Explorer"},
+    {"Text3", "New title of Internet Explorer"},
+    {"Text4", "Default user name"},
+    {"Text5", "Default Company name"},
+    {"Text6", "Registered Owner"},
+    {"Text7", "Registered Organization"},
+    {"Text10", "Current path"},
+    {"Text11", "New title of Outlook Express"},
+    {"Text12", "Location of Win 95's installation files"},
+}};
+
+std::string Describe(std::string_view control) {
+  for (const auto& [name, text] : kTypedEntries)
+    if (name == control) return std::string(text);
+  return std::string(control);
+}
+
 }  // namespace
 
 std::string SpecialFolderValue(std::string_view entry) {
@@ -134,6 +153,29 @@ Catalogue::Catalogue(Tweaker& main)
   main_.OnClick("ExpressTitle", [this] { OnExpressTitleClick(); });
   main_.OnClick("Combo2", [this] { ShowFolderPath(); });
   main_.OnClick("Change_folder", [this] { OnChangeFolder(); });
+}
+
+void Catalogue::SaveTyped(platform::HKey root, std::string_view key, std::string_view value,
+                          std::string_view control) {
+  auto& sys = main_.System();
+  const std::string& text = main_.Get<TextBox>(control).Text();
+  if (!Storable(sys.reg, text)) {
+    unsaved_.push_back(Describe(control));
+    return;
+  }
+  sys.reg.SaveStringValue(root, key, value, text);
+}
+
+void Catalogue::NoteUnsaved(const std::vector<std::string>& controls) {
+  for (const auto& c : controls) unsaved_.push_back(Describe(c));
+}
+
+void Catalogue::ReportUnsaved() {
+  if (unsaved_.empty()) return;
+  std::string text(NotStorable);
+  for (const auto& entry : unsaved_) text += "\n" + entry;
+  unsaved_.clear();
+  main_.System().toolkit.MsgBox(text, "Velmaro", forms::mb::Ok | forms::mb::IconExclamation);
 }
 
 bool Catalogue::KeyExists(std::string_view path) const {
@@ -248,11 +290,11 @@ void Catalogue::Miscell() {
   misc_.ApplyRow(kBeep, main_, sys.reg);
   misc_.ApplyRow(kNoSplash, main_, sys.reg);
   if (main_.Get<CheckBox>("ExpressTitle").Value() == 1)
-    sys.reg.SaveStringValue(HkeyCurrentUser, kOutlookExpress, "WindowTitle",
-                            main_.Get<TextBox>("Text11").Text());
+    SaveTyped(HkeyCurrentUser, kOutlookExpress, "WindowTitle", "Text11");
   else
     sys.reg.DeleteValue(HkeyCurrentUser, kOutlookExpress, "WindowTitle");
-  misc_.ApplyRow(kSourcePath, main_, sys.reg);
+  if (!misc_.ApplyRow(kSourcePath, main_, sys.reg)) NoteUnsaved({"Text12"});
+  ReportUnsaved();
 }
 
 void Catalogue::ShowFolderPath() {
@@ -268,6 +310,11 @@ void Catalogue::OnChangeFolder() {
   const std::string entry = main_.Get<forms::DropDownList>("Combo2").Text();
   const std::string value = SpecialFolderValue(entry);
   if (value.empty()) return;
+  if (!Storable(sys.reg, main_.Get<TextBox>("Text10").Text())) {
+    NoteUnsaved({"Text10"});
+    ReportUnsaved();
+    return;
+  }
   const std::string question = "Do you want to change the path of " + entry + " folder?" +
                                '\n' + "This may affect your system.";
   if (sys.toolkit.MsgBox(question, "Confirmation",
@@ -332,12 +379,11 @@ void Catalogue::Explorer12() {
   if (bitmap.empty())
     sys.reg.DeleteValue(HkeyCurrentUser, kToolbar, "BackBitmap");
   else
-    sys.reg.SaveStringValue(HkeyCurrentUser, kToolbar, "BackBitmap", bitmap);
+    SaveTyped(HkeyCurrentUser, kToolbar, "BackBitmap", "Text2");
 
   const int title = main_.Get<CheckBox>("Check1").Value();
   if (title == 1)
-    sys.reg.SaveStringValue(HkeyLocalMachine, kIeMain, "Window Title",
-                            main_.Get<TextBox>("Text3").Text());
+    SaveTyped(HkeyLocalMachine, kIeMain, "Window Title", "Text3");
   else
     sys.reg.DeleteValue(HkeyLocalMachine, kIeMain, "Window Title");
   sys.store.Write(settings::Chack, std::to_string(title));
@@ -349,6 +395,7 @@ void Catalogue::Explorer12() {
   }
   explorer_.Apply(main_, sys.reg);
   main_.SetMousePointer(forms::MousePointer::Default);
+  ReportUnsaved();
 }
 
 // ---- More Explorer tweaks ----
@@ -463,8 +510,9 @@ void Catalogue::LoadGeneral() { general_.Load(main_, main_.System().reg); }
 
 void Catalogue::General1() {
   main_.SetMousePointer(forms::MousePointer::Hourglass);
-  general_.Apply(main_, main_.System().reg);
+  NoteUnsaved(general_.Apply(main_, main_.System().reg));
   main_.SetMousePointer(forms::MousePointer::Default);
+  ReportUnsaved();
 }
 
 }  // namespace velmaro::console

@@ -4,6 +4,7 @@
 // added to the main window's design; their loads, appliers and small handlers
 // are attached to the window here.
 #include <string>
+#include <vector>
 
 #include "console/switch_tweaks.h"
 #include "platform/forms/form_design.h"
@@ -36,6 +37,8 @@ public:
 
   static constexpr std::string_view BootFailed =
       "The boot options could not be written to c:\\msdos.sys. The file was left as it was.";
+  static constexpr std::string_view NotStorable =
+      "These entries were not saved, because Windows cannot store some of their characters:";
 
 private:
   void LoadWindows();
@@ -52,8 +55,16 @@ private:
   void OnChangeFolder();
   void ApplyThumbnails();
   bool KeyExists(std::string_view path) const;
+  // Writes a text box's text, or notes it as unsaved when the ANSI code page
+  // cannot hold it.
+  void SaveTyped(platform::HKey root, std::string_view key, std::string_view value,
+                 std::string_view control);
+  void NoteUnsaved(const std::vector<std::string>& controls);
+  // Tells the user which entries an apply could not save, if any.
+  void ReportUnsaved();
 
   Tweaker& main_;
+  std::vector<std::string> unsaved_;  // descriptions, in the order met
   SwitchTable windows_, misc_, explorer_, moreExplorer_, startMenu_, general_;
 };
 

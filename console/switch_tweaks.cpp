@@ -63,8 +63,16 @@ void SwitchTable::Load(forms::Form& form, const RegExtra& reg) {
   for (const auto& row : rows_) LoadRow(row, form, reg);
 }
 
-void SwitchTable::Apply(forms::Form& form, const RegExtra& reg) const {
-  for (const auto& row : rows_) ApplyRow(row, form, reg);
+std::vector<std::string> SwitchTable::Apply(forms::Form& form, const RegExtra& reg) const {
+  std::vector<std::string> unsaved;
+  for (const auto& row : rows_)
+    if (!ApplyRow(row, form, reg)) unsaved.emplace_back(row.control);
+  return unsaved;
+}
+
+bool Storable(const RegExtra& reg, std::string_view text) {
+  std::string ansi;
+  return reg.registry().CodePage().ToAnsi(text, ansi);
 }
 
 void SwitchTable::LoadRow(const SwitchRow& row, forms::Form& form, const RegExtra& reg) {
@@ -131,8 +139,8 @@ void SwitchTable::LoadRow(const SwitchRow& row, forms::Form& form, const RegExtr
   NoteShown(row.control, form, faithful);
 }
 
-void SwitchTable::ApplyRow(const SwitchRow& row, forms::Form& form, const RegExtra& reg) const {
-  if (!MayWrite(row.control, form)) return;
+bool SwitchTable::ApplyRow(const SwitchRow& row, forms::Form& form, const RegExtra& reg) const {
+  if (!MayWrite(row.control, form)) return true;
   auto* box = BoxOf(form, row.control);
   const int state = box ? box->Value() : 0;
   switch (row.rule) {
@@ -156,14 +164,17 @@ void SwitchTable::ApplyRow(const SwitchRow& row, forms::Form& form, const RegExt
     case SwitchRule::TextNumberState:
       reg.SaveStringValue(row.root, row.key, row.value, std::to_string(state));
       break;
-    case SwitchRule::Text:
-      reg.SaveStringValue(row.root, row.key, row.value,
-                          form.Get<forms::TextBox>(row.control).Text());
+    case SwitchRule::Text: {
+      const std::string& text = form.Get<forms::TextBox>(row.control).Text();
+      if (!Storable(reg, text)) return false;
+      reg.SaveStringValue(row.root, row.key, row.value, text);
       break;
+    }
     case SwitchRule::TextNoChecks:
       reg.SaveStringValue(row.root, row.key, row.value, state == 1 ? "No" : "Yes");
       break;
   }
+  return true;
 }
 
 }  // namespace velmaro::console

@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/forms/form.h"
 #include "system_access/reg_extra.h"
@@ -46,11 +47,14 @@ class SwitchTable {
 public:
   explicit SwitchTable(std::span<const SwitchRow> rows) : rows_(rows) {}
   void Load(forms::Form& form, const RegExtra& reg);
-  void Apply(forms::Form& form, const RegExtra& reg) const;
+  // The text boxes whose text the ANSI code page cannot hold are not written:
+  // their names are returned, for the panel to tell the user.
+  std::vector<std::string> Apply(forms::Form& form, const RegExtra& reg) const;
 
-  // The same for one row, for panels that interleave rows with their own steps.
+  // The same for one row, for panels that interleave rows with their own
+  // steps; false for a text the code page cannot hold (nothing is written).
   void LoadRow(const SwitchRow& row, forms::Form& form, const RegExtra& reg);
-  void ApplyRow(const SwitchRow& row, forms::Form& form, const RegExtra& reg) const;
+  bool ApplyRow(const SwitchRow& row, forms::Form& form, const RegExtra& reg) const;
 
   // Records what a panel's own code showed in a control: `faithful` false
   // when the stored value could not be shown as it is.
@@ -79,6 +83,9 @@ struct BoxState {
   bool faithful;
 };
 BoxState BoxStateOf(long long number);
+
+// Whether the registry can take this text as it is.
+bool Storable(const RegExtra& reg, std::string_view text);
 
 // The whole text as a decimal number (blanks around allowed), or nothing.
 bool ParseWholeNumber(std::string_view text, long long& number);

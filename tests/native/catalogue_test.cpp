@@ -165,6 +165,27 @@ TEST_F(CatalogueTest, GeneralTextsAreAlwaysWrittenAndWordsOptionIsText) {
   EXPECT_EQ(Dword(kSystemPolicies, "NoProfilePage"), 0);
 }
 
+TEST_F(CatalogueTest, TypedTextWindowsCannotStoreIsReportedAndTheOldValueKept) {
+  const char* acme = "Software\\Microsoft\\MS Setup (ACME)\\User Info";
+  system.reg.SaveStringValue(HkeyCurrentUser, acme, "DefName", "Old Name");
+  Choose(8);
+  tk.Type(main, "Text4", "Snow \xE9\x9B\xAA");  // no ANSI form in a Western code page
+  tk.Type(main, "Text5", "Caf\xC3\xA9 Ltd");       // Latin letters are fine
+  tk.AnswerNextBox(forms::IdOk, std::string(Catalogue::NotStorable) + "\nDefault user name");
+  ApplyPanel();
+  EXPECT_EQ(String(HkeyCurrentUser, acme, "DefName"), "Old Name");
+  EXPECT_EQ(String(HkeyCurrentUser, acme, "DefCompany"), "Caf\xC3\xA9 Ltd");
+  EXPECT_EQ(tk.UnusedScripts(), 0u);
+
+  // A special folder path: reported at once, nothing asked or written.
+  system.reg.SaveStringValue(HkeyCurrentUser, kShellFolders, "Desktop", "c:\\desk");
+  Choose(3);
+  tk.Type(main, "Text10", "c:\\\xE9\x9B\xAA");
+  tk.AnswerNextBox(forms::IdOk, std::string(Catalogue::NotStorable) + "\nCurrent path");
+  tk.Click(main, "Change_folder");
+  EXPECT_EQ(String(HkeyCurrentUser, kShellFolders, "Desktop"), "c:\\desk");
+}
+
 TEST_F(CatalogueTest, NonNumericWordOptionIsKeptUntilTheUserChangesIt) {
   const char* word = "Software\\Microsoft\\Office\\8.0\\Word\\Options";
   system.reg.SaveStringValue(HkeyCurrentUser, word, "LiveScrolling", "abc");
