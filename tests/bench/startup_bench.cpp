@@ -1,0 +1,467 @@
+// Start-up time and memory of the real Velmaro.exe, measured from outside as
+// the user meets it. Not a test: run it under Wine and read the figures.
+//
+// Start-up: each program is started N times (bare window and console taking
+// turns, after one unmeasured start of each) and timed with the performance
+// counter from just before CreateProcess to "ready": the main window visible
+// and its thread back in its message loop, answering a sent WM_NULL; for the
+// console also its tree filled. WaitForInputIdle cannot mark that point: the
+// console pumps messages once while loading, which already signals idle.
+// Memory: the console's private bytes after every category has been opened.
+// Wine 8 leaves PrivateUsage at 0 (it fills PagefileUsage from the Linux
+// process's anonymous memory), so the other counters and a walk of the
+// committed private regions are printed beside it.
+//
+// Under the X11 driver run it with a window manager: without one, Wine waits
+// about 2 s for each window it hides, which stalls every close.
+//
+//   startup_bench <build tree> [runs] [seconds to hold the console after the memory reading]
+#include <windows.h>
+// After windows.h.
+#include <commctrl.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "console/categories.h"
+#include "console/splash.h"
+#include "console/tweaker.h"
+#include "wine/wine_drive.h"
+
+namespace {
+
+using namespace velmaro::e2e;
+
+constexpr int kTreeId = 1000;  // "Tr" is the console's first control
+constexpr int kFilledTree = 1 + static_cast<int>(velmaro::console::Categories.size());
+constexpr int kTimeoutMs = 20000;
+// Controls are made in the design's order: the last one closes the set.
+const int kLastControlId =
+    999 + static_cast<int>(velmaro::console::Tweaker::Design().controls.size());
+
+double Frequency() {
+  LARGE_INTEGER f;
+  QueryPerformanceFrequency(&f);
+  return static_cast<double>(f.QuadPart);
+}
+
+double Now() {
+  static const double frequency = Frequency();
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return static_cast<double>(t.QuadPart) * 1000.0 / frequency;
+}
+
+// Answered only when the window's thread retrieves messages: it is in a
+// message loop, not loading.
+bool Answers(HWND h, UINT msg = WM_NULL, LRESULT* result = nullptr) {
+  DWORD_PTR r = 0;
+  if (!SendMessageTimeoutA(h, msg, 0, 0, SMTO_NORMAL, 5000, &r)) return false;
+  if (result) *result = static_cast<LRESULT>(r);
+  return true;
+}
+
+// Top-level windows of this class and process, visible or not.
+std::vector<HWND> WindowsOf(DWORD pid, const char* cls) {
+  std::vector<HWND> found;
+  for (HWND h = FindWindowExA(nullptr, nullptr, cls, nullptr); h;
+       h = FindWindowExA(nullptr, h, cls, nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(h, &owner);
+    if (owner == pid) found.push_back(h);
+  }
+  return found;
+}
+
+struct Started {
+  PROCESS_INFORMATION pi{};
+  double t0 = 0;  // just before CreateProcess
+  bool ok = false;
+};
+
+Started Launch(const std::string& exe) {
+  Started s;
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  std::string cmd = "\"" + exe + "\"";
+  s.t0 = Now();
+  s.ok = CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &s.pi) != 0;
+  if (!s.ok) std::printf("cannot start %s (error %lu)\n", exe.c_str(), GetLastError());
+  return s;
+}
+
+void Release(Started& s) {
+  CloseHandle(s.pi.hThread);
+  CloseHandle(s.pi.hProcess);
+}
+
+// Polls every millisecond; the time is taken when the condition first holds.
+template <typename F>
+double Until(const Started& s, F&& done) {
+  const double limit = Now() + kTimeoutMs;
+  while (Now() < limit) {
+    if (done()) return Now() - s.t0;
+    if (WaitForSingleObject(s.pi.hProcess, 0) == WAIT_OBJECT_0) return -1;
+    Sleep(1);
+  }
+  return -1;
+}
+
+// ---- the bare window ----
+
+struct BareRun {
+  double created = -1, ready = -1;
+  double ended = -1;  // after WM_CLOSE
+};
+
+BareRun RunBare(const std::string& exe, bool keep = false, Started* out = nullptr) {
+  BareRun r;
+  Started s = Launch(exe);
+  if (!s.ok) return r;
+  HWND w = nullptr;
+  r.created = Until(s, [&] {
+    auto all = WindowsOf(s.pi.dwProcessId, "VelmaroBareWindow");
+    w = all.empty() ? nullptr : all.front();
+    return w != nullptr;
+  });
+  if (w) r.ready = Until(s, [&] { return IsWindowVisible(w) && Answers(w); });
+  if (keep && out) {
+    *out = s;
+    return r;
+  }
+  if (w) PostMessageA(w, WM_CLOSE, 0, 0);
+  const double closed = Now();
+  if (WaitForSingleObject(s.pi.hProcess, 15000) == WAIT_OBJECT_0) {
+    r.ended = Now() - closed;
+  } else {
+    std::printf("bare window did not end on WM_CLOSE: terminated\n");
+    TerminateProcess(s.pi.hProcess, 1);
+    WaitForSingleObject(s.pi.hProcess, 5000);
+  }
+  Release(s);
+  return r;
+}
+
+// ---- the console ----
+
+struct ConsoleRun {
+  double mainCreated = -1;   // the main window exists (children being created)
+  double controlsMade = -1;  // its last control exists
+  double splashShown = -1;   // the splash is visible (inside the main window's load)
+  double mainShown = -1;     // the main window is visible (load done)
+  double ready = -1;         // visible, tree filled, thread in its message loop
+  double splashClosed = -1;
+  double questionShown = -1;  // after WM_CLOSE
+  double endedAfterYes = -1;
+};
+
+// Every form numbers its controls from 1000: the splash's picture has the
+// tree's id, so the main window is told by the control's class.
+bool HasTree(HWND form) {
+  char cls[32] = {};
+  HWND first = GetDlgItem(form, kTreeId);
+  return first && GetClassNameA(first, cls, sizeof cls) && std::string(cls) == WC_TREEVIEWA;
+}
+
+HWND MainWindowOf(DWORD pid) {
+  for (HWND h : WindowsOf(pid, "VelmaroForm"))
+    if (HasTree(h)) return h;
+  return nullptr;
+}
+
+HWND SplashOf(DWORD pid, HWND main) {
+  for (HWND h : WindowsOf(pid, "VelmaroForm"))
+    if (h != main && !HasTree(h)) return h;
+  return nullptr;
+}
+
+// Up to ready; `main` receives the main window.
+ConsoleRun StartConsole(Started& s, HWND& main) {
+  ConsoleRun r;
+  main = nullptr;
+  HWND splash = nullptr;
+  r.mainCreated = Until(s, [&] { return (main = MainWindowOf(s.pi.dwProcessId)) != nullptr; });
+  if (!main) return r;
+  HWND tree = GetDlgItem(main, kTreeId);
+  // Observed without sending anything, so that loading is not disturbed.
+  r.mainShown = Until(s, [&] {
+    if (r.controlsMade < 0 && GetDlgItem(main, kLastControlId)) r.controlsMade = Now() - s.t0;
+    if (r.splashShown < 0 && (splash = SplashOf(s.pi.dwProcessId, main)) && IsWindowVisible(splash))
+      r.splashShown = Now() - s.t0;
+    return IsWindowVisible(main) != FALSE;
+  });
+  r.ready = Until(s, [&] {
+    LRESULT count = 0;
+    return Answers(tree, TVM_GETCOUNT, &count) && count == kFilledTree && Answers(main);
+  });
+  // A splash that came and went between two polls still counts as closed.
+  r.splashClosed = Until(s, [&] {
+    HWND sp = SplashOf(s.pi.dwProcessId, main);
+    return !sp || !IsWindowVisible(sp);
+  });
+  return r;
+}
+
+// WM_CLOSE asks "Confirmation"; Yes ends the console. Times in `r`.
+int terminatedConsoles = 0;
+
+bool CloseConsole(Started& s, HWND main, ConsoleRun& r) {
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  const double asked = Now();
+  double answered = -1;
+  while (Now() < asked + 15000 && WaitForSingleObject(s.pi.hProcess, 1) != WAIT_OBJECT_0) {
+    if (answered >= 0) continue;
+    for (HWND box : WindowsOf(s.pi.dwProcessId, "#32770")) {
+      HWND yes = GetDlgItem(box, IDYES);
+      if (!yes || !IsWindowVisible(box) || TextOf(box) != "Confirmation") continue;
+      answered = Now();
+      r.questionShown = answered - asked;
+      PostMessageA(yes, BM_CLICK, 0, 0);
+      break;
+    }
+  }
+  if (WaitForSingleObject(s.pi.hProcess, 0) == WAIT_OBJECT_0) {
+    if (answered >= 0) r.endedAfterYes = Now() - answered;
+    return true;
+  }
+  ++terminatedConsoles;
+  TerminateProcess(s.pi.hProcess, 1);
+  WaitForSingleObject(s.pi.hProcess, 5000);
+  return false;
+}
+
+ConsoleRun RunConsole(const std::string& exe) {
+  Started s = Launch(exe);
+  if (!s.ok) return {};
+  HWND main = nullptr;
+  ConsoleRun r = StartConsole(s, main);
+  if (!(main && CloseConsole(s, main, r))) {
+    TerminateProcess(s.pi.hProcess, 1);
+    WaitForSingleObject(s.pi.hProcess, 5000);
+  }
+  Release(s);
+  return r;
+}
+
+// ---- figures ----
+
+struct Stats {
+  double median = -1, min = -1, max = -1;
+  int n = 0;
+};
+
+Stats Of(std::vector<double> v) {
+  Stats s;
+  v.erase(std::remove_if(v.begin(), v.end(), [](double x) { return x < 0; }), v.end());
+  if (v.empty()) return s;
+  std::sort(v.begin(), v.end());
+  s.n = static_cast<int>(v.size());
+  s.min = v.front();
+  s.max = v.back();
+  s.median = v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+  return s;
+}
+
+void PrintRow(const char* what, const std::vector<double>& v) {
+  const Stats s = Of(v);
+  std::printf("  %-44s median %8.1f ms   min %8.1f   max %8.1f   (n=%d)\n", what, s.median, s.min,
+              s.max, s.n);
+}
+
+void PrintSeries(const char* what, const std::vector<double>& v) {
+  std::printf("  %-44s", what);
+  for (double x : v) std::printf(" %7.1f", x);
+  std::printf("\n");
+}
+
+struct Memory {
+  SIZE_T privateUsage = 0, workingSet = 0, peakWorkingSet = 0, pagefile = 0;
+  SIZE_T committedPrivate = 0;  // walked: committed MEM_PRIVATE regions
+  bool ok = false;
+  DWORD error = 0;
+};
+
+Memory MemoryOf(HANDLE process) {
+  Memory m;
+  PROCESS_MEMORY_COUNTERS_EX c{};
+  c.cb = sizeof c;
+  if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&c), sizeof c)) {
+    m.ok = true;
+    m.privateUsage = c.PrivateUsage;
+    m.workingSet = c.WorkingSetSize;
+    m.peakWorkingSet = c.PeakWorkingSetSize;
+    m.pagefile = c.PagefileUsage;
+  } else {
+    m.error = GetLastError();
+  }
+  // Roughly what PrivateUsage counts on Windows, region by region: a
+  // cross-check of the figure the system reports.
+  MEMORY_BASIC_INFORMATION mbi;
+  for (char* at = nullptr; VirtualQueryEx(process, at, &mbi, sizeof mbi) == sizeof mbi;) {
+    if (mbi.State == MEM_COMMIT && mbi.Type == MEM_PRIVATE) m.committedPrivate += mbi.RegionSize;
+    char* next = static_cast<char*>(mbi.BaseAddress) + mbi.RegionSize;
+    if (next <= at) break;
+    at = next;
+  }
+  return m;
+}
+
+void PrintMemory(const char* what, const Memory& m) {
+  const auto mb = [](SIZE_T b) { return static_cast<double>(b) / (1024.0 * 1024.0); };
+  if (!m.ok) {
+    std::printf("  %-34s GetProcessMemoryInfo failed (error %lu)\n", what, m.error);
+    return;
+  }
+  std::printf(
+      "  %-34s PrivateUsage %6.2f MB  PagefileUsage %6.2f MB  WorkingSet %6.2f MB "
+      "(peak %6.2f)  committed private regions %6.2f MB\n",
+      what, mb(m.privateUsage), mb(m.pagefile), mb(m.workingSet), mb(m.peakWorkingSet),
+      mb(m.committedPrivate));
+}
+
+// Starts the console, opens every category as a click would and returns its
+// memory then (and right after start-up in `atStart`).
+bool MeasureConsoleMemory(const std::string& exe, int holdSeconds, Memory& atStart,
+                          Memory& afterAll) {
+  Started s = Launch(exe);
+  if (!s.ok) return false;
+  HWND main = nullptr;
+  ConsoleRun r = StartConsole(s, main);
+  bool ok = main && r.ready >= 0;
+  if (ok) {
+    atStart = MemoryOf(s.pi.hProcess);
+    int children = 0;
+    EnumChildWindows(
+        main, [](HWND, LPARAM n) { return ++*reinterpret_cast<int*>(n), TRUE; },
+        reinterpret_cast<LPARAM>(&children));
+    std::printf("  the console's main window holds %d child windows\n", children);
+    RemoteTree tree(GetDlgItem(main, kTreeId), s.pi.hProcess);
+    tree.Expand(tree.Root());
+    for (const auto& category : velmaro::console::Categories) {
+      HTREEITEM item = tree.Find(std::string(category.text));
+      const bool chosen =
+          item && tree.Click(item) && WaitFor([&] {
+            return tree.Selected() == item && IsWindowEnabled(main) && Answers(main);
+          });
+      std::printf("  opened %-24s %s\n", std::string(category.text).c_str(),
+                  chosen ? "ok" : "FAILED");
+      ok = ok && chosen;
+    }
+    afterAll = MemoryOf(s.pi.hProcess);
+    // Time to look at the process from outside (e.g. /proc under Wine).
+    if (holdSeconds > 0) {
+      std::printf("  holding the console (process %lu) for %d s\n", s.pi.dwProcessId, holdSeconds);
+      Sleep(static_cast<DWORD>(holdSeconds) * 1000);
+    }
+  }
+  if (!(main && CloseConsole(s, main, r))) {
+    std::printf("  the console was terminated, not closed\n");
+    TerminateProcess(s.pi.hProcess, 1);
+    WaitForSingleObject(s.pi.hProcess, 5000);
+  }
+  Release(s);
+  return ok;
+}
+
+std::string Beside(const std::string& name) {
+  char path[MAX_PATH] = {};
+  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string self(path, n);
+  return self.substr(0, self.find_last_of('\\') + 1) + name;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // argv[1]: the build tree; Velmaro.exe is in its console folder.
+  const std::string root = argc > 1 ? WinePath(argv[1]) : ".";
+  const std::string console = root + "\\console\\Velmaro.exe";
+  const std::string bare = Beside("bare_window.exe");
+  const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
+  const int holdSeconds = argc > 3 ? std::atoi(argv[3]) : 0;
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+
+  // One start of each, not counted: the server, the page cache and the
+  // prefix's first-use work are warm before the first measured run.
+  RunBare(bare);
+  RunConsole(console);
+
+  std::vector<double> bareCreated, bareReady, bareEnded, question, consoleEnded;
+  std::vector<double> mainCreated, controlsMade, splashShown, mainShown, ready, splashClosed,
+      splashLife;
+  for (int i = 0; i < runs; ++i) {
+    const BareRun b = RunBare(bare);
+    bareCreated.push_back(b.created);
+    bareReady.push_back(b.ready);
+    bareEnded.push_back(b.ended);
+    const ConsoleRun c = RunConsole(console);
+    mainCreated.push_back(c.mainCreated);
+    controlsMade.push_back(c.controlsMade);
+    splashShown.push_back(c.splashShown);
+    mainShown.push_back(c.mainShown);
+    ready.push_back(c.ready);
+    splashClosed.push_back(c.splashClosed);
+    question.push_back(c.questionShown);
+    consoleEnded.push_back(c.endedAfterYes);
+    splashLife.push_back(c.splashShown >= 0 && c.splashClosed >= 0 ? c.splashClosed - c.splashShown
+                                                                   : -1);
+  }
+
+  std::printf("Start-up, %d runs each, ms from just before CreateProcess:\n", runs);
+  std::printf(" bare window (one empty top-level window and its loop)\n");
+  PrintRow("window created", bareCreated);
+  PrintRow("ready (visible, loop answers)", bareReady);
+  std::printf(" console (Velmaro.exe)\n");
+  PrintRow("main window created", mainCreated);
+  PrintRow("its last control created", controlsMade);
+  PrintRow("splash visible", splashShown);
+  PrintRow("main window visible", mainShown);
+  PrintRow("ready (visible, tree filled, loop answers)", ready);
+  PrintRow("splash closed", splashClosed);
+  PrintRow("splash on screen (closed - visible)", splashLife);
+  std::printf(" every run, in order\n");
+  PrintSeries("bare ready", bareReady);
+  PrintSeries("console ready", ready);
+  PrintSeries("console splash closed", splashClosed);
+  const Stats b = Of(bareReady), c = Of(ready), sc = Of(splashClosed);
+  if (b.median > 0 && c.median > 0)
+    std::printf("Ready ratio console/bare (medians): %.2f  (+%.0f%%, goal at most +30%%)\n",
+                c.median / b.median, (c.median / b.median - 1) * 100);
+  if (b.min > 0 && c.min > 0)
+    std::printf("Ready ratio console/bare (minimums, least disturbed runs): %.2f\n", c.min / b.min);
+  if (b.median > 0 && sc.median > 0)
+    std::printf(
+        "Splash-closed ratio console/bare (medians): %.2f (includes the splash's %d ms "
+        "minimum)\n",
+        sc.median / b.median, velmaro::console::Splash::TimerInterval);
+  std::printf("Closing, ms:\n");
+  PrintRow("bare: ended after WM_CLOSE", bareEnded);
+  PrintRow("console: question shown after WM_CLOSE", question);
+  PrintRow("console: ended after Yes", consoleEnded);
+  if (terminatedConsoles)
+    std::printf("%d console start(s) (warm-up included) had to be terminated\n",
+                terminatedConsoles);
+
+  std::printf("Memory:\n");
+  Started keep;
+  RunBare(bare, true, &keep);
+  if (keep.ok) {
+    PrintMemory("bare window, running", MemoryOf(keep.pi.hProcess));
+    for (HWND w : WindowsOf(keep.pi.dwProcessId, "VelmaroBareWindow"))
+      PostMessageA(w, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(keep.pi.hProcess, 5000) != WAIT_OBJECT_0)
+      TerminateProcess(keep.pi.hProcess, 1);
+    Release(keep);
+  }
+  Memory atStart, afterAll;
+  const bool opened = MeasureConsoleMemory(console, holdSeconds, atStart, afterAll);
+  PrintMemory("console, ready", atStart);
+  PrintMemory("console, all categories opened", afterAll);
+  if (!opened) std::printf("not every category could be opened\n");
+  return opened ? 0 : 1;
+}
