@@ -199,6 +199,7 @@ private:
   LRESULT HandleChild(std::size_t i, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, bool& handled);
   void CreateControls();
   void CreateControl(std::size_t i);
+  void CreateShown(const Control& root);
   void StackContainersBelowChildren();
   void ApplyState(std::size_t i, Property what);
   void ApplyToSubtree(const Control& root, Property what);
@@ -276,11 +277,43 @@ void FormWindow::Detach() {
   form = nullptr;
 }
 
+// Controls hidden when the form loads (a main window's other panels, say)
+// get their windows when first shown: under Wine each child window costs
+// about a millisecond, and most of them may never be needed.
 void FormWindow::CreateControls() {
   children_.resize(form->Controls().size());
   ++pushing_;
-  for (std::size_t i = 0; i < children_.size(); ++i) CreateControl(i);
+  for (std::size_t i = 0; i < children_.size(); ++i) {
+    const Control& c = *form->Controls()[i];
+    if (c.Kind() == ControlKind::Timer || c.VisibleInForm()) CreateControl(i);
+  }
   StackContainersBelowChildren();
+  --pushing_;
+}
+
+void FormWindow::CreateShown(const Control& root) {
+  const auto& controls = form->Controls();
+  bool created = false;
+  ++pushing_;
+  for (std::size_t j = 0; j < controls.size(); ++j) {
+    const Control& c = *controls[j];
+    if (children_[j].hwnd || c.Kind() == ControlKind::Timer || !IsDescendant(c, root) ||
+        !c.VisibleInForm())
+      continue;
+    CreateControl(j);
+    if (!children_[j].hwnd) continue;
+    // Tab order follows the order of the windows: put it after the control
+    // that comes before it in the form.
+    HWND before = HWND_TOP;
+    for (std::size_t k = j; k-- > 0;)
+      if (children_[k].hwnd) {
+        before = children_[k].hwnd;
+        break;
+      }
+    SetWindowPos(children_[j].hwnd, before, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    created = true;
+  }
+  if (created) StackContainersBelowChildren();
   --pushing_;
 }
 
@@ -464,7 +497,11 @@ void FormWindow::ApplyState(std::size_t i, Property what) {
     return;
   }
   HWND h = ch.hwnd;
-  if (!h) return;
+  if (!h) {
+    // Not made yet because it was hidden: showing it makes it.
+    if (what == Property::Visible) ApplyToSubtree(c, what);
+    return;
+  }
   ++pushing_;
   switch (what) {
     case Property::Caption:
@@ -548,6 +585,7 @@ void FormWindow::ApplyState(std::size_t i, Property what) {
 }
 
 void FormWindow::ApplyToSubtree(const Control& root, Property what) {
+  if (what == Property::Visible) CreateShown(root);
   const auto& controls = form->Controls();
   for (std::size_t j = 0; j < controls.size(); ++j) {
     const Control& c = *controls[j];

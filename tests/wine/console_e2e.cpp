@@ -183,6 +183,9 @@ int Run(const std::string& exe) {
   check(c.Choose("Start Menu") && IsWindowVisible(c.Item("Fram", 5)) &&
             c.ApplyCaption() == "Apply 'Start Menu' settings..." && IsWindowEnabled(c.Item("Apply")),
         "\"Start Menu\" shows its panel and offers Apply");
+  check(GetNextDlgTabItem(c.main, c.Item("Tr"), FALSE) == c.Item("ShowBanner") &&
+            GetNextDlgTabItem(c.main, c.Item("HideFav"), FALSE) == c.Item("Command3"),
+        "Tab goes from the tree through the panel's boxes to the buttons");
   c.Press("HideRun");
   check(WaitFor([&] { return c.Checked("HideRun"); }), "HideRun ticks");
   c.Press("Apply");
