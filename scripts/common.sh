@@ -16,7 +16,7 @@ velmaro_install_prerequisites() {
     echo "Installing: ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    apt-get install -y -qq "${missing[@]}" >/dev/null
   else
     echo "Missing packages: ${missing[*]}" >&2
     echo "Install them with: sudo apt-get install ${missing[*]}" >&2
