@@ -2,6 +2,7 @@
 // tables; rows with steps of their own are code beside them.
 #include "console/catalogue.h"
 
+#include <algorithm>
 #include <array>
 
 #include "console/boot_options.h"
