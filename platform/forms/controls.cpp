@@ -221,15 +221,15 @@ void DropDownList::Reset() {
 
 // ---- Slider and progress bar ----
 
-void Slider::SetValue(int value) {
+void RangeControl::SetValue(int value) {
   value = std::clamp(value, min_, max_);
   if (value_ == value) return;
   value_ = value;
   Changed(Property::Value);
-  Raise(Event::Change);
+  if (Kind() == ControlKind::Slider) Raise(Event::Change);
 }
 
-bool Slider::SetRange(int min, int max) {
+bool RangeControl::SetRange(int min, int max) {
   if (min > max) return false;
   min_ = min;
   max_ = max;
@@ -238,30 +238,7 @@ bool Slider::SetRange(int min, int max) {
   return true;
 }
 
-void Slider::Reset() {
-  Control::Reset();
-  min_ = Spec().min;
-  max_ = Spec().max;
-  value_ = std::clamp(Spec().value, min_, max_);
-}
-
-void ProgressBar::SetValue(int value) {
-  value = std::clamp(value, min_, max_);
-  if (value_ == value) return;
-  value_ = value;
-  Changed(Property::Value);
-}
-
-bool ProgressBar::SetRange(int min, int max) {
-  if (min > max) return false;
-  min_ = min;
-  max_ = max;
-  value_ = std::clamp(value_, min_, max_);
-  Changed(Property::Range);
-  return true;
-}
-
-void ProgressBar::Reset() {
+void RangeControl::Reset() {
   Control::Reset();
   min_ = Spec().min;
   max_ = Spec().max;

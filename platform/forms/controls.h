@@ -169,18 +169,17 @@ private:
   int listIndex_ = -1;
 };
 
-class Slider : public Control {
+// A position held inside a range: what a slider and a progress bar share.
+class RangeControl : public Control {
 public:
   using Control::Control;
   int Min() const { return min_; }
   int Max() const { return max_; }
   int Value() const { return value_; }
-  // Clamped into [Min, Max]; raises Change when the position moves.
+  // Clamped into [Min, Max]; raises Change (a slider only) when the position moves.
   void SetValue(int value);
   // Refused (false) when min > max; the position is clamped without an event.
   bool SetRange(int min, int max);
-  int SmallChange() const { return Spec().smallChange; }
-  int LargeChange() const { return Spec().largeChange; }
   void Reset() override;
 
 private:
@@ -189,20 +188,16 @@ private:
   int value_ = 0;
 };
 
-class ProgressBar : public Control {
+class Slider : public RangeControl {
 public:
-  using Control::Control;
-  int Min() const { return min_; }
-  int Max() const { return max_; }
-  int Value() const { return value_; }
-  void SetValue(int value);  // clamped
-  bool SetRange(int min, int max);
-  void Reset() override;
+  using RangeControl::RangeControl;
+  int SmallChange() const { return Spec().smallChange; }
+  int LargeChange() const { return Spec().largeChange; }
+};
 
-private:
-  int min_ = 0;
-  int max_ = 100;
-  int value_ = 0;
+class ProgressBar : public RangeControl {
+public:
+  using RangeControl::RangeControl;
 };
 
 class Picture : public Control {
