@@ -180,11 +180,7 @@ void Catalogue::ReportUnsaved() {
 }
 
 bool Catalogue::KeyExists(std::string_view path) const {
-  auto& registry = main_.System().reg.registry();
-  platform::HKey key = 0;
-  if (registry.OpenKey(HkeyClassesRoot, path, key) != platform::ErrorSuccess) return false;
-  registry.CloseKey(key);
-  return true;
+  return main_.System().reg.KeyExists(HkeyClassesRoot, path);
 }
 
 // ---- Windows ----
@@ -260,8 +256,12 @@ void Catalogue::Windows1() {
 void Catalogue::LoadMisc() {
   auto& sys = main_.System();
   auto& folders = main_.Get<forms::DropDownList>("Combo2");
-  folders.SetListIndex(0);
-  ShowFolderPath();
+  // Choosing the entry shows its path through Combo2's Click; when it is
+  // already chosen, nothing is raised and the path is read here.
+  if (folders.ListIndex() == 0)
+    ShowFolderPath();
+  else
+    folders.SetListIndex(0);
   misc_.LoadRow(kBeep, main_, sys.reg);
   misc_.LoadRow(kNoSplash, main_, sys.reg);
 

@@ -156,6 +156,11 @@ bool RegExtra::CreateKey(HKey root, std::string_view path) const {
   return key.Create(root, path);
 }
 
+bool RegExtra::KeyExists(HKey root, std::string_view path) const {
+  KeyGuard key(registry_);
+  return key.Open(root, path);
+}
+
 bool RegExtra::DeleteKey(HKey root, std::string_view path) const {
   // An empty path would name the root itself.
   if (path.find_first_not_of('\\') == std::string_view::npos) return false;

@@ -66,6 +66,9 @@ public:
                        const Bytes& bytes) const;
 
   bool CreateKey(HKey root, std::string_view path) const;
+  // Whether the key can be opened. (Asking for its unnamed value is no test
+  // on NT and Wine, where a key need not have one.)
+  bool KeyExists(HKey root, std::string_view path) const;
   bool DeleteKey(HKey root, std::string_view path) const;  // with its whole subtree
   bool DeleteValue(HKey root, std::string_view path, std::string_view name) const;
 

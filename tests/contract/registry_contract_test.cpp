@@ -143,6 +143,8 @@ TEST_F(RegistryContract, ClassesRootIsAViewOfTheMachineClasses) {
   // A key whose unnamed value was never set has no unnamed value to read.
   EXPECT_EQ(reg_.GetStringValue(HkeyClassesRoot, "VelmaroContract\\shell", "", "NoKey"), "NoKey");
   EXPECT_EQ(reg_.GetAllKeys(HkeyClassesRoot, "VelmaroContract"), std::vector<std::string>{"shell"});
+  EXPECT_TRUE(reg_.KeyExists(HkeyClassesRoot, "velmarocontract\\SHELL"));
+  EXPECT_FALSE(reg_.KeyExists(HkeyClassesRoot, "VelmaroContract\\shell\\open"));
 }
 
 TEST_F(RegistryContract, ValueListingStopsAtTheFirstValueItCannotHold) {
