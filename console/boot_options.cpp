@@ -1,7 +1,6 @@
 #include "console/boot_options.h"
 
 #include <algorithm>
-#include <cctype>
 #include <optional>
 
 namespace velmaro::console {
@@ -15,26 +14,6 @@ constexpr std::string_view kLogo = "Logo=";
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::uint32_t kCarriedAttributes =
     FileAttributeReadOnly | FileAttributeHidden | FileAttributeSystem | FileAttributeArchive;
-
-// A stored decimal number: blanks around it, an optional sign, digits only.
-// Anything else (empty, "yes", "1x") is not a number.
-std::optional<long long> StoredNumber(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return std::nullopt;
-  text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
-  bool negative = false;
-  if (text.front() == '-' || text.front() == '+') {
-    negative = text.front() == '-';
-    text.remove_prefix(1);
-  }
-  if (text.empty()) return std::nullopt;
-  long long value = 0;
-  for (const char c : text) {
-    if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
-    value = std::min(value * 10 + (c - '0'), 1000000000LL);  // far past any range used here
-  }
-  return negative ? -value : value;
-}
 
 int BoxState(int state) {
   return state >= 0 && state <= 2 ? state : 0;
@@ -87,11 +66,11 @@ void RemoveTemp(FileSystem& files, const std::string& temp) {
 
 BootOptions LoadBootOptions(const SettingsStore& store) {
   BootOptions o;
-  const auto autoScan = StoredNumber(store.Read(settings::AutoScan, "0"));
+  const auto autoScan = WholeNumber(store.Read(settings::AutoScan, "0"));
   o.autoScan = autoScan && *autoScan >= 0 && *autoScan <= 2 ? static_cast<int>(*autoScan) : 0;
-  const auto disSplach = StoredNumber(store.Read(settings::DisSplach, "1"));
+  const auto disSplach = WholeNumber(store.Read(settings::DisSplach, "1"));
   o.disSpl = disSplach && *disSplach == 0 ? 1 : 0;
-  const auto delay = StoredNumber(store.Read(settings::BootDelay, "2"));
+  const auto delay = WholeNumber(store.Read(settings::BootDelay, "2"));
   o.delaySl =
       delay ? static_cast<int>(std::clamp<long long>(*delay, BootDelayMin, BootDelayMax)) : 2;
   return o;

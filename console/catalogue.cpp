@@ -203,8 +203,9 @@ void Catalogue::LoadWindows() {
 
   // The menu delay: absent (or -1) is written as the system's 400 at once.
   const std::string text = sys.reg.GetStringValue(HkeyCurrentUser, kDesktop, "MenuShowDelay", "-1");
-  long long delay = 0;
-  bool faithful = ParseWholeNumber(text, delay);
+  const auto stored = WholeNumber(text);
+  long long delay = stored.value_or(0);
+  bool faithful = stored.has_value();
   if (faithful && delay == -1) {
     sys.reg.SaveStringValue(HkeyCurrentUser, kDesktop, "MenuShowDelay", "400");
     delay = 400;
@@ -332,8 +333,7 @@ void Catalogue::LoadExplorer() {
   const std::string bitmap = sys.reg.GetStringValue(HkeyCurrentUser, kToolbar, "BackBitmap", "Def1");
   main_.Get<TextBox>("Text2").SetText(bitmap == "Def1" ? "" : bitmap);
 
-  long long chack = 0;
-  if (ParseWholeNumber(sys.store.Read(settings::Chack, "0"), chack) && chack == 1) {
+  if (WholeNumber(sys.store.Read(settings::Chack, "0")) == 1) {
     const std::string title = sys.reg.GetStringValue(HkeyLocalMachine, kIeMain, "Window Title", "Def2");
     main_.Get<TextBox>("Text3").SetText(title == "Def2" ? "" : title);
     main_.Get<CheckBox>("Check1").SetValue(1);

@@ -1,6 +1,7 @@
 #include "console/switch_tweaks.h"
 
-#include <cctype>
+#include "system_access/settings_store.h"
+
 
 namespace velmaro::console {
 namespace {
@@ -10,26 +11,6 @@ forms::CheckBox* BoxOf(forms::Form& form, std::string_view control) {
 }
 
 }  // namespace
-
-bool ParseWholeNumber(std::string_view text, long long& number) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return false;
-  const auto last = text.find_last_not_of(" \t");
-  std::string_view digits = text.substr(first, last - first + 1);
-  bool negative = false;
-  if (digits.front() == '-' || digits.front() == '+') {
-    negative = digits.front() == '-';
-    digits.remove_prefix(1);
-  }
-  if (digits.empty() || digits.size() > 12) return false;
-  long long value = 0;
-  for (const char c : digits) {
-    if (!std::isdigit(static_cast<unsigned char>(c))) return false;
-    value = value * 10 + (c - '0');
-  }
-  number = negative ? -value : value;
-  return true;
-}
 
 BoxState BoxStateOf(long long number) {
   if (number >= 0 && number <= 2) return {static_cast<int>(number), true};
@@ -106,12 +87,11 @@ void SwitchTable::LoadRow(const SwitchRow& row, forms::Form& form, const RegExtr
     }
     case SwitchRule::TextNumberState: {
       const std::string text = reg.GetStringValue(row.root, row.key, row.value, row.fallback);
-      long long number = 0;
       // An absent or empty text counts as 0, as the number conversion reads it.
       if (text.find_first_not_of(" \t") == std::string::npos) {
         box->SetValue(0);
-      } else if (ParseWholeNumber(text, number)) {
-        const BoxState s = BoxStateOf(number);
+      } else if (const auto number = WholeNumber(text)) {
+        const BoxState s = BoxStateOf(*number);
         box->SetValue(s.state);
         faithful = s.faithful;
       } else {

@@ -87,7 +87,4 @@ BoxState BoxStateOf(long long number);
 // Whether the registry can take this text as it is.
 bool Storable(const RegExtra& reg, std::string_view text);
 
-// The whole text as a decimal number (blanks around allowed), or nothing.
-bool ParseWholeNumber(std::string_view text, long long& number);
-
 }  // namespace velmaro::console

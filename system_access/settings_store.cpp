@@ -43,30 +43,28 @@ bool SettingsStore::DeleteSettings(std::string_view app) const {
   return reg_.DeleteKey(platform::HkeyCurrentUser, SectionPath(app, {}));
 }
 
-int SettingNumber(std::string_view text, int fallback) {
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+std::optional<long long> WholeNumber(std::string_view text) {
+  const auto first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return std::nullopt;
+  text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
   bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-  const std::size_t digits = i;
-  long long value = 0;
-  while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) {
-    // Saturate: a stored number this large is damage, not a setting.
-    value = std::min(value * 10 + (text[i] - '0'), 1000000000LL);
-    ++i;
+  if (text.front() == '-' || text.front() == '+') {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
   }
-  if (i == digits) return fallback;
-  return static_cast<int>(negative ? -value : value);
+  if (text.empty()) return std::nullopt;
+  long long value = 0;
+  for (const char c : text) {
+    if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
+    value = std::min(value * 10 + (c - '0'), 1000000000LL);
+  }
+  return negative ? -value : value;
 }
 
 bool OptionIsOn(const SettingsStore& store, std::string_view key, bool fallback) {
-  const std::string text = store.Read(key);
-  const auto first = text.find_first_not_of(" \t");
-  const auto last = text.find_last_not_of(" \t");
-  if (first == std::string::npos) return fallback;
-  const std::string_view digits = std::string_view(text).substr(first, last - first + 1);
-  if (digits.find_first_not_of('0') == std::string_view::npos) return false;
-  if (digits.find_first_not_of('0') == digits.size() - 1 && digits.back() == '1') return true;
+  const auto number = WholeNumber(store.Read(key));
+  if (number == 0) return false;
+  if (number == 1) return true;
   return fallback;
 }
 

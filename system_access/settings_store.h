@@ -1,6 +1,7 @@
 #pragma once
 // The per-user settings store shared by the console, Setup and Uninstall:
 // text values kept under HKEY_CURRENT_USER\Software\<application>\<section>.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -56,8 +57,9 @@ private:
 // leading zeros are allowed ("00" is 0).
 bool OptionIsOn(const SettingsStore& store, std::string_view key, bool fallback = true);
 
-// Leading decimal number of a stored text the way the console converts
-// settings ("12abc" -> 12, "" or "abc" -> `fallback`).
-int SettingNumber(std::string_view text, int fallback);
+// A stored decimal number: blanks around it, an optional sign, digits only
+// ("0400" is 400). Anything else ("", "yes", "1x") is no number. Numbers past
+// a billion read as a billion: such a value is damage, not a setting.
+std::optional<long long> WholeNumber(std::string_view text);
 
 }  // namespace velmaro

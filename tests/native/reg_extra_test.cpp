@@ -87,10 +87,11 @@ TEST(ConsoleOptions, OnlyZeroSwitchesAnOptionOffAndDamagedTextKeepsTheDefault) {
     store.Write(settings::Confirm, text);
     EXPECT_EQ(OptionIsOn(store, settings::Confirm), on) << '"' << text << '"';
   }
-  EXPECT_EQ(SettingNumber(" 12abc", 5), 12);
-  EXPECT_EQ(SettingNumber("-3", 5), -3);
-  EXPECT_EQ(SettingNumber("abc", 5), 5);
-  EXPECT_EQ(SettingNumber("99999999999999", 5), 1000000000);
+  EXPECT_EQ(WholeNumber(" 0400 "), 400);
+  EXPECT_EQ(WholeNumber("-3"), -3);
+  EXPECT_EQ(WholeNumber("12abc"), std::nullopt);
+  EXPECT_EQ(WholeNumber("abc"), std::nullopt);
+  EXPECT_EQ(WholeNumber("99999999999999"), 1000000000);
 }
 
 }  // namespace
