@@ -4,7 +4,8 @@
 velmaro_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # Debian packages the builds and the Wine runs need.
-velmaro_packages=(cmake make g++ googletest mingw-w64 wine wine64 xvfb x11-utils imagemagick)
+velmaro_packages=(cmake make g++ googletest mingw-w64 wine wine64 xvfb x11-utils imagemagick
+  clang-14 libclang-rt-14-dev)
 
 velmaro_install_prerequisites() {
   local missing=()
@@ -24,13 +25,39 @@ velmaro_install_prerequisites() {
   fi
 }
 
-# Configures and builds one tree: $1 = host or win.
+# Configures and builds one tree: $1 = host, win, asan (the native suites
+# under the sanitizers) or fuzz (the libFuzzer targets, built with clang).
 velmaro_build() {
   local kind=$1 dir="$velmaro_root/build/$1"
   local args=(-S "$velmaro_root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo)
-  [ "$kind" = win ] && args+=(-DCMAKE_TOOLCHAIN_FILE="$velmaro_root/cmake/mingw-w64.cmake")
+  local build=(--build "$dir" -j"$(nproc)")
+  case "$kind" in
+    win) args+=(-DCMAKE_TOOLCHAIN_FILE="$velmaro_root/cmake/mingw-w64.cmake") ;;
+    asan) args+=(-DVELMARO_SANITIZE=ON) build+=(--target velmaro_native_tests) ;;
+    fuzz) args+=(-DVELMARO_FUZZ=ON -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14)
+          build+=(--target velmaro_fuzzers) ;;
+  esac
   cmake "${args[@]}" >/dev/null
-  cmake --build "$dir" -j"$(nproc)"
+  cmake "${build[@]}"
+}
+
+# Runs every fuzz target for $1 seconds on its committed seeds; new inputs go
+# to a scratch folder so the seeds stay as committed. Non-zero on a finding.
+velmaro_fuzz() {
+  local seconds=$1 status=0 target name scratch
+  for target in "$velmaro_root"/build/fuzz/tests/fuzz/*_fuzz; do
+    name=$(basename "$target" _fuzz)
+    scratch="$velmaro_root/build/fuzz/corpus/$name"
+    mkdir -p "$scratch"
+    echo "-- fuzz $name (${seconds} s)"
+    if ! (cd "$velmaro_root/build/fuzz" && "$target" -max_total_time="$seconds" -print_final_stats=1 \
+          "$scratch" "$velmaro_root/tests/fuzz/corpus/$name" 2>&1 |
+          grep -E "^(stat::number_of_executed_units|stat::peak_rss|#[0-9]+ +DONE)|invariant broken|ERROR|SUMMARY"); then
+      :
+    fi
+    [ "${PIPESTATUS[0]}" = 0 ] || status=1
+  done
+  return $status
 }
 
 # A private Wine prefix, ready before anything runs in parallel in it.

@@ -13,9 +13,19 @@ echo "== host build"
 velmaro_build host || exit 1
 echo "== win build"
 velmaro_build win || exit 1
+echo "== sanitizer build"
+velmaro_build asan || exit 1
+echo "== fuzz build"
+velmaro_build fuzz || exit 1
 
 echo "== native suites"
 ctest --test-dir "$velmaro_root/build/host" -j"$(nproc)" --output-on-failure || status=1
+echo "== native suites under AddressSanitizer and UndefinedBehaviorSanitizer"
+# One run of the whole program: any finding ends it with a non-zero code.
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
+  "$velmaro_root/build/asan/tests/velmaro_native_tests" --gtest_brief=1 || status=1
+echo "== fuzz smoke (${VELMARO_FUZZ_SECONDS:=10} s a target)"
+velmaro_fuzz "$VELMARO_FUZZ_SECONDS" || status=1
 
 prefix=${VELMARO_TEST_WINEPREFIX:-$velmaro_root/build/wineprefix-test}
 echo "== Wine suites (prefix $prefix)"
