@@ -1,0 +1,327 @@
+#include "system_access/reg_file.h"
+
+#include <array>
+#include <cstdio>
+
+namespace velmaro::regfile {
+namespace {
+
+using namespace platform;
+
+constexpr std::string_view kHeader = "REGEDIT4";
+constexpr std::string_view kEol = "\r\n";
+// regedit wraps long hex lists after a comma; the file stays readable.
+constexpr std::size_t kWrapColumn = 76;
+
+constexpr std::array<std::pair<HKey, std::string_view>, 3> kRoots{{
+    {HkeyClassesRoot, "HKEY_CLASSES_ROOT"},
+    {HkeyCurrentUser, "HKEY_CURRENT_USER"},
+    {HkeyLocalMachine, "HKEY_LOCAL_MACHINE"},
+}};
+
+bool Fail(std::string* why, std::string text) {
+  if (why) *why = std::move(text);
+  return false;
+}
+
+bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
+
+// "..." with the two escapes REGEDIT4 knows.
+std::string Quoted(std::string_view ansi) {
+  std::string out = "\"";
+  for (const char c : ansi) {
+    if (c == '\\' || c == '"') out += '\\';
+    out += c;
+  }
+  return out + '"';
+}
+
+// A REG_SZ that regedit's "..." form reproduces byte for byte: the text, one
+// terminating NUL, and no character that the form cannot carry.
+bool PlainString(const Data& d) {
+  if (d.type != RegSz || d.bytes.empty() || d.bytes.back() != '\0') return false;
+  for (std::size_t i = 0; i + 1 < d.bytes.size(); ++i)
+    if (static_cast<unsigned char>(d.bytes[i]) < 0x20) return false;
+  return true;
+}
+
+void AppendHex(std::string& line, std::string& out, std::string_view bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    line += kDigits[b >> 4];
+    line += kDigits[b & 15];
+    if (i + 1 == bytes.size()) break;
+    line += ',';
+    if (line.size() >= kWrapColumn) {
+      out += line + "\\" + std::string(kEol);
+      line = "  ";
+    }
+  }
+}
+
+void WriteData(const Data& d, std::string& line, std::string& out) {
+  if (PlainString(d)) {
+    line += Quoted(std::string_view(d.bytes).substr(0, d.bytes.size() - 1));
+  } else if (d.type == RegDword && d.bytes.size() == 4) {
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(d.bytes[i]);
+    char text[16];
+    std::snprintf(text, sizeof text, "dword:%08x", v);
+    line += text;
+  } else {
+    if (d.type == RegBinary) {
+      line += "hex:";
+    } else {
+      char text[24];
+      std::snprintf(text, sizeof text, "hex(%x):", d.type);
+      line += text;
+    }
+    AppendHex(line, out, d.bytes);
+  }
+}
+
+// ---- Reading ----
+
+// The file's logical lines: line ends of any kind, and a line ending in a
+// backslash outside quotes continued by the next one (its leading blanks go).
+struct Line {
+  std::string text;
+  int number;  // of its first physical line
+};
+
+std::string_view Trim(std::string_view s) {
+  const auto first = s.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+}
+
+bool EndsInContinuation(std::string_view s) {
+  bool quoted = false;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\\' && quoted) {
+      ++i;  // an escape inside quotes
+    } else if (s[i] == '"') {
+      quoted = !quoted;
+    }
+  }
+  return !quoted && !s.empty() && s.back() == '\\';
+}
+
+std::vector<Line> LogicalLines(std::string_view bytes) {
+  std::vector<Line> lines;
+  std::size_t pos = 0;
+  int number = 0;
+  bool continuing = false;
+  while (pos < bytes.size()) {
+    const std::size_t end = std::min(bytes.find_first_of("\r\n", pos), bytes.size());
+    std::string_view physical = bytes.substr(pos, end - pos);
+    pos = end + (bytes.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    ++number;
+    if (continuing) {
+      physical.remove_prefix(std::min(physical.find_first_not_of(" \t"), physical.size()));
+      lines.back().text.pop_back();  // the backslash
+      lines.back().text += physical;
+    } else {
+      lines.push_back({std::string(physical), number});
+    }
+    const std::string_view joined = Trim(lines.back().text);
+    continuing = !joined.starts_with(";") && EndsInContinuation(joined);
+  }
+  return lines;
+}
+
+// Reads "..." at the start of `s`; the rest follows.
+bool ReadQuoted(std::string_view& s, std::string& out) {
+  if (s.empty() || s.front() != '"') return false;
+  out.clear();
+  for (std::size_t i = 1; i < s.size(); ++i) {
+    if (s[i] == '\\' && i + 1 < s.size()) {
+      out += s[++i];
+    } else if (s[i] == '"') {
+      s.remove_prefix(i + 1);
+      return true;
+    } else {
+      out += s[i];
+    }
+  }
+  return false;
+}
+
+bool ReadHexList(std::string_view s, std::string& bytes) {
+  bytes.clear();
+  s = Trim(s);
+  while (!s.empty()) {
+    std::size_t comma = s.find(',');
+    const std::string_view item = Trim(s.substr(0, comma));
+    if (item.empty() || item.size() > 2) return false;
+    unsigned v = 0;
+    for (const char c : item) {
+      const int digit = c >= '0' && c <= '9'   ? c - '0'
+                        : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                        : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                               : -1;
+      if (digit < 0) return false;
+      v = v * 16 + digit;
+    }
+    bytes += static_cast<char>(v);
+    if (comma == std::string_view::npos) break;
+    s.remove_prefix(comma + 1);
+    if (Trim(s).empty()) return false;  // a trailing comma
+  }
+  return true;
+}
+
+bool ReadHexNumber(std::string_view s, std::uint32_t& v, std::size_t maxDigits) {
+  if (s.empty() || s.size() > maxDigits) return false;
+  v = 0;
+  for (const char c : s) {
+    const int digit = c >= '0' && c <= '9'   ? c - '0'
+                      : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                      : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                             : -1;
+    if (digit < 0) return false;
+    v = v * 16 + digit;
+  }
+  return true;
+}
+
+bool ReadData(std::string_view s, std::optional<Data>& out) {
+  s = Trim(s);
+  if (s == "-") {
+    out.reset();
+    return true;
+  }
+  Data d;
+  if (!s.empty() && s.front() == '"') {
+    std::string text;
+    if (!ReadQuoted(s, text) || !Trim(s).empty()) return false;
+    d.type = RegSz;
+    d.bytes = text + '\0';
+  } else if (s.starts_with("dword:")) {
+    std::uint32_t v = 0;
+    if (!ReadHexNumber(Trim(s.substr(6)), v, 8)) return false;
+    d.type = RegDword;
+    for (int i = 0; i < 4; ++i) d.bytes += static_cast<char>((v >> (8 * i)) & 0xFF);
+  } else if (s.starts_with("hex:")) {
+    d.type = RegBinary;
+    if (!ReadHexList(s.substr(4), d.bytes)) return false;
+  } else if (s.starts_with("hex(")) {
+    const auto close = s.find("):");
+    if (close == std::string_view::npos || !ReadHexNumber(s.substr(4, close - 4), d.type, 8))
+      return false;
+    if (!ReadHexList(s.substr(close + 2), d.bytes)) return false;
+  } else {
+    return false;
+  }
+  out = std::move(d);
+  return true;
+}
+
+}  // namespace
+
+std::string_view RootName(HKey root) {
+  for (const auto& [key, name] : kRoots)
+    if (key == root) return name;
+  return {};
+}
+
+std::optional<HKey> RootOf(std::string_view name) {
+  for (const auto& [key, root] : kRoots)
+    if (root.size() == name.size() &&
+        std::equal(root.begin(), root.end(), name.begin(),
+                   [](char a, char b) { return a == std::toupper(static_cast<unsigned char>(b)); }))
+      return key;
+  return std::nullopt;
+}
+
+bool Write(const File& file, const AnsiCodePage& codePage, std::string& out, std::string* why) {
+  out = std::string(kHeader) + std::string(kEol) + std::string(kEol);
+  for (const auto& comment : file.comments) {
+    if (HasLineBreak(comment)) return Fail(why, "a comment holds a line break");
+    std::string ansi;
+    if (!codePage.ToAnsi(comment, ansi)) return Fail(why, "a comment the code page cannot hold");
+    out += ";" + ansi + std::string(kEol);
+  }
+  if (!file.comments.empty()) out += kEol;
+  for (const auto& key : file.keys) {
+    const std::string_view root = RootName(key.root);
+    std::string path;
+    if (root.empty()) return Fail(why, "a key under a root regedit does not know");
+    if (!codePage.ToAnsi(key.path, path) || HasLineBreak(path))
+      return Fail(why, "a key whose name cannot be written: " + key.path);
+    out += std::string(key.remove ? "[-" : "[") + std::string(root) + (path.empty() ? "" : "\\") +
+           path + "]" + std::string(kEol);
+    for (const auto& value : key.values) {
+      std::string name;
+      if (!codePage.ToAnsi(value.name, name) || HasLineBreak(name))
+        return Fail(why, "a value whose name cannot be written: " + value.name);
+      std::string line = (value.name.empty() ? std::string("@") : Quoted(name)) + "=";
+      if (value.data)
+        WriteData(*value.data, line, out);
+      else
+        line += "-";
+      out += line + std::string(kEol);
+    }
+    out += kEol;
+  }
+  return true;
+}
+
+bool Read(std::string_view bytes, const AnsiCodePage& codePage, File& out, std::string* why) {
+  out = {};
+  const auto lines = LogicalLines(bytes);
+  std::size_t i = 0;
+  while (i < lines.size() && Trim(lines[i].text).empty()) ++i;
+  if (i == lines.size() || Trim(lines[i].text) != kHeader)
+    return Fail(why, "the file does not start with REGEDIT4");
+  Key* key = nullptr;
+  for (++i; i < lines.size(); ++i) {
+    const std::string_view text = Trim(lines[i].text);
+    const auto bad = [&](std::string_view what) {
+      return Fail(why, "line " + std::to_string(lines[i].number) + ": " + std::string(what));
+    };
+    if (text.empty()) continue;
+    if (text.front() == ';') {
+      // Everything after the ';', trailing blanks included.
+      const std::string_view raw = lines[i].text;
+      if (!key) out.comments.push_back(codePage.FromAnsi(raw.substr(raw.find(';') + 1)));
+      continue;
+    }
+    if (text.front() == '[') {
+      if (text.back() != ']') return bad("a key line without its closing bracket");
+      std::string_view name = text.substr(1, text.size() - 2);
+      Key k;
+      if (!name.empty() && name.front() == '-') {
+        k.remove = true;
+        name.remove_prefix(1);
+      }
+      const auto slash = name.find('\\');
+      const auto root = RootOf(name.substr(0, slash));
+      if (!root) return bad("a key under an unknown root");
+      k.root = *root;
+      if (slash != std::string_view::npos) k.path = codePage.FromAnsi(name.substr(slash + 1));
+      out.keys.push_back(std::move(k));
+      key = &out.keys.back();
+      continue;
+    }
+    if (!key) return bad("a value before any key");
+    if (key->remove) return bad("a value under a key that is removed");
+    std::string_view rest = text;
+    Value v;
+    if (rest.front() == '@') {
+      rest.remove_prefix(1);
+    } else {
+      std::string name;
+      if (!ReadQuoted(rest, name) || name.empty()) return bad("a value name that cannot be read");
+      v.name = codePage.FromAnsi(name);
+    }
+    rest = Trim(rest);
+    if (rest.empty() || rest.front() != '=') return bad("a value without '='");
+    if (!ReadData(rest.substr(1), v.data)) return bad("value data that cannot be read");
+    key->values.push_back(std::move(v));
+  }
+  return true;
+}
+
+}  // namespace velmaro::regfile
