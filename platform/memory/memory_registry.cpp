@@ -214,9 +214,10 @@ long MemoryRegistry::SetValue(HKey key, std::string_view name, std::uint32_t typ
   if (!codePage_.ToAnsi(name, ansi)) return ErrorNoUnicodeTranslation;
   if (size > 0 && !data) return ErrorInvalidParameter;
   std::vector<std::uint8_t> bytes(data, data + size);
-  // Text written without its NUL is stored with one, as the system does when
-  // the caller's buffer is terminated (every std::string is).
-  if ((type == RegSz || type == RegExpandSz) && (bytes.empty() || bytes.back() != 0))
+  // Text counted without its NUL is stored with one when the caller's buffer
+  // holds the NUL just after the counted bytes (every std::string does), as
+  // NT does; otherwise the bytes are stored exactly as counted.
+  if ((type == RegSz || type == RegExpandSz) && size > 0 && data[size - 1] != 0 && data[size] == 0)
     bytes.push_back(0);
   node->values[Fold(name)] = Node::Value{std::string(name), type, std::move(bytes)};
   return ErrorSuccess;

@@ -68,6 +68,30 @@ TEST_F(RegistryContract, StringRoundTripsCutAtTheFirstNulAndKeepAnsiLetters) {
   EXPECT_EQ(reg_.GetStringValue(HkeyCurrentUser, p, "", "x"), "default value");
 }
 
+TEST_F(RegistryContract, TextIsStoredAsCountedUnlessTheBufferEndsInANulJustAfter) {
+  // What an undo relies on to put back text exactly as it was stored.
+  const auto stored = [&](const std::string& name) {
+    HKey key = 0;
+    registry_->OpenKey(HkeyCurrentUser, kBase, key);
+    std::uint32_t type = 0, size = 0;
+    registry_->QueryValue(key, name, &type, nullptr, &size);
+    std::string bytes(size, '\0');
+    registry_->QueryValue(key, name, &type, reinterpret_cast<std::uint8_t*>(bytes.data()), &size);
+    registry_->CloseKey(key);
+    return bytes.substr(0, size);
+  };
+  Raw(kBase, "Terminated", RegSz, "hello");  // a std::string: a NUL follows the count
+  EXPECT_EQ(stored("Terminated"), std::string("hello\0", 6));
+  const std::string sentinel = "helloX";
+  HKey key = 0;
+  ASSERT_EQ(registry_->CreateKey(HkeyCurrentUser, kBase, key), ErrorSuccess);
+  registry_->SetValue(key, "Counted", RegSz, reinterpret_cast<const std::uint8_t*>(sentinel.data()), 5);
+  registry_->SetValue(key, "Empty", RegSz, reinterpret_cast<const std::uint8_t*>(sentinel.data()), 0);
+  registry_->CloseKey(key);
+  EXPECT_EQ(stored("Counted"), "hello");
+  EXPECT_EQ(stored("Empty"), "");
+}
+
 TEST_F(RegistryContract, TextTheCodePageCannotHoldIsRefusedNotSubstituted) {
   const auto p = Path("Unmappable");
   ASSERT_TRUE(reg_.SaveStringValue(HkeyCurrentUser, p, "Title", "old"));
