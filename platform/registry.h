@@ -54,6 +54,13 @@ public:
                           std::uint8_t* data, std::uint32_t* size) = 0;
   virtual long SetValue(HKey key, std::string_view name, std::uint32_t type,
                         const std::uint8_t* data, std::uint32_t size) = 0;
+  // The same, but text is stored exactly as counted: the system adds no NUL
+  // it was not given (as RegSetValueExA does when the byte after the counted
+  // data is not NUL). What an undo needs to put a value back byte for byte.
+  virtual long SetValueExact(HKey key, std::string_view name, std::uint32_t type,
+                             const std::uint8_t* data, std::uint32_t size) {
+    return SetValue(key, name, type, data, size);
+  }
 
   // Deletes the key with its whole subtree (Windows' RegDeleteKeyA refuses a
   // key with subkeys on NT; callers rely on the subtree going).

@@ -392,6 +392,11 @@ public:
     NoteValue(key, name);
     return real_.SetValue(key, name, type, data, size);
   }
+  long SetValueExact(HKey key, std::string_view name, std::uint32_t type,
+                     const std::uint8_t* data, std::uint32_t size) override {
+    NoteValue(key, name);
+    return real_.SetValueExact(key, name, type, data, size);
+  }
   long DeleteKey(HKey root, std::string_view path) override {
     const auto [r, p] = Resolve(root, path);
     if (j_.depth_ > 0) j_.NoteKey(r, p, true);
@@ -710,13 +715,10 @@ UndoResult Journal::Undo(const std::function<bool(const std::vector<std::string>
       HKey key = 0;
       if (v.data) {
         rc = r.CreateKey(k.root, k.path, key);
-        // A byte other than NUL after the counted data: the system then stores
-        // text exactly as counted instead of adding a NUL it never held.
-        const std::string buffer = v.data->bytes + 'x';
         if (rc == ErrorSuccess)
-          rc = r.SetValue(key, v.name, v.data->type,
-                          reinterpret_cast<const std::uint8_t*>(buffer.data()),
-                          static_cast<std::uint32_t>(v.data->bytes.size()));
+          rc = r.SetValueExact(key, v.name, v.data->type,
+                               reinterpret_cast<const std::uint8_t*>(v.data->bytes.data()),
+                               static_cast<std::uint32_t>(v.data->bytes.size()));
       } else if (r.OpenKey(k.root, k.path, key) == ErrorSuccess) {
         rc = r.DeleteValue(key, v.name);
         if (rc == ErrorFileNotFound) rc = ErrorSuccess;

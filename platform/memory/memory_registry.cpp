@@ -206,6 +206,16 @@ long MemoryRegistry::QueryValue(HKey key, std::string_view name, std::uint32_t* 
 
 long MemoryRegistry::SetValue(HKey key, std::string_view name, std::uint32_t type,
                               const std::uint8_t* data, std::uint32_t size) {
+  return Store(key, name, type, data, size, false);
+}
+
+long MemoryRegistry::SetValueExact(HKey key, std::string_view name, std::uint32_t type,
+                                   const std::uint8_t* data, std::uint32_t size) {
+  return Store(key, name, type, data, size, true);
+}
+
+long MemoryRegistry::Store(HKey key, std::string_view name, std::uint32_t type,
+                           const std::uint8_t* data, std::uint32_t size, bool exact) {
   if (const long code = Fail("SetValue")) return code;
   const auto node = Resolve(key);
   if (!node) return ErrorInvalidHandle;
@@ -214,10 +224,10 @@ long MemoryRegistry::SetValue(HKey key, std::string_view name, std::uint32_t typ
   if (!codePage_.ToAnsi(name, ansi)) return ErrorNoUnicodeTranslation;
   if (size > 0 && !data) return ErrorInvalidParameter;
   std::vector<std::uint8_t> bytes(data, data + size);
-  // Text counted without its NUL is stored with one when the caller's buffer
-  // holds the NUL just after the counted bytes (every std::string does), as
-  // NT does; otherwise the bytes are stored exactly as counted.
-  if ((type == RegSz || type == RegExpandSz) && size > 0 && data[size - 1] != 0 && data[size] == 0)
+  // Text counted without its NUL is stored with one, as the system does when
+  // the caller's buffer is terminated (the Win32 side always hands it a
+  // terminated copy). Text counted as empty stays empty, as there.
+  if ((type == RegSz || type == RegExpandSz) && size > 0 && bytes.back() != 0 && !exact)
     bytes.push_back(0);
   node->values[Fold(name)] = Node::Value{std::string(name), type, std::move(bytes)};
   return ErrorSuccess;

@@ -33,6 +33,8 @@ public:
                   std::uint32_t* size) override;
   long SetValue(HKey key, std::string_view name, std::uint32_t type, const std::uint8_t* data,
                 std::uint32_t size) override;
+  long SetValueExact(HKey key, std::string_view name, std::uint32_t type,
+                     const std::uint8_t* data, std::uint32_t size) override;
   long DeleteKey(HKey root, std::string_view path) override;
   long DeleteValue(HKey key, std::string_view name) override;
   long EnumKey(HKey key, std::uint32_t index, std::string& name, std::uint32_t capacity) override;
@@ -53,6 +55,8 @@ public:
 private:
   struct Node;
   long Fail(const char* operation) const;
+  long Store(HKey key, std::string_view name, std::uint32_t type, const std::uint8_t* data,
+             std::uint32_t size, bool exact);
   std::shared_ptr<Node> Resolve(HKey key) const;
   long Walk(HKey root, std::string_view path, bool create, std::shared_ptr<Node>& node);
   HKey NewHandle(std::shared_ptr<Node> node);

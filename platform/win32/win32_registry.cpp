@@ -148,14 +148,25 @@ long Win32Registry::QueryValue(HKey key, std::string_view name, std::uint32_t* t
 
 long Win32Registry::SetValue(HKey key, std::string_view name, std::uint32_t type,
                              const std::uint8_t* data, std::uint32_t size) {
+  return Store(key, name, type, data, size, false);
+}
+
+long Win32Registry::SetValueExact(HKey key, std::string_view name, std::uint32_t type,
+                                  const std::uint8_t* data, std::uint32_t size) {
+  return Store(key, name, type, data, size, true);
+}
+
+long Win32Registry::Store(HKey key, std::string_view name, std::uint32_t type,
+                          const std::uint8_t* data, std::uint32_t size, bool exact) {
   HKEY native = static_cast<HKEY>(Native(key));
   if (!native) return ErrorInvalidHandle;
   std::string ansi;
   if (!codePage_.ToAnsi(name, ansi)) return ErrorNoUnicodeTranslation;
   // The system reads one byte past counted text to see whether it is
-  // terminated; give it a terminated copy rather than the caller's buffer.
+  // terminated (and then stores the NUL too); give it a copy rather than the
+  // caller's buffer, ended by a NUL, or by another byte for an exact write.
   std::vector<std::uint8_t> copy(data, data + size);
-  copy.push_back(0);
+  copy.push_back(exact ? 'x' : 0);
   return RegSetValueExA(native, ansi.c_str(), 0, type, copy.data(), size);
 }
 

@@ -27,6 +27,8 @@ public:
                   std::uint32_t* size) override;
   long SetValue(HKey key, std::string_view name, std::uint32_t type, const std::uint8_t* data,
                 std::uint32_t size) override;
+  long SetValueExact(HKey key, std::string_view name, std::uint32_t type,
+                     const std::uint8_t* data, std::uint32_t size) override;
   long DeleteKey(HKey root, std::string_view path) override;
   long DeleteValue(HKey key, std::string_view name) override;
   long EnumKey(HKey key, std::uint32_t index, std::string& name, std::uint32_t capacity) override;
@@ -36,6 +38,8 @@ public:
   const AnsiCodePage& CodePage() const override { return codePage_; }
 
 private:
+  long Store(HKey key, std::string_view name, std::uint32_t type, const std::uint8_t* data,
+             std::uint32_t size, bool exact);
   void* Native(HKey key) const;  // the HKEY behind a handle, or null
   HKey Remember(void* native);
 

@@ -68,7 +68,7 @@ TEST_F(RegistryContract, StringRoundTripsCutAtTheFirstNulAndKeepAnsiLetters) {
   EXPECT_EQ(reg_.GetStringValue(HkeyCurrentUser, p, "", "x"), "default value");
 }
 
-TEST_F(RegistryContract, TextIsStoredAsCountedUnlessTheBufferEndsInANulJustAfter) {
+TEST_F(RegistryContract, TextGainsItsNulUnlessWrittenExactly) {
   // What an undo relies on to put back text exactly as it was stored.
   const auto stored = [&](const std::string& name) {
     HKey key = 0;
@@ -80,16 +80,21 @@ TEST_F(RegistryContract, TextIsStoredAsCountedUnlessTheBufferEndsInANulJustAfter
     registry_->CloseKey(key);
     return bytes.substr(0, size);
   };
-  Raw(kBase, "Terminated", RegSz, "hello");  // a std::string: a NUL follows the count
-  EXPECT_EQ(stored("Terminated"), std::string("hello\0", 6));
-  const std::string sentinel = "helloX";
+  Raw(kBase, "Plain", RegSz, "hello");
+  Raw(kBase, "PlainEmpty", RegSz, "");
+  EXPECT_EQ(stored("Plain"), std::string("hello\0", 6));
+  EXPECT_EQ(stored("PlainEmpty"), "");
+  const std::string hello = "hello";
+  const auto data = reinterpret_cast<const std::uint8_t*>(hello.data());
   HKey key = 0;
   ASSERT_EQ(registry_->CreateKey(HkeyCurrentUser, kBase, key), ErrorSuccess);
-  registry_->SetValue(key, "Counted", RegSz, reinterpret_cast<const std::uint8_t*>(sentinel.data()), 5);
-  registry_->SetValue(key, "Empty", RegSz, reinterpret_cast<const std::uint8_t*>(sentinel.data()), 0);
+  EXPECT_EQ(registry_->SetValueExact(key, "Exact", RegSz, data, 5), ErrorSuccess);
+  EXPECT_EQ(registry_->SetValueExact(key, "ExactExpand", RegExpandSz, data, 5), ErrorSuccess);
+  EXPECT_EQ(registry_->SetValueExact(key, "ExactEmpty", RegSz, data, 0), ErrorSuccess);
   registry_->CloseKey(key);
-  EXPECT_EQ(stored("Counted"), "hello");
-  EXPECT_EQ(stored("Empty"), "");
+  EXPECT_EQ(stored("Exact"), "hello");
+  EXPECT_EQ(stored("ExactExpand"), "hello");
+  EXPECT_EQ(stored("ExactEmpty"), "");
 }
 
 TEST_F(RegistryContract, TextTheCodePageCannotHoldIsRefusedNotSubstituted) {
