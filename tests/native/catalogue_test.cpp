@@ -7,7 +7,9 @@
 #include <map>
 #include <string>
 
-#include "console/catalogue.h"
+#include "console/boot_options.h"
+#include "console/save_report.h"
+#include "console/special_folders.h"
 #include "console/splash.h"
 #include "console/tweaker.h"
 #include "platform/memory/memory_files.h"
@@ -171,7 +173,7 @@ TEST_F(CatalogueTest, TypedTextWindowsCannotStoreIsReportedAndTheOldValueKept) {
   Choose(8);
   tk.Type(main, "Text4", "Snow \xE9\x9B\xAA");  // no ANSI form in a Western code page
   tk.Type(main, "Text5", "Caf\xC3\xA9 Ltd");       // Latin letters are fine
-  tk.AnswerNextBox(forms::IdOk, std::string(Catalogue::NotStorable) + "\nDefault user name");
+  tk.AnswerNextBox(forms::IdOk, std::string(SaveReport::NotStorable) + "\nDefault user name");
   ApplyPanel();
   EXPECT_EQ(String(HkeyCurrentUser, acme, "DefName"), "Old Name");
   EXPECT_EQ(String(HkeyCurrentUser, acme, "DefCompany"), "Caf\xC3\xA9 Ltd");
@@ -181,7 +183,7 @@ TEST_F(CatalogueTest, TypedTextWindowsCannotStoreIsReportedAndTheOldValueKept) {
   system.reg.SaveStringValue(HkeyCurrentUser, kShellFolders, "Desktop", "c:\\desk");
   Choose(3);
   tk.Type(main, "Text10", "c:\\\xE9\x9B\xAA");
-  tk.AnswerNextBox(forms::IdOk, std::string(Catalogue::NotStorable) + "\nCurrent path");
+  tk.AnswerNextBox(forms::IdOk, std::string(SaveReport::NotStorable) + "\nCurrent path");
   tk.Click(main, "Change_folder");
   EXPECT_EQ(String(HkeyCurrentUser, kShellFolders, "Desktop"), "c:\\desk");
 }
@@ -358,7 +360,7 @@ TEST_F(CatalogueTest, ABootFileThatCannotBeReplacedIsReportedAndTheRestStillAppl
   files.HoldOpen("c:\\msdos.sys");
   Choose(2);
   tk.Click(main, "ShowWindCont");
-  tk.AnswerNextBox(forms::IdOk, std::string(Catalogue::BootFailed));
+  tk.AnswerNextBox(forms::IdOk, std::string(BootFailedMessage));
   ApplyPanel();
   EXPECT_EQ(String(HkeyCurrentUser, kDesktop, "DragFullWindows"), "1");
   EXPECT_EQ(system.store.Read(settings::AutoScan, "<none>"), "<none>");
