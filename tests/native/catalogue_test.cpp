@@ -2,84 +2,10 @@
 // each load shows what the registry holds (absent, present, other type), each
 // apply writes what the catalogue says and nothing else, and values a control
 // cannot show survive an apply that did not touch them.
-#include <gtest/gtest.h>
-
-#include <map>
-#include <string>
-
-#include "console/boot_options.h"
-#include "console/save_report.h"
-#include "console/special_folders.h"
-#include "console/splash.h"
-#include "console/tweaker.h"
-#include "platform/memory/memory_files.h"
-#include "platform/memory/memory_registry.h"
-#include "platform/memory/memory_toolkit.h"
+#include "native/console_fixture.h"
 
 namespace velmaro::console {
 namespace {
-
-using namespace platform;
-using forms::CheckBox;
-using forms::TextBox;
-
-constexpr const char* kPolicies = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
-constexpr const char* kSystemPolicies = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
-constexpr const char* kDesktop = "control panel\\desktop";
-constexpr const char* kShellFolders =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-constexpr const char* kCdRom = "System\\CurrentControlSet\\Services\\Class\\hdc\\0004";
-
-// Every value under a key, raw, to prove what an apply did and did not write.
-using Snapshot = std::map<std::string, std::pair<std::uint32_t, Bytes>>;
-
-class CatalogueTest : public ::testing::Test {
-protected:
-  void SetUp() override {
-    system.store.Write(settings::ShowMess, "0");  // no restart notice in the way
-    tk.Show(main);
-    tk.Advance(Splash::TimerInterval);
-    tk.ExpandNode(main, "Tr", 1);
-  }
-  void Choose(int node) { tk.ClickNode(main, "Tr", node); }
-  void ApplyPanel() { tk.Click(main, "Apply"); }
-  CheckBox& Box(const char* name) { return main.Get<CheckBox>(name); }
-  TextBox& Text(const char* name) { return main.Get<TextBox>(name); }
-
-  Snapshot Values(HKey root, const std::string& path) {
-    Snapshot all;
-    HKey key = 0;
-    if (registry.OpenKey(root, path, key) != ErrorSuccess) return all;
-    std::string name;
-    std::uint32_t type = 0;
-    for (std::uint32_t i = 0; registry.EnumValue(key, i, name, 1000, &type, 100000) == ErrorSuccess;
-         ++i) {
-      std::uint32_t size = 100000;
-      Bytes data(size);
-      registry.QueryValue(key, name, &type, data.data(), &size);
-      data.resize(size);
-      all[name] = {type, data};
-    }
-    registry.CloseKey(key);
-    return all;
-  }
-  std::int32_t Dword(const char* path, const char* name, std::int32_t fallback = -99) {
-    return system.reg.GetDWordValue(HkeyCurrentUser, path, name, fallback);
-  }
-  BinaryValue Binary(HKey root, const char* path, const char* name) {
-    return system.reg.GetBinaryValue(root, path, name);
-  }
-  std::string String(HKey root, const std::string& path, const char* name,
-                     const char* fallback = "<none>") {
-    return system.reg.GetStringValue(root, path, name, fallback);
-  }
-
-  MemoryRegistry registry;
-  MemoryFiles files;
-  forms::MemoryToolkit tk;
-  ConsoleSystem system{tk, registry, files};
-  Tweaker main{system};
-};
 
 // ---- Start Menu ----
 
