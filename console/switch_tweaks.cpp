@@ -4,8 +4,6 @@
 
 namespace velmaro::console {
 
-using platform::RegSz;
-
 BoxState BoxStateOf(long long number) {
   if (number >= 0 && number <= 2) return {static_cast<int>(number), true};
   return {1, false};
@@ -110,10 +108,10 @@ void Switch::Load(const RegExtra& reg) {
       break;
     }
     case SwitchRule::Text: {
-      std::string_view key = row_.key;
-      if (!row_.alsoKey.empty() && reg.ValueType(row_.root, row_.key, row_.value) != RegSz)
-        key = row_.alsoKey;
-      text_->SetText(reg.GetStringValue(row_.root, key, row_.value, ""));
+      std::string text = reg.GetStringValue(row_.root, row_.key, row_.value, "");
+      if (text.empty() && !row_.alsoKey.empty())
+        text = reg.GetStringValue(row_.root, row_.alsoKey, row_.value, "");
+      text_->SetText(text);
       break;
     }
     case SwitchRule::TextNoChecks: {

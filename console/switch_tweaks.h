@@ -44,8 +44,9 @@ struct SwitchRow {
   // empty: the check box's caption.
   std::string_view what = {};
   // Text: a second home of the same value under the same root, where NT-family
-  // systems keep it. Shown when `key` holds no text value; written too when
-  // that key exists (it is never created: on the 95 family it has no meaning).
+  // systems keep it. Shown when `key` holds no text or an empty one; written
+  // too when that key exists (it is never created: on the 95 family it has no
+  // meaning, and programs take its presence for an NT system).
   std::string_view alsoKey = {};
 };
 

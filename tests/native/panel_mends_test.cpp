@@ -260,10 +260,15 @@ TEST_F(CatalogueTest, AFolderChangeWritesNoOtherRegistryValue) {
   EXPECT_EQ(after, before);
 }
 
-TEST_F(CatalogueTest, RegisteredNamesComeFromTheNtKeyWhenThe95KeyHasNone) {
+TEST_F(CatalogueTest, RegisteredNamesComeFromTheNtKeyWhenThe95KeyHasNoneOrEmpty) {
   system.reg.SaveStringValue(HkeyLocalMachine, kNtVersion, "RegisteredOwner", "NT Owner");
   system.reg.SaveStringValue(HkeyLocalMachine, kNtVersion, "RegisteredOrganization", "NT Org");
   system.reg.SaveStringValue(HkeyLocalMachine, k95Version, "RegisteredOrganization", "95 Org");
+  Choose(8);
+  EXPECT_EQ(Text("Text6").Text(), "NT Owner");
+  EXPECT_EQ(Text("Text7").Text(), "95 Org");
+  // Empty, as a fresh Wine prefix holds it, counts as none.
+  system.reg.SaveStringValue(HkeyLocalMachine, k95Version, "RegisteredOwner", "");
   Choose(8);
   EXPECT_EQ(Text("Text6").Text(), "NT Owner");
   EXPECT_EQ(Text("Text7").Text(), "95 Org");
