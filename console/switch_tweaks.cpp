@@ -1,5 +1,6 @@
 #include "console/switch_tweaks.h"
 
+#include "console/tweaker.h"
 #include "system_access/settings_store.h"
 
 namespace velmaro::console {
@@ -177,6 +178,22 @@ void SwitchTable::Load(const RegExtra& reg) {
 
 void SwitchTable::Apply(const RegExtra& reg, SaveReport& report) const {
   for (const auto& s : switches_) s.Apply(reg, report);
+}
+
+// ---- RowsPanel ----
+
+RowsPanel::RowsPanel(Tweaker& main, std::span<const SwitchRow> rows)
+    : main_(main), rows_(rows, main) {}
+
+void RowsPanel::Load() { rows_.Load(main_.System().reg); }
+
+void RowsPanel::Apply() {
+  SaveReport report;
+  {
+    forms::Hourglass busy(main_);
+    rows_.Apply(main_.System().reg, report);
+  }
+  report.Tell(main_.System().toolkit);
 }
 
 }  // namespace velmaro::console

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "console/panel.h"
 #include "console/save_report.h"
 #include "platform/forms/form.h"
 #include "system_access/reg_extra.h"
@@ -104,6 +105,19 @@ public:
 
 private:
   std::vector<Switch> switches_;
+};
+
+// A panel made of table rows only: loaded and written in table order, with
+// the hourglass while it writes.
+class RowsPanel final : public Panel {
+public:
+  RowsPanel(Tweaker& main, std::span<const SwitchRow> rows);
+  void Load() override;
+  void Apply() override;
+
+private:
+  Tweaker& main_;
+  SwitchTable rows_;
 };
 
 // A check box state for a stored number: 0 to 2 as they are; any other number

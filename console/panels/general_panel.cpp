@@ -3,7 +3,6 @@
 // rows; the four names are always written, empty text included.
 #include "console/categories.h"
 #include "console/switch_tweaks.h"
-#include "console/tweaker.h"
 
 namespace velmaro::console {
 namespace {
@@ -61,30 +60,11 @@ void Layout(forms::FormSpec& f, int frame) {
                     {Left, 214, Wide, 20})));
 }
 
-class General final : public Panel {
-public:
-  explicit General(Tweaker& main) : main_(main), reg_(main.System().reg), rows_(kRows, main) {}
-
-  void Load() override { rows_.Load(reg_); }
-
-  // General1.
-  void Apply() override {
-    SaveReport report;
-    {
-      forms::Hourglass busy(main_);
-      rows_.Apply(reg_, report);
-    }
-    report.Tell(main_.System().toolkit);
-  }
-
-private:
-  Tweaker& main_;
-  const RegExtra& reg_;
-  SwitchTable rows_;
-};
+// General1 is the table written in order.
+std::unique_ptr<Panel> Make(Tweaker& main) { return std::make_unique<RowsPanel>(main, kRows); }
 
 }  // namespace
 
-const PanelKind GeneralPanel{&Layout, &MakePanel<General>};
+const PanelKind GeneralPanel{&Layout, &Make};
 
 }  // namespace velmaro::console
