@@ -101,7 +101,7 @@ inline constexpr std::string_view BootFailedMessage =
     "The boot options could not be written to c:\\msdos.sys. The file was left as it was.";
 inline constexpr std::string_view BootNotRecordedMessage =
     "The boot options were written to c:\\msdos.sys, but Velmaro could not record them in "
-    "its settings. Until they can be recorded, the panel shows what the file holds.";
+    "its settings. Until Velmaro is closed, this panel shows what the file holds.";
 
 // AutoScan1: applies `options` to the boot file and records them in `store`.
 BootApplyResult ApplyBootOptions(platform::FileSystem& files, const SettingsStore& store,

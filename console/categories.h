@@ -4,7 +4,8 @@
 // of the main window, the panel switch and the Apply dispatch alike.
 //
 // Adding a panel: one file under console/panels/ that defines its PanelKind
-// (see console/panel.h), its name declared below, and its row pointing at it.
+// (console/panel.h says what it provides), its name declared below, and its
+// row pointing at it.
 #include <array>
 #include <string_view>
 

@@ -6,6 +6,21 @@
 // attaches the panel's own handlers. A misspelt or mistyped control name
 // throws forms::FormError while the main window is built, not when a user
 // first reaches the code that uses it.
+//
+// A new panel's file defines `const PanelKind <Name>Panel{&Layout, &Make}`:
+//   - Layout(spec, frame) adds its controls with the names the window designer
+//     gave them, each placed InPanel(control, frame) or inside one of its own
+//     frames; the order added is the Tab order, and the e2e driver counts
+//     control ids from it;
+//   - Make(main) builds a Panel subclass whose constructor binds every control
+//     it uses (main.Get<Kind>("Name")) and registers its handlers;
+//   - Load() reads the system; Apply() writes back (unless the category acts
+//     at once), naming what was not saved through a SaveReport and showing
+//     the hourglass (forms::Hourglass) where its category shows one;
+//   - AfterAnyLoad() only for controls that every category's load refreshes.
+// Then its name joins the declaration in console/categories.h and its row
+// points at it; every control a user can click needs a topic in
+// console/res/Velmaro.hlp (a test holds the help file to that).
 #include <memory>
 
 #include "platform/forms/form_design.h"
