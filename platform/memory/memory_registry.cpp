@@ -85,12 +85,17 @@ struct MemoryRegistry::Node {
   };
   std::string name;
   bool deleted = false;
+  bool readOnly = false;
   std::map<std::string, std::shared_ptr<Node>> children;  // by folded name
   std::map<std::string, Value> values;                    // by folded name
 
   void MarkDeleted() {
     deleted = true;
     for (auto& [key, child] : children) child->MarkDeleted();
+  }
+  void MarkReadOnly() {
+    readOnly = true;
+    for (auto& [key, child] : children) child->MarkReadOnly();
   }
 };
 
@@ -106,6 +111,11 @@ MemoryRegistry::MemoryRegistry()
 }
 
 MemoryRegistry::~MemoryRegistry() = default;
+
+void MemoryRegistry::ProtectKey(HKey root, std::string_view path) {
+  std::shared_ptr<Node> node;
+  if (Walk(root, path, true, node) == ErrorSuccess) node->MarkReadOnly();
+}
 
 void MemoryRegistry::FailNext(std::string operation, long code) {
   failures_[std::move(operation)] = code;
@@ -144,6 +154,7 @@ long MemoryRegistry::Walk(HKey root, std::string_view path, bool create,
     auto it = node->children.find(folded);
     if (it == node->children.end()) {
       if (!create) return ErrorFileNotFound;
+      if (node->readOnly) return ErrorAccessDenied;
       auto child = std::make_shared<Node>();
       child->name = part;
       it = node->children.emplace(folded, std::move(child)).first;
@@ -168,6 +179,8 @@ long MemoryRegistry::CreateKey(HKey root, std::string_view path, HKey& out) {
   std::shared_ptr<Node> node;
   const long rc = Walk(root, path, true, node);
   if (rc != ErrorSuccess) return rc;
+  // RegCreateKeyA asks for write access, which a protected key refuses.
+  if (node->readOnly) return ErrorAccessDenied;
   out = SplitPath(path).empty() ? root : NewHandle(node);
   return ErrorSuccess;
 }
@@ -222,6 +235,7 @@ long MemoryRegistry::Store(HKey key, std::string_view name, std::uint32_t type,
   if (node->deleted) return 1018;
   std::string ansi;
   if (!codePage_.ToAnsi(name, ansi)) return ErrorNoUnicodeTranslation;
+  if (node->readOnly) return ErrorAccessDenied;
   if (size > 0 && !data) return ErrorInvalidParameter;
   std::vector<std::uint8_t> bytes(data, data + size);
   // Text counted without its NUL is stored with one, as the system does when
@@ -246,6 +260,7 @@ long MemoryRegistry::DeleteKey(HKey root, std::string_view path) {
   if (rc != ErrorSuccess) return rc;
   const auto it = parent->children.find(Fold(leaf));
   if (it == parent->children.end()) return ErrorFileNotFound;
+  if (parent->readOnly || it->second->readOnly) return ErrorAccessDenied;
   it->second->MarkDeleted();
   parent->children.erase(it);
   return ErrorSuccess;
@@ -256,6 +271,7 @@ long MemoryRegistry::DeleteValue(HKey key, std::string_view name) {
   const auto node = Resolve(key);
   if (!node) return ErrorInvalidHandle;
   if (node->deleted) return 1018;
+  if (node->readOnly) return ErrorAccessDenied;
   return node->values.erase(Fold(name)) ? ErrorSuccess : ErrorFileNotFound;
 }
 
