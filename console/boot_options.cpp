@@ -88,6 +88,69 @@ BootOptions LoadBootOptions(const SettingsStore& store) {
   return o;
 }
 
+namespace {
+
+// The lines of one key in the file, and whether every one of them is the
+// line `expected`.
+struct KeyLines {
+  std::optional<long long> first;  // the number on the first line, if any
+  bool present = false;
+  bool allEqual = true;
+  std::string firstLine;
+};
+
+KeyLines LinesOf(std::string_view file, std::string_view prefix) {
+  KeyLines k;
+  ForEachLine(file, [&](std::string_view line) {
+    if (!StartsWith(line, prefix)) return;
+    if (!k.present) {
+      k.present = true;
+      k.firstLine = std::string(line);
+      k.first = WholeNumber(line.substr(prefix.size()));
+    } else if (line != k.firstLine) {
+      k.allEqual = false;
+    }
+  });
+  return k;
+}
+
+}  // namespace
+
+BootShown LoadBootShown(const SettingsStore& store, FileSystem& files, bool fileOnly) {
+  BootShown shown;
+  BootOptions& o = shown.options;
+  o = LoadBootOptions(store);
+  const auto choice = [&](std::string_view key) {
+    return fileOnly ? std::nullopt : WholeNumber(store.Read(key, ""));
+  };
+  const bool autoScanStored = choice(settings::AutoScan).has_value();
+  const bool logoStored = choice(settings::DisSplach).has_value();
+  const bool delayStored = choice(settings::BootDelay).has_value();
+  if (autoScanStored && logoStored && delayStored) return shown;
+  std::string file;
+  if (files.ReadWholeFile(BootFilePath, file, MaxBootFileBytes) != ErrorSuccess) return shown;
+  // A key the file holds in a form the control cannot write is not faithful.
+  const auto faithful = [](const KeyLines& k, const std::string& written) {
+    return !k.present || (k.allEqual && k.firstLine == written);
+  };
+  if (!autoScanStored) {
+    const KeyLines k = LinesOf(file, kAutoScan);
+    if (k.first) o.autoScan = *k.first != 0 ? 1 : 0;
+    shown.autoScanFaithful = faithful(k, AutoScanLine(o));
+  }
+  if (!delayStored) {
+    const KeyLines k = LinesOf(file, kBootDelay);
+    if (k.first) o.delaySl = static_cast<int>(std::clamp<long long>(*k.first, BootDelayMin, BootDelayMax));
+    shown.delayFaithful = faithful(k, BootDelayLine(o));
+  }
+  if (!logoStored) {
+    const KeyLines k = LinesOf(file, kLogo);
+    if (k.first) o.disSpl = *k.first == 0 ? 1 : 0;
+    shown.logoFaithful = faithful(k, LogoLine(o));
+  }
+  return shown;
+}
+
 std::string BootDelayCaption(int position) {
   return "Boot delay time(in seconds) : " + std::to_string(position);
 }
@@ -116,16 +179,16 @@ std::string RewriteBootFile(std::string_view old, const BootOptions& options) {
   const BootOptions o = Normalised(options);
   std::string out;
   out.reserve(old.size() + 64);
-  bool seenAutoScan = false, seenBootDelay = false, seenLogo = false;
+  bool seenAutoScan = o.keepAutoScan, seenBootDelay = o.keepBootDelay, seenLogo = o.keepLogo;
   ForEachLine(old, [&](std::string_view line) {
     if (StartsWith(line, kAutoScan)) {
-      out += AutoScanLine(o);
+      out += o.keepAutoScan ? std::string(line) : AutoScanLine(o);
       seenAutoScan = true;
     } else if (StartsWith(line, kBootDelay)) {
-      out += BootDelayLine(o);
+      out += o.keepBootDelay ? std::string(line) : BootDelayLine(o);
       seenBootDelay = true;
     } else if (StartsWith(line, kLogo)) {
-      out += LogoLine(o);
+      out += o.keepLogo ? std::string(line) : LogoLine(o);
       seenLogo = true;
     } else {
       out += line;
@@ -146,6 +209,24 @@ std::string NewBootFile(const BootOptions& options) {
   const std::string end(kLineEnd);
   return AutoScanLine(o) + end + BootDelayLine(o) + end + LogoLine(o) + end;
 }
+
+namespace {
+
+// The choices go to the store once the file holds them; a kept key's do not,
+// so that the panel shows the file's own lines again.
+BootApplyResult Record(const SettingsStore& store, const BootOptions& o, bool replaced,
+                       bool created) {
+  BootApplyResult result;
+  result.fileReplaced = replaced;
+  result.fileCreated = created;
+  bool saved = o.keepAutoScan || store.Write(settings::AutoScan, std::to_string(o.autoScan));
+  saved = (o.keepLogo || store.Write(settings::DisSplach, o.disSpl == 1 ? "0" : "1")) && saved;
+  saved = (o.keepBootDelay || store.Write(settings::BootDelay, std::to_string(o.delaySl))) && saved;
+  if (!saved) result.step = BootStep::SaveSettings;
+  return result;
+}
+
+}  // namespace
 
 BootApplyResult ApplyBootOptions(FileSystem& files, const SettingsStore& store,
                                  const BootOptions& options) {
@@ -169,11 +250,16 @@ BootApplyResult ApplyBootOptions(FileSystem& files, const SettingsStore& store,
   } else {
     if (probe) return Failed(BootStep::ReadTarget, probe);
     if (oldAttributes & FileAttributeDirectory)
-      return Failed(BootStep::ReadTarget, ErrorAccessDenied);
+      return Failed(BootStep::ReadTarget, ErrorDirectory);
     std::string old;
     if (const long rc = files.ReadWholeFile(BootFilePath, old, MaxBootFileBytes))
       return Failed(BootStep::ReadTarget, rc);
     content = RewriteBootFile(old, o);
+    // What later applies make of it (each adds a missing key) must stay
+    // readable: otherwise the panel could write a file it then refuses.
+    if (RewriteBootFile(RewriteBootFile(content, o), o).size() > MaxBootFileBytes)
+      return Failed(BootStep::ReadTarget, ErrorFileTooLarge);
+    if (content == old) return Record(store, o, false, false);
   }
 
   // An interrupted run may have left its copy, read-only perhaps.
@@ -211,14 +297,34 @@ BootApplyResult ApplyBootOptions(FileSystem& files, const SettingsStore& store,
     return Failed(BootStep::Replace, rc);
   }
 
-  BootApplyResult result;
-  result.fileReplaced = true;
-  result.fileCreated = missing;
-  bool saved = store.Write(settings::AutoScan, std::to_string(o.autoScan));
-  saved = store.Write(settings::DisSplach, o.disSpl == 1 ? "0" : "1") && saved;
-  saved = store.Write(settings::BootDelay, std::to_string(o.delaySl)) && saved;
-  if (!saved) result.step = BootStep::SaveSettings;
-  return result;
+  return Record(store, o, true, missing);
+}
+
+std::string BootFailureText(const BootApplyResult& r) {
+  std::string why;
+  switch (r.error) {
+    case ErrorSharingViolation: why = "Another program is using the file."; break;
+    case ErrorFileTooLarge:
+      why = "The file is larger than Velmaro can safely rewrite (1 MB).";
+      break;
+    case ErrorDirectory: why = "c:\\msdos.sys is a folder, not a file."; break;
+    case ErrorDiskFull: why = "There is not enough room on the disk for the new file."; break;
+    case ErrorAccessDenied:
+      why = r.step == BootStep::Unprotect
+                ? "The file is read-only and could not be made writable."
+                : r.step == BootStep::Replace
+                      ? "Windows refused to replace it: another program may be using it."
+                      : "Windows refused access to it.";
+      break;
+    default:
+      if (r.step == BootStep::WindowsDirectory)
+        why = "The Windows folder, where the new file is prepared, could not be found.";
+      else if (r.step == BootStep::ClearTemp)
+        why = "A copy left in the Windows folder by an earlier attempt could not be removed.";
+      else
+        why = "Windows reported error " + std::to_string(r.error) + ".";
+  }
+  return std::string(BootFailedMessage) + " " + why;
 }
 
 }  // namespace velmaro::console

@@ -20,8 +20,11 @@
 // A missing boot file (as on a fresh Wine prefix) is created holding the
 // three lines AutoScan=, BootDelay= and Logo=, with the attributes a new file
 // gets; a boot file that appears meanwhile is not overwritten.
-// A boot file larger than MaxBootFileBytes is left alone (the apply fails):
-// the real one is a few kilobytes.
+// A boot file is left alone (the apply fails, ErrorFileTooLarge) when it, or
+// what it grows to once every missing key is added, is larger than
+// MaxBootFileBytes: so what one apply writes, the next can always read. The
+// real one is a few kilobytes. An apply that would write the very bytes the
+// file holds leaves it untouched.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -42,7 +45,28 @@ struct BootOptions {
   int autoScan = 0;  // AutoScan box: 0 clear, 1 ticked, 2 grayed
   int disSpl = 0;    // DisSpl box ("Disable Windows splash screen")
   int delaySl = 2;   // DelaySl position, BootDelayMin..BootDelayMax
+  // A key whose lines the file keeps exactly as they are (the panel could not
+  // show them and the user left the control alone): the rewrite copies them,
+  // appends none for it, and its choice is not recorded.
+  bool keepAutoScan = false;
+  bool keepBootDelay = false;
+  bool keepLogo = false;
 };
+
+// What the Windows panel shows of the boot options, key by key: the store's
+// choice; where the store holds none (first run, after an uninstall, or after
+// the store refused an apply's choices: `fileOnly`), what the file holds;
+// where the file has no line for the key either, the key's default. A key
+// shown from file lines that no state of its control writes ("AutoScan=1",
+// "BootDelay=9", two lines that differ) is not faithful: an apply keeps those
+// lines unless the user changes the control.
+struct BootShown {
+  BootOptions options;
+  bool autoScanFaithful = true;
+  bool delayFaithful = true;
+  bool logoFaithful = true;
+};
+BootShown LoadBootShown(const SettingsStore& store, platform::FileSystem& files, bool fileOnly);
 
 // The panel load, from the settings store. Stored texts are decimal numbers
 // with optional blanks around them; anything else reads as the key's default:
@@ -51,11 +75,10 @@ struct BootOptions {
 //   "Boot Delay" (default 2) is clamped into the slider's range 0..5.
 BootOptions LoadBootOptions(const SettingsStore& store);
 
-// What the boot file holds, for the load after an apply whose choices the
-// store refused: the file then differs from the store. "AutoScan=" other than
-// 0 ticks AutoScan, "Logo=0" ticks DisSpl, "BootDelay=" is clamped into the
-// slider's range; a line that is missing or holds no number keeps `fallback`'s
-// choice, and so does everything when the file cannot be read.
+// What the boot file holds: "AutoScan=" other than 0 ticks AutoScan,
+// "Logo=0" ticks DisSpl, "BootDelay=" is clamped into the slider's range; a
+// line that is missing or holds no number keeps `fallback`'s choice, and so
+// does everything when the file cannot be read.
 BootOptions BootOptionsInFile(platform::FileSystem& files, const BootOptions& fallback);
 
 // Label5's caption for a slider position.
@@ -89,6 +112,8 @@ enum class BootStep {
 
 struct BootApplyResult {
   BootStep step = BootStep::Done;
+  // The system's code; ErrorFileTooLarge for a file over the limit,
+  // ErrorDirectory for a folder where the file should be.
   long error = platform::ErrorSuccess;  // the system's code (none for SaveSettings)
   bool fileReplaced = false;            // the new boot file is in place
   bool fileCreated = false;             // ... and there was none before
@@ -102,6 +127,10 @@ inline constexpr std::string_view BootFailedMessage =
 inline constexpr std::string_view BootNotRecordedMessage =
     "The boot options were written to c:\\msdos.sys, but Velmaro could not record them in "
     "its settings. Until Velmaro is closed, this panel shows what the file holds.";
+
+// BootFailedMessage followed by why, in the user's words: the file is in use,
+// is read-only and could not be made writable, is too large, is a folder...
+std::string BootFailureText(const BootApplyResult& result);
 
 // AutoScan1: applies `options` to the boot file and records them in `store`.
 BootApplyResult ApplyBootOptions(platform::FileSystem& files, const SettingsStore& store,

@@ -15,6 +15,34 @@ bool Storable(const RegExtra& reg, std::string_view text) {
   return reg.registry().CodePage().ToAnsi(text, ansi);
 }
 
+Written TextWritten(const RegExtra& reg, std::string_view text) {
+  Written w{platform::RegSz, {}, true};
+  if (!reg.registry().CodePage().ToAnsi(text, w.bytes)) return {platform::RegSz, {}, false};
+  // The system keeps the NUL that ends text, but stores empty text as no bytes.
+  if (!w.bytes.empty()) w.bytes += '\0';
+  return w;
+}
+
+Written DwordWritten(std::int32_t number) {
+  Written w{platform::RegDword, std::string(4, '\0'), true};
+  for (int i = 0; i < 4; ++i)
+    w.bytes[i] = static_cast<char>((static_cast<std::uint32_t>(number) >> (8 * i)) & 0xFF);
+  return w;
+}
+
+Written BinaryWritten(const Bytes& bytes) {
+  return {platform::RegBinary, std::string(bytes.begin(), bytes.end()), true};
+}
+
+bool HoldsOneOf(const RegExtra& reg, platform::HKey root, std::string_view key,
+                std::string_view value, std::initializer_list<Written> writes) {
+  const auto stored = reg.GetRawValue(root, key, value);
+  if (!stored) return true;
+  for (const auto& w : writes)
+    if (w.readable && *stored == w) return true;
+  return false;
+}
+
 bool SaveText(const RegExtra& reg, platform::HKey root, std::string_view key,
               std::string_view value, const std::string& text, std::string_view what,
               SaveReport& report) {
@@ -66,64 +94,67 @@ std::string Switch::What() const {
 }
 
 void Switch::Load(const RegExtra& reg) {
+  const auto holds = [&](std::initializer_list<Written> writes) {
+    return HoldsOneOf(reg, row_.root, row_.key, row_.value, writes);
+  };
   bool faithful = true;
   switch (row_.rule) {
     case SwitchRule::DwordState: {
-      const BoxState s = BoxStateOf(reg.GetDWordValue(row_.root, row_.key, row_.value, 0));
-      box_->SetValue(s.state);
-      faithful = s.faithful;
+      box_->SetValue(BoxStateOf(reg.GetDWordValue(row_.root, row_.key, row_.value, 0)).state);
+      faithful = holds({DwordWritten(0), DwordWritten(1), DwordWritten(2)});
       break;
     }
     case SwitchRule::ByteState: {
-      const BoxState s = BoxStateOf(
-          reg.GetBinaryValue(row_.root, row_.key, row_.value, Bytes{0, 0, 0}).FirstByte());
-      box_->SetValue(s.state);
-      faithful = s.faithful;
+      box_->SetValue(BoxStateOf(reg.GetBinaryValue(row_.root, row_.key, row_.value,
+                                                   Bytes{0, 0, 0}).FirstByte()).state);
+      faithful = holds({BinaryWritten({0, 0, 0}), BinaryWritten({1, 0, 0}),
+                        BinaryWritten({2, 0, 0})});
       break;
     }
     case SwitchRule::ByteZeroChecks: {
       const auto b = reg.GetBinaryValue(row_.root, row_.key, row_.value, Bytes{1, 0, 0}).FirstByte();
       box_->SetValue(b == 0 ? 1 : 0);
-      faithful = b <= 1;
+      faithful = holds({BinaryWritten({0, 0, 0}), BinaryWritten({1, 0, 0})});
       break;
     }
     case SwitchRule::ByteNineChecks: {
       const auto b = reg.GetBinaryValue(row_.root, row_.key, row_.value, Bytes{9}).FirstByte();
       box_->SetValue(b == 9 ? 1 : 0);
-      faithful = b == 9 || b == 0;
+      // Ticked deletes the value, so only the clear box's bytes are kept as is.
+      faithful = holds({BinaryWritten({0, 0, 0})});
       break;
     }
     case SwitchRule::TextNumberState: {
       const std::string text = reg.GetStringValue(row_.root, row_.key, row_.value, row_.fallback);
       // An absent or empty text counts as 0, as the number conversion reads it.
-      if (text.find_first_not_of(" \t") == std::string::npos) {
-        box_->SetValue(0);
-      } else if (const auto number = WholeNumber(text)) {
-        const BoxState s = BoxStateOf(*number);
-        box_->SetValue(s.state);
-        faithful = s.faithful;
-      } else {
-        box_->SetValue(0);
-        faithful = false;
-      }
+      const auto number = WholeNumber(text);
+      box_->SetValue(number ? BoxStateOf(*number).state : 0);
+      faithful = holds({TextWritten(reg, "0"), TextWritten(reg, "1"), TextWritten(reg, "2")});
       break;
     }
     case SwitchRule::Text: {
       std::string text = reg.GetStringValue(row_.root, row_.key, row_.value, "");
-      if (text.empty() && !row_.alsoKey.empty())
-        text = reg.GetStringValue(row_.root, row_.alsoKey, row_.value, "");
+      const bool fromSecondHome = text.empty() && !row_.alsoKey.empty();
+      if (fromSecondHome) text = reg.GetStringValue(row_.root, row_.alsoKey, row_.value, "");
       text_->SetText(text);
+      const Written shown = TextWritten(reg, text);
+      // From the second home, the first holds no text at all or an empty one.
+      faithful = fromSecondHome ? holds({TextWritten(reg, ""), Written{platform::RegSz, {'\0'}}})
+                                : holds({shown});
+      // The second home is written too: it may hold any plain text, not more.
+      if (!row_.alsoKey.empty()) {
+        const auto other = reg.GetRawValue(row_.root, row_.alsoKey, row_.value);
+        faithful = faithful && (!other || other->IsPlainText());
+      }
       break;
     }
     case SwitchRule::TextNoChecks: {
       const std::string text = reg.GetStringValue(row_.root, row_.key, row_.value, "No");
-      if (text == "No")
-        box_->SetValue(1);
-      else
-        // Any other text leaves the box as it was. "Yes" is what a clear box
-        // writes and "No" what a ticked one does, so with "Yes" the box decides
-        // whatever it shows; another spelling is kept unless the user acts.
-        faithful = text == "Yes";
+      // Any other text leaves the box as it was. "Yes" is what a clear box
+      // writes and "No" what a ticked one does, so with either the box decides
+      // whatever it shows; anything else is kept unless the user acts.
+      if (text == "No") box_->SetValue(1);
+      faithful = holds({TextWritten(reg, "No"), TextWritten(reg, "Yes")});
       break;
     }
   }

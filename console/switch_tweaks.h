@@ -132,6 +132,19 @@ BoxState BoxStateOf(long long number);
 // Whether the registry can take this text as it is.
 bool Storable(const RegExtra& reg, std::string_view text);
 
+// A value as an apply leaves it: its type and bytes as the system keeps them.
+using Written = RegExtra::RawValue;
+Written TextWritten(const RegExtra& reg, std::string_view text);  // as SaveStringValue stores it
+Written DwordWritten(std::int32_t number);
+Written BinaryWritten(const Bytes& bytes);
+
+// Whether an apply may write the value without the user having changed its
+// control: it is absent, or it holds exactly one of `writes`, the values the
+// control's states write, so that nothing is lost. A value of another type or
+// length, a text with a NUL inside, one the code page cannot hold: false.
+bool HoldsOneOf(const RegExtra& reg, platform::HKey root, std::string_view key,
+                std::string_view value, std::initializer_list<Written> writes);
+
 // Writes a text box's text: one the code page cannot hold is noted in the
 // report (nothing written), one the system refuses too. True when written.
 bool SaveText(const RegExtra& reg, platform::HKey root, std::string_view key,

@@ -1,5 +1,7 @@
 #include "system_access/reg_extra.h"
 
+#include <algorithm>
+
 #include "platform/utf8.h"
 
 namespace velmaro {
@@ -114,6 +116,33 @@ std::optional<std::uint32_t> RegExtra::ValueType(HKey root, std::string_view pat
   if (registry_.QueryValue(key.get(), name, &type, nullptr, &size) != ErrorSuccess)
     return std::nullopt;
   return type;
+}
+
+bool RegExtra::RawValue::IsPlainText() const {
+  if (!readable || type != RegSz) return false;
+  const auto nul = bytes.find('\0');
+  return nul == std::string::npos ? bytes.empty() : nul + 1 == bytes.size();
+}
+
+std::optional<RegExtra::RawValue> RegExtra::GetRawValue(HKey root, std::string_view path,
+                                                         std::string_view name) const {
+  KeyGuard key(registry_);
+  if (!key.Open(root, path)) return std::nullopt;
+  RawValue raw;
+  std::uint32_t size = 0;
+  long rc = registry_.QueryValue(key.get(), name, &raw.type, nullptr, &size);
+  if (rc == ErrorFileNotFound) return std::nullopt;
+  if (rc != ErrorSuccess) {
+    raw.readable = false;
+    return raw;
+  }
+  raw.bytes.assign(size, '\0');
+  rc = registry_.QueryValue(key.get(), name, &raw.type,
+                            reinterpret_cast<std::uint8_t*>(raw.bytes.data()), &size);
+  if (rc == ErrorFileNotFound) return std::nullopt;  // gone meanwhile
+  if (rc != ErrorSuccess) raw.readable = false;
+  raw.bytes.resize(std::min<std::size_t>(size, raw.bytes.size()));
+  return raw;
 }
 
 std::int32_t RegExtra::GetDWordValue(HKey root, std::string_view path, std::string_view name,

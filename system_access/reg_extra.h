@@ -62,6 +62,21 @@ public:
   // The value's type, or nothing when the key or the value is absent.
   std::optional<std::uint32_t> ValueType(HKey root, std::string_view path,
                                          std::string_view name) const;
+  // The value as stored, for callers that must not write over what they
+  // could not read: nothing when the key or the value is absent; `readable`
+  // false when it is there but the system cannot give it (text the ANSI code
+  // page cannot hold).
+  struct RawValue {
+    std::uint32_t type = 0;
+    std::string bytes;
+    bool readable = true;
+    // Text as the system keeps what SaveStringValue writes: REG_SZ ended by
+    // one NUL (or empty), nothing after it.
+    bool IsPlainText() const;
+    friend bool operator==(const RawValue&, const RawValue&) = default;
+  };
+  std::optional<RawValue> GetRawValue(HKey root, std::string_view path,
+                                      std::string_view name) const;
 
   std::int32_t GetDWordValue(HKey root, std::string_view path, std::string_view name,
                              std::int32_t fallback) const;

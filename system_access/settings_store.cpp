@@ -61,6 +61,14 @@ std::optional<long long> WholeNumber(std::string_view text) {
   return negative ? -value : value;
 }
 
+bool SettingsStore::Readable(std::string_view key) const {
+  const auto raw = reg_.GetRawValue(platform::HkeyCurrentUser,
+                                    "Software\\" + std::string(settings::App) + "\\" +
+                                        std::string(settings::Section),
+                                    key);
+  return !raw || raw->IsPlainText();
+}
+
 bool OptionIsOn(const SettingsStore& store, std::string_view key, bool fallback) {
   const auto number = WholeNumber(store.Read(key));
   if (number == 0) return false;

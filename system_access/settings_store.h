@@ -45,6 +45,10 @@ public:
   bool Write(std::string_view key, std::string_view text) const {
     return WriteSetting(settings::App, settings::Section, key, text);
   }
+  // False when the key holds something a read cannot give as it is (another
+  // type, a NUL inside, text the code page cannot hold): such a value is
+  // damage a writer should leave for the user to see, not overwrite unasked.
+  bool Readable(std::string_view key) const;
 
 private:
   RegExtra reg_;

@@ -58,7 +58,10 @@ public:
         Text3(main.Get<forms::TextBox>("Text3")),
         AutoRun(main.Get<forms::CheckBox>("AutoRun")),
         rows_(kRows, main),
-        autoRunShown_(AutoRun) {
+        autoRunShown_(AutoRun),
+        bitmapShown_(Text2),
+        titleBoxShown_(Check1),
+        titleTextShown_(Text3) {
     main.OnClick(Check1.Name(), [this] { OnCheck1Click(); });
     main.OnClick("Command1", [this] { OnBrowseBitmap(); });
   }
@@ -67,13 +70,12 @@ public:
     const std::string bitmap =
         sys_.reg.GetStringValue(HkeyCurrentUser, kToolbar, "BackBitmap", "Def1");
     Text2.SetText(bitmap == "Def1" ? "" : bitmap);
-
-    if (WholeNumber(sys_.store.Read(settings::Chack, "0")) == 1) {
-      const std::string title =
-          sys_.reg.GetStringValue(HkeyLocalMachine, kIeMain, "Window Title", "Def2");
-      Text3.SetText(title == "Def2" ? "" : title);
-      Check1.SetValue(1);
-    }
+    // An empty box deletes the value; any other text is written as it is.
+    bitmapShown_.Note(Text2.Text().empty()
+                          ? HoldsOneOf(sys_.reg, HkeyCurrentUser, kToolbar, "BackBitmap", {})
+                          : HoldsOneOf(sys_.reg, HkeyCurrentUser, kToolbar, "BackBitmap",
+                                       {TextWritten(sys_.reg, Text2.Text())}));
+    LoadTitle();
 
     // Drive 0 decides unless its first byte is 0; then drive 1 does, and an
     // absent drive 1 reads as 0.
@@ -83,9 +85,13 @@ public:
     if (autoRun == 0)
       autoRun = sys_.reg.GetBinaryValue(HkeyLocalMachine, kCdRom, "AutoInsertNotificationDrive1")
                     .FirstByte();
-    const BoxState s = BoxStateOf(autoRun);
-    AutoRun.SetValue(s.state);
-    autoRunShown_.Note(s.faithful);
+    AutoRun.SetValue(BoxStateOf(autoRun).state);
+    bool faithful = true;
+    for (const char* drive : {"AutoInsertNotificationDrive0", "AutoInsertNotificationDrive1"})
+      faithful = faithful && HoldsOneOf(sys_.reg, HkeyLocalMachine, kCdRom, drive,
+                                        {BinaryWritten({0, 0, 0}), BinaryWritten({1, 0, 0}),
+                                         BinaryWritten({2, 0, 0})});
+    autoRunShown_.Note(faithful);
 
     rows_.Load(sys_.reg);
   }
@@ -95,21 +101,28 @@ public:
     SaveReport report;
     {
       forms::Hourglass busy(main_);
-      if (Text2.Text().empty())
-        report.Check(RemoveValue(sys_.reg, HkeyCurrentUser, kToolbar, "BackBitmap"), kBitmapWhat);
-      else
-        SaveText(sys_.reg, HkeyCurrentUser, kToolbar, "BackBitmap", Text2.Text(), kBitmapWhat,
-                 report);
+      if (bitmapShown_.MayWrite()) {
+        if (Text2.Text().empty())
+          report.Check(RemoveValue(sys_.reg, HkeyCurrentUser, kToolbar, "BackBitmap"),
+                       kBitmapWhat);
+        else
+          SaveText(sys_.reg, HkeyCurrentUser, kToolbar, "BackBitmap", Text2.Text(), kBitmapWhat,
+                   report);
+      }
 
-      const int title = Check1.Value();
-      if (title == 1)
-        SaveText(sys_.reg, HkeyLocalMachine, kIeMain, "Window Title", Text3.Text(), kTitleWhat,
-                 report);
-      else
-        report.Check(RemoveValue(sys_.reg, HkeyLocalMachine, kIeMain, "Window Title"),
-                     kTitleWhat);
-      report.Check(sys_.store.Write(settings::Chack, std::to_string(title)),
-                   forms::DisplayText(Check1.Caption()));
+      // The title, its box and "Chack" go together: left alone while they
+      // show something the panel could not read as it is.
+      if (titleBoxShown_.MayWrite() || titleTextShown_.MayWrite()) {
+        const int title = Check1.Value();
+        if (title == 1)
+          SaveText(sys_.reg, HkeyLocalMachine, kIeMain, "Window Title", Text3.Text(), kTitleWhat,
+                   report);
+        else
+          report.Check(RemoveValue(sys_.reg, HkeyLocalMachine, kIeMain, "Window Title"),
+                       kTitleWhat);
+        report.Check(sys_.store.Write(settings::Chack, std::to_string(title)),
+                     forms::DisplayText(Check1.Caption()));
+      }
 
       if (autoRunShown_.MayWrite()) {
         const Bytes bytes{static_cast<std::uint8_t>(AutoRun.Value()), 0, 0};
@@ -125,6 +138,28 @@ public:
   }
 
 private:
+  // The title is shown only when "Chack" says the box was ticked. A "Chack"
+  // that is not plain text, or a title the panel cannot show as it is, makes
+  // the whole row unfaithful; with the box clear, an apply deletes any plain
+  // title, as it always did.
+  void LoadTitle() {
+    bool faithful = sys_.store.Readable(settings::Chack);
+    if (faithful && WholeNumber(sys_.store.Read(settings::Chack, "0")) == 1) {
+      const std::string title =
+          sys_.reg.GetStringValue(HkeyLocalMachine, kIeMain, "Window Title", "Def2");
+      Text3.SetText(title == "Def2" ? "" : title);
+      Check1.SetValue(1);
+    }
+    const auto stored = sys_.reg.GetRawValue(HkeyLocalMachine, kIeMain, "Window Title");
+    if (Check1.Value() == 1)
+      faithful = faithful && HoldsOneOf(sys_.reg, HkeyLocalMachine, kIeMain, "Window Title",
+                                        {TextWritten(sys_.reg, Text3.Text())});
+    else
+      faithful = faithful && (!stored || stored->IsPlainText());
+    titleBoxShown_.Note(faithful);
+    titleTextShown_.Note(faithful);
+  }
+
   void OnCheck1Click() {
     const int state = Check1.Value();
     Label7.SetEnabled(state != 0);
@@ -152,7 +187,7 @@ private:
   forms::TextBox& Text3;
   forms::CheckBox& AutoRun;
   SwitchTable rows_;  // HideAll, RemFile, Prefix
-  Shown autoRunShown_;
+  Shown autoRunShown_, bitmapShown_, titleBoxShown_, titleTextShown_;
 };
 
 }  // namespace

@@ -62,7 +62,9 @@ public:
         Combo2(main.Get<forms::DropDownList>("Combo2")),
         Text10(main.Get<forms::TextBox>("Text10")),
         speakerAndSplash_(kSpeakerAndSplash, main),
-        sourcePath_(kSourcePath, main) {
+        sourcePath_(kSourcePath, main),
+        titleBoxShown_(ExpressTitle),
+        titleTextShown_(Text11) {
     main.OnClick(ExpressTitle.Name(), [this] { OnExpressTitleClick(); });
     main.OnClick(Combo2.Name(), [this] { ShowFolderPath(); });
     main.OnClick("Change_folder", [this] { OnChangeFolder(); });
@@ -87,6 +89,14 @@ public:
     }
     Text11.SetEnabled(ExpressTitle.Value() != 0);
     Label13.SetEnabled(ExpressTitle.Value() != 0);
+    // A clear box deletes the title: faithful only when there is none.
+    const bool faithful =
+        ExpressTitle.Value() == 1
+            ? HoldsOneOf(sys_.reg, HkeyCurrentUser, kOutlookExpress, "WindowTitle",
+                         {TextWritten(sys_.reg, Text11.Text())})
+            : HoldsOneOf(sys_.reg, HkeyCurrentUser, kOutlookExpress, "WindowTitle", {});
+    titleBoxShown_.Note(faithful);
+    titleTextShown_.Note(faithful);
     sourcePath_.Load(sys_.reg);
   }
 
@@ -94,12 +104,14 @@ public:
   void Apply() override {
     SaveReport report;
     speakerAndSplash_.Apply(sys_.reg, report);
-    if (ExpressTitle.Value() == 1)
-      SaveText(sys_.reg, HkeyCurrentUser, kOutlookExpress, "WindowTitle", Text11.Text(),
-               kTitleWhat, report);
-    else
-      report.Check(RemoveValue(sys_.reg, HkeyCurrentUser, kOutlookExpress, "WindowTitle"),
-                   kTitleWhat);
+    if (titleBoxShown_.MayWrite() || titleTextShown_.MayWrite()) {
+      if (ExpressTitle.Value() == 1)
+        SaveText(sys_.reg, HkeyCurrentUser, kOutlookExpress, "WindowTitle", Text11.Text(),
+                 kTitleWhat, report);
+      else
+        report.Check(RemoveValue(sys_.reg, HkeyCurrentUser, kOutlookExpress, "WindowTitle"),
+                     kTitleWhat);
+    }
     sourcePath_.Apply(sys_.reg, report);
     report.Tell(sys_.toolkit);
   }
@@ -144,6 +156,7 @@ private:
   forms::TextBox& Text10;
   SwitchTable speakerAndSplash_;  // PCSound, SplashOut
   SwitchTable sourcePath_;        // Text12
+  Shown titleBoxShown_, titleTextShown_;
 };
 
 }  // namespace

@@ -80,7 +80,10 @@ public:
       Hicolor.SetValue(1);
       Card.SetListIndex(bpp == "16" ? 0 : 1);
     }
-    const bool faithful = bpp == "50" || bpp == "16" || bpp == "24";
+    // A clear box deletes the value; a ticked one writes "16" or "24".
+    const bool faithful =
+        HoldsOneOf(sys_.reg, HkeyCurrentUser, kWindowMetrics, "Shell Icon BPP",
+                   {TextWritten(sys_.reg, "16"), TextWritten(sys_.reg, "24")});
     hicolorShown_.Note(faithful);
     cardShown_.Note(faithful);
 
@@ -99,14 +102,19 @@ public:
       for (const auto key : verb.row.shownBy)
         if (!key.empty()) all = all && Exists(key);
       verb.box.SetValue(all ? 1 : 0);
-      // A verb key that exists without the rest is not what the box shows:
-      // an apply leaves it alone unless the user ticks or clears the box.
-      verb.shown.Note(all || !Exists(verb.row.verbKey));
+      // A verb key that exists without the rest, or another program's verb
+      // under the same key (its own label or command), is not what the box
+      // shows: an apply leaves it alone unless the user ticks or clears the box.
+      verb.shown.Note(all ? IsOurs(verb.row.verbKey, verb.row.label, verb.row.command)
+                          : !Exists(verb.row.verbKey));
     }
     if (Exists(kQuickViewShown)) QuickView.SetValue(1);
-    // A ticked box always applies as ticked; a clear one leaves a verb that is
-    // there alone (the box cannot show it) unless the user clears the box.
-    quickViewShown_.Note(QuickView.Value() == 1 || !Exists(kQuickViewVerb));
+    // A ticked box always applies as ticked, over nothing or our own verb; a
+    // clear one leaves a verb that is there alone (the box cannot show it)
+    // unless the user clears the box.
+    quickViewShown_.Note(QuickView.Value() == 1
+                             ? IsOurs(kQuickViewVerb, "&Quick View", QuickViewCommand())
+                             : !Exists(kQuickViewVerb));
   }
 
   // More_Exp.
@@ -130,9 +138,7 @@ public:
     if (quickViewShown_.MayWrite()) {
       bool done;
       if (QuickView.Value() == 1) {
-        std::string system;
-        sys_.files.SystemDirectory(system);
-        done = AddVerb(kQuickViewVerb, "&Quick View", system + "\\viewers\\quikview.exe %1");
+        done = AddVerb(kQuickViewVerb, "&Quick View", QuickViewCommand());
       } else {
         done = RemoveKey(sys_.reg, HkeyClassesRoot, kQuickViewVerb);
       }
@@ -152,6 +158,17 @@ private:
 
   bool Exists(std::string_view key) const { return sys_.reg.KeyExists(HkeyClassesRoot, key); }
 
+  std::string QuickViewCommand() const {
+    std::string system;
+    sys_.files.SystemDirectory(system);
+    return system + "\\viewers\\quikview.exe %1";
+  }
+  // The verb's label and command are what the box writes, or not set at all.
+  bool IsOurs(std::string_view verbKey, std::string_view label, std::string_view command) const {
+    const std::string commandKey = std::string(verbKey) + "\\command";
+    return HoldsOneOf(sys_.reg, HkeyClassesRoot, verbKey, "", {TextWritten(sys_.reg, label)}) &&
+           HoldsOneOf(sys_.reg, HkeyClassesRoot, commandKey, "", {TextWritten(sys_.reg, command)});
+  }
   bool AddVerb(std::string_view verbKey, std::string_view label, std::string_view command) {
     const std::string commandKey = std::string(verbKey) + "\\command";
     return sys_.reg.CreateKey(HkeyClassesRoot, commandKey) &&

@@ -61,7 +61,10 @@ public:
         Text1(main.Get<forms::TextBox>("Text1")),
         rows_(kRows, main),
         smoothShown_(SmoothScroll),
-        sliShown_(Sli) {
+        sliShown_(Sli),
+        autoScanShown_(AutoScan),
+        disSplShown_(DisSpl),
+        delayShown_(DelaySl) {
     main.On(forms::Event::Change, Sli.Name(), [this](forms::EventArgs&) {
       MenuDelay.SetCaption(std::string(kMenuDelayCaption) + std::to_string(Sli.Value()));
     });
@@ -70,19 +73,23 @@ public:
   }
 
   void Load() override {
-    BootOptions boot = LoadBootOptions(sys_.store);
-    // After the store refused an apply's choices, the file holds the truth.
-    if (bootStoreStale_) boot = BootOptionsInFile(sys_.files, boot);
-    AutoScan.SetValue(boot.autoScan);
-    DisSpl.SetValue(boot.disSpl);
-    DelaySl.SetValue(boot.delaySl);
-    Label5.SetCaption(BootDelayCaption(boot.delaySl));
+    // Where the store holds no choice (first run, after an uninstall, or after
+    // it refused an apply's), the file's own lines are shown.
+    const BootShown boot = LoadBootShown(sys_.store, sys_.files, bootStoreStale_);
+    AutoScan.SetValue(boot.options.autoScan);
+    DisSpl.SetValue(boot.options.disSpl);
+    DelaySl.SetValue(boot.options.delaySl);
+    Label5.SetCaption(BootDelayCaption(boot.options.delaySl));
+    autoScanShown_.Note(boot.autoScanFaithful);
+    disSplShown_.Note(boot.logoFaithful);
+    delayShown_.Note(boot.delayFaithful);
 
     // Smooth scrolling shows the stored state: a first byte other than 0 is on.
     const auto smooth = sys_.reg.GetBinaryValue(HkeyCurrentUser, kDesktop, "SmoothScroll",
                                                 Bytes{0, 0, 0}).FirstByte();
     SmoothScroll.SetValue(smooth != 0 ? 1 : 0);
-    smoothShown_.Note(smooth <= 1);
+    smoothShown_.Note(HoldsOneOf(sys_.reg, HkeyCurrentUser, kDesktop, "SmoothScroll",
+                                 {BinaryWritten({1, 0, 0, 0}), BinaryWritten({0, 0, 0, 0})}));
 
     rows_.Load(sys_.reg);
     LoadMenuDelay();
@@ -110,29 +117,31 @@ public:
     std::string_view lead;
     if (boot.step == BootStep::SaveSettings)
       lead = BootNotRecordedMessage;
-    else if (!boot.ok())
-      lead = BootFailedMessage;
+    const std::string failure = boot.ok() || boot.step == BootStep::SaveSettings
+                                    ? std::string()
+                                    : BootFailureText(boot);
+    if (!failure.empty()) lead = failure;
     report.Tell(sys_.toolkit, lead);
   }
 
 private:
-  // The menu delay: absent (or -1) is written as the system's 400 at once.
+  // The menu delay: absent, or the text "-1", is written as the system's 400
+  // at once. Any other value is never written by a load.
   void LoadMenuDelay() {
-    const std::string text =
-        sys_.reg.GetStringValue(HkeyCurrentUser, kDesktop, "MenuShowDelay", "-1");
-    const auto stored = WholeNumber(text);
-    long long delay = stored.value_or(0);
-    bool faithful = stored.has_value();
-    if (faithful && delay == -1) {
+    const auto raw = sys_.reg.GetRawValue(HkeyCurrentUser, kDesktop, "MenuShowDelay");
+    std::optional<long long> stored;
+    if (raw && raw->IsPlainText())
+      stored = WholeNumber(sys_.reg.GetStringValue(HkeyCurrentUser, kDesktop, "MenuShowDelay", ""));
+    if (!raw || stored == -1) {
       sys_.reg.SaveStringValue(HkeyCurrentUser, kDesktop, "MenuShowDelay", "400");
-      delay = 400;
-    } else if (!faithful) {
-      delay = 400;  // no number: show the system's default, keep the text
+      stored = 400;
     }
+    // No number (or no text): the system's default is shown, the value kept.
+    const long long delay = stored.value_or(400);
     Sli.SetValue(static_cast<int>(std::clamp<long long>(delay, Sli.Min(), Sli.Max())));
-    faithful = faithful && delay >= Sli.Min() && delay <= Sli.Max();
     MenuDelay.SetCaption(std::string(kMenuDelayCaption) + std::to_string(delay));
-    sliShown_.Note(faithful);
+    sliShown_.Note(HoldsOneOf(sys_.reg, HkeyCurrentUser, kDesktop, "MenuShowDelay",
+                              {TextWritten(sys_.reg, std::to_string(Sli.Value()))}));
   }
 
   BootApplyResult AutoScan1() {
@@ -140,6 +149,10 @@ private:
     options.autoScan = AutoScan.Value();
     options.disSpl = DisSpl.Value();
     options.delaySl = DelaySl.Value();
+    // File lines the panel could not show stay as they are unless changed.
+    options.keepAutoScan = !autoScanShown_.MayWrite();
+    options.keepLogo = !disSplShown_.MayWrite();
+    options.keepBootDelay = !delayShown_.MayWrite();
     std::string windows;
     sys_.files.WindowsDirectory(windows);
     Text1.SetText(windows);
@@ -162,7 +175,7 @@ private:
   forms::Slider& DelaySl;
   forms::TextBox& Text1;
   SwitchTable rows_;  // ShowWindCont
-  Shown smoothShown_, sliShown_;
+  Shown smoothShown_, sliShown_, autoScanShown_, disSplShown_, delayShown_;
   bool bootStoreStale_ = false;  // the boot file holds choices the store does not
 };
 

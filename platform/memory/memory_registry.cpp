@@ -82,6 +82,7 @@ struct MemoryRegistry::Node {
     std::string name;
     std::uint32_t type = 0;
     std::vector<std::uint8_t> data;
+    bool unmappable = false;  // text the ANSI functions can only give with '?'
   };
   std::string name;
   bool deleted = false;
@@ -201,6 +202,7 @@ long MemoryRegistry::QueryValue(HKey key, std::string_view name, std::uint32_t* 
   const auto it = node->values.find(Fold(name));
   if (it == node->values.end()) return ErrorFileNotFound;
   const auto& value = it->second;
+  if (value.unmappable) return ErrorNoUnicodeTranslation;
   const auto needed = static_cast<std::uint32_t>(value.data.size());
   if (type) *type = value.type;
   if (!data) {
@@ -341,6 +343,13 @@ void MemoryRegistry::SetRawValue(HKey root, std::string_view path, std::string_v
   std::shared_ptr<Node> node;
   if (Walk(root, path, true, node) != ErrorSuccess) return;
   node->values[Fold(name)] = Node::Value{std::string(name), type, std::move(data)};
+}
+
+void MemoryRegistry::SetUnmappableText(HKey root, std::string_view path, std::string_view name) {
+  std::shared_ptr<Node> node;
+  if (Walk(root, path, true, node) != ErrorSuccess) return;
+  node->values[Fold(name)] =
+      Node::Value{std::string(name), RegSz, {'?', '?', 0}, true};
 }
 
 }  // namespace velmaro::platform

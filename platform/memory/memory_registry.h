@@ -46,6 +46,10 @@ public:
   // Test aids. Stores bytes exactly as given (no NUL is added to text types).
   void SetRawValue(HKey root, std::string_view path, std::string_view name, std::uint32_t type,
                    std::vector<std::uint8_t> data);
+  // A text value holding characters the ANSI code page lacks (stored through
+  // the wide functions): queries refuse it with ErrorNoUnicodeTranslation, as
+  // the Win32 side does rather than hand out '?' substitutes.
+  void SetUnmappableText(HKey root, std::string_view path, std::string_view name);
   // Makes every later call of `operation` ("OpenKey", "SetValue", ...) fail
   // with `code`, to test what callers do when the system refuses.
   void FailNext(std::string operation, long code);

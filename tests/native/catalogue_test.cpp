@@ -262,6 +262,9 @@ TEST_F(CatalogueTest, WindowsApplyWritesBootFileScrollingAndDragging) {
   Choose(2);
   EXPECT_EQ(Box("SmoothScroll").Value(), 1);  // the stored state, not always ticked
   EXPECT_EQ(Box("ShowWindCont").Value(), 1);
+  // No choice in the store yet: the file's own lines are shown.
+  EXPECT_EQ(Box("AutoScan").Value(), 1);
+  EXPECT_EQ(Box("DisSpl").Value(), 0);
   EXPECT_EQ(main.Get<forms::Slider>("DelaySl").Value(), 2);
   tk.Click(main, "SmoothScroll");
   tk.Click(main, "AutoScan");
@@ -271,7 +274,7 @@ TEST_F(CatalogueTest, WindowsApplyWritesBootFileScrollingAndDragging) {
   ApplyPanel();
   std::string boot;
   ASSERT_EQ(files.ReadWholeFile("c:\\msdos.sys", boot, 1 << 20), ErrorSuccess);
-  EXPECT_EQ(boot, "[Options]\r\nAutoScan=2\r\nBootDelay=4\r\nLogo=0\r\n");
+  EXPECT_EQ(boot, "[Options]\r\nAutoScan=0\r\nBootDelay=4\r\nLogo=0\r\n");
   EXPECT_EQ(Binary(HkeyCurrentUser, kDesktop, "SmoothScroll").bytes(), (Bytes{0, 0, 0, 0}));
   EXPECT_EQ(String(HkeyCurrentUser, kDesktop, "DragFullWindows"), "1");
   EXPECT_EQ(system.store.Read(settings::DisSplach), "0");
@@ -286,7 +289,9 @@ TEST_F(CatalogueTest, ABootFileThatCannotBeReplacedIsReportedAndTheRestStillAppl
   files.HoldOpen("c:\\msdos.sys");
   Choose(2);
   tk.Click(main, "ShowWindCont");
-  tk.AnswerNextBox(forms::IdOk, std::string(BootFailedMessage));
+  // The message says why: the file is held open by another program.
+  tk.AnswerNextBox(forms::IdOk,
+                   std::string(BootFailedMessage) + " Another program is using the file.");
   ApplyPanel();
   EXPECT_EQ(String(HkeyCurrentUser, kDesktop, "DragFullWindows"), "1");
   EXPECT_EQ(system.store.Read(settings::AutoScan, "<none>"), "<none>");

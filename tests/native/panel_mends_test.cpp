@@ -81,7 +81,13 @@ TEST_F(CatalogueTest, ShellIconDepthOf50OrAbsentLeavesBothControlsAsTheyWere) {
   Choose(6);
   EXPECT_EQ(Box("Hicolor").Value(), 1);
   EXPECT_EQ(main.Get<forms::DropDownList>("Card").ListIndex(), 0);
-  ApplyPanel();  // the box shows ticked with a 16-bit card: that is written
+  // "50" is no depth the box can show: an untouched apply keeps it ...
+  ApplyPanel();
+  EXPECT_EQ(String(HkeyCurrentUser, kMetrics, "Shell Icon BPP"), "50");
+  // ... and once the user acts, what the box shows is written.
+  tk.Click(main, "Hicolor");
+  tk.Click(main, "Hicolor");
+  ApplyPanel();
   EXPECT_EQ(String(HkeyCurrentUser, kMetrics, "Shell Icon BPP"), "16");
 
   system.reg.DeleteValue(HkeyCurrentUser, kMetrics, "Shell Icon BPP");
