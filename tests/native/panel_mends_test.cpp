@@ -84,11 +84,10 @@ TEST_F(CatalogueTest, ShellIconDepthOf50OrAbsentLeavesBothControlsAsTheyWere) {
   // "50" is no depth the box can show: an untouched apply keeps it ...
   ApplyPanel();
   EXPECT_EQ(String(HkeyCurrentUser, kMetrics, "Shell Icon BPP"), "50");
-  // ... and once the user acts, what the box shows is written.
-  tk.Click(main, "Hicolor");
-  tk.Click(main, "Hicolor");
+  // ... and once the user changes it, what the panel shows is written.
+  tk.Choose(main, "Card", 1);
   ApplyPanel();
-  EXPECT_EQ(String(HkeyCurrentUser, kMetrics, "Shell Icon BPP"), "16");
+  EXPECT_EQ(String(HkeyCurrentUser, kMetrics, "Shell Icon BPP"), "24");
 
   system.reg.DeleteValue(HkeyCurrentUser, kMetrics, "Shell Icon BPP");
   tk.Choose(main, "Card", 1);
