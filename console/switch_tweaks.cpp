@@ -88,6 +88,12 @@ Switch::Switch(const SwitchRow& row, forms::Form& form)
       text_(row.rule == SwitchRule::Text ? &form.Get<forms::TextBox>(row.control) : nullptr),
       shown_(box_ ? static_cast<forms::Control&>(*box_) : *text_) {}
 
+bool Switch::HoldsText(const RegExtra& reg, std::string_view key, const std::string& text) const {
+  const auto stored = reg.GetRawValue(row_.root, key, row_.value);
+  return stored && stored->IsPlainText() &&
+         reg.GetStringValue(row_.root, key, row_.value, "") == text;
+}
+
 std::string Switch::What() const {
   if (!row_.what.empty() || !box_) return std::string(row_.what);
   return forms::DisplayText(box_->Caption());
@@ -139,7 +145,8 @@ void Switch::Load(const RegExtra& reg) {
       text_->SetText(text);
       const Written shown = TextWritten(reg, text);
       // From the second home, the first holds no text at all or an empty one.
-      faithful = fromSecondHome ? holds({TextWritten(reg, ""), Written{platform::RegSz, {'\0'}}})
+      faithful = fromSecondHome ? shown.readable && holds({TextWritten(reg, ""),
+                                                           Written{platform::RegSz, {'\0'}}})
                                 : holds({shown});
       // The second home is written too: it may hold any plain text, not more.
       if (!row_.alsoKey.empty()) {
@@ -185,8 +192,14 @@ void Switch::Apply(const RegExtra& reg, SaveReport& report) const {
       done = reg.SaveStringValue(row_.root, row_.key, row_.value, std::to_string(state));
       break;
     case SwitchRule::Text:
-      if (!SaveText(reg, row_.root, row_.key, row_.value, text_->Text(), What(), report)) return;
-      if (!row_.alsoKey.empty() && reg.KeyExists(row_.root, row_.alsoKey))
+      // Text already there as plain text is not written again, so that an
+      // empty text kept as a lone NUL stays byte for byte as it was.
+      if (!HoldsText(reg, row_.key, text_->Text()) &&
+          !SaveText(reg, row_.root, row_.key, row_.value, text_->Text(), What(), report))
+        return;
+      // The second home keeps step only where it holds the value already.
+      if (!row_.alsoKey.empty() && reg.ValueType(row_.root, row_.alsoKey, row_.value) &&
+          !HoldsText(reg, row_.alsoKey, text_->Text()))
         done = reg.SaveStringValue(row_.root, row_.alsoKey, row_.value, text_->Text());
       break;
     case SwitchRule::TextNoChecks:

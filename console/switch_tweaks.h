@@ -46,8 +46,9 @@ struct SwitchRow {
   std::string_view what = {};
   // Text: a second home of the same value under the same root, where NT-family
   // systems keep it. Shown when `key` holds no text or an empty one; written
-  // too when that key exists (it is never created: on the 95 family it has no
-  // meaning, and programs take its presence for an NT system).
+  // too where it holds the value already (neither key nor value is created
+  // there: on the 95 family it has no meaning, and programs take its presence
+  // for an NT system).
   std::string_view alsoKey = {};
 };
 
@@ -89,6 +90,8 @@ public:
 
 private:
   std::string What() const;
+  // The value under `key` is plain text reading exactly `text`.
+  bool HoldsText(const RegExtra& reg, std::string_view key, const std::string& text) const;
 
   SwitchRow row_;
   forms::CheckBox* box_ = nullptr;
