@@ -120,8 +120,9 @@ BootShown LoadBootShown(const SettingsStore& store, FileSystem& files, bool file
   BootShown shown;
   BootOptions& o = shown.options;
   o = LoadBootOptions(store);
+  // A choice is a whole number stored as plain text; damage is none.
   const auto choice = [&](std::string_view key) {
-    return fileOnly ? std::nullopt : WholeNumber(store.Read(key, ""));
+    return fileOnly || !store.Readable(key) ? std::nullopt : WholeNumber(store.Read(key, ""));
   };
   const bool autoScanStored = choice(settings::AutoScan).has_value();
   const bool logoStored = choice(settings::DisSplach).has_value();

@@ -1,0 +1,170 @@
+#pragma once
+// What the hostile-value sweep and the panel fuzzer share: the console over
+// memory with a recorder of the values each load reads, and the comparison
+// of two whole registries that allows only what the panels write on every
+// apply by design.
+#include <map>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "console/boot_options.h"
+#include "console/splash.h"
+#include "console/tweaker.h"
+#include "platform/memory/memory_files.h"
+#include "platform/memory/memory_registry.h"
+#include "platform/memory/memory_toolkit.h"
+#include "support/registry_dump.h"
+
+namespace velmaro::testing {
+
+using namespace platform;
+using console::Categories;
+
+// The names of every value a load asks for, by root and key path.
+class ReadRecorder final : public Registry {
+public:
+  explicit ReadRecorder(MemoryRegistry& real) : real_(real) {}
+  using Place = std::tuple<HKey, std::string, std::string>;
+  std::set<Place> reads;
+  // While discovering what a load reads, a key it opens is made first, so
+  // that the values it then asks for are seen too.
+  bool makeKeys = false;
+
+  long OpenKey(HKey root, std::string_view path, HKey& out) override {
+    const long rc = makeKeys ? real_.CreateKey(root, path, out) : real_.OpenKey(root, path, out);
+    if (rc == ErrorSuccess) paths_[out] = Join(root, path);
+    return rc;
+  }
+  long CreateKey(HKey root, std::string_view path, HKey& out) override {
+    const long rc = real_.CreateKey(root, path, out);
+    if (rc == ErrorSuccess) paths_[out] = Join(root, path);
+    return rc;
+  }
+  long CloseKey(HKey key) override {
+    paths_.erase(key);
+    return real_.CloseKey(key);
+  }
+  long QueryValue(HKey key, std::string_view name, std::uint32_t* type, std::uint8_t* data,
+                  std::uint32_t* size) override {
+    if (const auto it = paths_.find(key); it != paths_.end())
+      reads.insert({it->second.first, it->second.second, std::string(name)});
+    return real_.QueryValue(key, name, type, data, size);
+  }
+  long SetValue(HKey key, std::string_view name, std::uint32_t type, const std::uint8_t* data,
+                std::uint32_t size) override {
+    return real_.SetValue(key, name, type, data, size);
+  }
+  long DeleteKey(HKey root, std::string_view path) override { return real_.DeleteKey(root, path); }
+  long DeleteValue(HKey key, std::string_view name) override { return real_.DeleteValue(key, name); }
+  long EnumKey(HKey key, std::uint32_t index, std::string& name, std::uint32_t capacity) override {
+    return real_.EnumKey(key, index, name, capacity);
+  }
+  long EnumValue(HKey key, std::uint32_t index, std::string& name, std::uint32_t nameCapacity,
+                 std::uint32_t* type, std::uint32_t dataCapacity) override {
+    return real_.EnumValue(key, index, name, nameCapacity, type, dataCapacity);
+  }
+  bool IsTextUnicode(const std::uint8_t* bytes, int length, int flags) const override {
+    return real_.IsTextUnicode(bytes, length, flags);
+  }
+  const AnsiCodePage& CodePage() const override { return real_.CodePage(); }
+
+private:
+  std::pair<HKey, std::string> Join(HKey root, std::string_view path) const {
+    const auto it = paths_.find(root);
+    if (it == paths_.end()) return {root, std::string(path)};
+    return {it->second.first,
+            it->second.second + (path.empty() ? "" : "\\" + std::string(path))};
+  }
+  MemoryRegistry& real_;
+  std::map<HKey, std::pair<HKey, std::string>> paths_;
+};
+
+// The panels write these on every apply by design: the settings store's
+// boot choices and title box; an Internet Explorer title that is plain text
+// while its box is clear (the title then goes); and the registered names,
+// shown from the NT key when the 95 key holds none and then written to both.
+bool WrittenByDesign(const std::string& line) {
+  for (const char* allowed : {"\\Velmaro\\Settings: \"Auto Scan\"",
+                              "\\Velmaro\\Settings: \"DisSplach\"",
+                              "\\Velmaro\\Settings: \"Boot Delay\"",
+                              "\\Velmaro\\Settings: \"Chack\"",
+                              "\\Internet Explorer\\Main: \"Window Title\" type 1:",
+                              "\\Windows\\CurrentVersion: \"RegisteredOwner\" type 1:",
+                              "\\Windows\\CurrentVersion: \"RegisteredOrganization\" type 1:"})
+    if (line.find(allowed) != std::string::npos) return true;
+  return false;
+}
+
+// The dump's lines, each value line led by its key's path.
+std::vector<std::string> Lines(const std::string& dump) {
+  std::vector<std::string> lines;
+  std::string key;
+  std::size_t pos = 0;
+  while (pos < dump.size()) {
+    const auto end = dump.find('\n', pos);
+    std::string line = dump.substr(pos, end - pos);
+    pos = end + 1;
+    if (!line.empty() && line.front() == '[') {
+      key = line.substr(1, line.size() - 2);
+      lines.push_back(line);
+    } else {
+      lines.push_back(key + ":" + line.substr(1));
+    }
+  }
+  return lines;
+}
+
+// The lines of `a` missing from `b`, but for those written by design.
+std::vector<std::string> Lost(const std::string& a, const std::string& b) {
+  const auto la = Lines(a), lb = Lines(b);
+  const std::set<std::string> sb(lb.begin(), lb.end());
+  std::vector<std::string> out;
+  for (const auto& line : la)
+    if (!sb.count(line) && !WrittenByDesign(line)) out.push_back(line.substr(0, 160));
+  return out;
+}
+
+struct Console {
+  MemoryRegistry registry;
+  ReadRecorder reader{registry};
+  MemoryFiles files;
+  forms::MemoryToolkit tk;
+  console::ConsoleSystem system{tk, reader, files};
+  console::Tweaker main{system};
+
+  Console() {
+    // A bitmap class with an icon, as a typical system has.
+    registry.SetRawValue(HkeyClassesRoot, ".bmp", "", RegSz, {'P', 'a', 'i', 'n', 't', 0});
+    registry.SetRawValue(HkeyClassesRoot, "Paint\\DefaultIcon", "", RegSz, {'p', '.', 'e', 0});
+    system.store.Write(settings::ShowMess, "0");
+    tk.Show(main);
+    tk.Advance(console::Splash::TimerInterval);
+    tk.ExpandNode(main, "Tr", 1);
+  }
+  void Choose(int node) { tk.ClickNode(main, "Tr", node); }
+  void Apply() { tk.Click(main, "Apply"); }
+  std::string BootFile() {
+    std::string bytes;
+    files.ReadWholeFile(console::BootFilePath, bytes, 1 << 20);
+    return bytes;
+  }
+};
+
+// The values a category's load reads, once an apply has left what it
+// writes (a first apply writes the panel's defaults).
+inline std::set<ReadRecorder::Place> ValuesReadBy(const console::Category& category) {
+  Console c;
+  c.Choose(category.node);
+  c.Apply();
+  c.reader.makeKeys = true;
+  c.Choose(category.node);
+  // The options' own keys only decide which questions are asked.
+  std::erase_if(c.reader.reads, [](const ReadRecorder::Place& p) {
+    return std::get<2>(p) == settings::ShowMess || std::get<2>(p) == settings::Confirm;
+  });
+  return c.reader.reads;
+}
+
+}  // namespace velmaro::testing
