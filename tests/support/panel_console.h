@@ -85,7 +85,7 @@ private:
 // boot choices and title box; an Internet Explorer title that is plain text
 // while its box is clear (the title then goes); and the registered names,
 // shown from the NT key when the 95 key holds none and then written to both.
-bool WrittenByDesign(const std::string& line) {
+inline bool WrittenByDesign(const std::string& line) {
   for (const char* allowed : {"\\Velmaro\\Settings: \"Auto Scan\"",
                               "\\Velmaro\\Settings: \"DisSplach\"",
                               "\\Velmaro\\Settings: \"Boot Delay\"",
@@ -98,7 +98,7 @@ bool WrittenByDesign(const std::string& line) {
 }
 
 // The dump's lines, each value line led by its key's path.
-std::vector<std::string> Lines(const std::string& dump) {
+inline std::vector<std::string> Lines(const std::string& dump) {
   std::vector<std::string> lines;
   std::string key;
   std::size_t pos = 0;
@@ -117,7 +117,7 @@ std::vector<std::string> Lines(const std::string& dump) {
 }
 
 // The lines of `a` missing from `b`, but for those written by design.
-std::vector<std::string> Lost(const std::string& a, const std::string& b) {
+inline std::vector<std::string> Lost(const std::string& a, const std::string& b) {
   const auto la = Lines(a), lb = Lines(b);
   const std::set<std::string> sb(lb.begin(), lb.end());
   std::vector<std::string> out;

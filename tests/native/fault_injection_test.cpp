@@ -1,0 +1,265 @@
+// Every writer run again and again with the system refusing its k-th change,
+// for every k from the first to the last change it makes: nothing crashes,
+// the boot file is either the old one or the complete new one, the store's
+// boot choices agree with the file, and whenever the result differs from a
+// run that nothing refused, the user was told.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "support/panel_console.h"
+
+namespace velmaro::testing {
+namespace {
+
+// Counts every change made through it, the registry's and the files' alike,
+// and refuses the one numbered `failAt` (a file write then leaves half its
+// bytes, as a full disk does).
+struct FaultPlan {
+  int failAt = 0;
+  int count = 0;
+  bool failed = false;
+  bool Fails() {
+    if (++count != failAt) return false;
+    failed = true;
+    return true;
+  }
+};
+
+class FailingRegistry final : public Registry {
+public:
+  FailingRegistry(Registry& real, FaultPlan& plan) : real_(real), plan_(plan) {}
+  long OpenKey(HKey root, std::string_view path, HKey& out) override {
+    return real_.OpenKey(root, path, out);
+  }
+  long CreateKey(HKey root, std::string_view path, HKey& out) override {
+    // Opening an existing key changes nothing and is never refused.
+    if (real_.OpenKey(root, path, out) == ErrorSuccess) return ErrorSuccess;
+    return plan_.Fails() ? ErrorAccessDenied : real_.CreateKey(root, path, out);
+  }
+  long CloseKey(HKey key) override { return real_.CloseKey(key); }
+  long QueryValue(HKey key, std::string_view name, std::uint32_t* type, std::uint8_t* data,
+                  std::uint32_t* size) override {
+    return real_.QueryValue(key, name, type, data, size);
+  }
+  long SetValue(HKey key, std::string_view name, std::uint32_t type, const std::uint8_t* data,
+                std::uint32_t size) override {
+    return plan_.Fails() ? ErrorAccessDenied : real_.SetValue(key, name, type, data, size);
+  }
+  long DeleteKey(HKey root, std::string_view path) override {
+    return plan_.Fails() ? ErrorAccessDenied : real_.DeleteKey(root, path);
+  }
+  long DeleteValue(HKey key, std::string_view name) override {
+    return plan_.Fails() ? ErrorAccessDenied : real_.DeleteValue(key, name);
+  }
+  long EnumKey(HKey key, std::uint32_t index, std::string& name, std::uint32_t capacity) override {
+    return real_.EnumKey(key, index, name, capacity);
+  }
+  long EnumValue(HKey key, std::uint32_t index, std::string& name, std::uint32_t nameCapacity,
+                 std::uint32_t* type, std::uint32_t dataCapacity) override {
+    return real_.EnumValue(key, index, name, nameCapacity, type, dataCapacity);
+  }
+  bool IsTextUnicode(const std::uint8_t* bytes, int length, int flags) const override {
+    return real_.IsTextUnicode(bytes, length, flags);
+  }
+  const AnsiCodePage& CodePage() const override { return real_.CodePage(); }
+
+private:
+  Registry& real_;
+  FaultPlan& plan_;
+};
+
+class FailingFiles final : public FileSystem {
+public:
+  FailingFiles(MemoryFiles& real, FaultPlan& plan) : real_(real), plan_(plan) {}
+  long WindowsDirectory(std::string& path) override { return real_.WindowsDirectory(path); }
+  long SystemDirectory(std::string& path) override { return real_.SystemDirectory(path); }
+  long ModulePath(std::string& path) override { return real_.ModulePath(path); }
+  long GetAttributes(std::string_view path, std::uint32_t& attributes) override {
+    return real_.GetAttributes(path, attributes);
+  }
+  long SetAttributes(std::string_view path, std::uint32_t attributes) override {
+    return plan_.Fails() ? ErrorAccessDenied : real_.SetAttributes(path, attributes);
+  }
+  long ReadWholeFile(std::string_view path, std::string& bytes, std::uint64_t maxBytes) override {
+    return real_.ReadWholeFile(path, bytes, maxBytes);
+  }
+  long WriteWholeFile(std::string_view path, std::string_view bytes) override {
+    if (plan_.Fails()) real_.FailNext("WriteWholeFile.Data", ErrorDiskFull);
+    return real_.WriteWholeFile(path, bytes);
+  }
+  long Move(std::string_view from, std::string_view to, std::uint32_t flags) override {
+    return plan_.Fails() ? ErrorAccessDenied : real_.Move(from, to, flags);
+  }
+  long Delete(std::string_view path) override {
+    return plan_.Fails() ? ErrorAccessDenied : real_.Delete(path);
+  }
+  long Copy(std::string_view from, std::string_view to, bool failIfExists) override {
+    return plan_.Fails() ? ErrorAccessDenied : real_.Copy(from, to, failIfExists);
+  }
+  long CreateDir(std::string_view path) override {
+    return plan_.Fails() ? ErrorAccessDenied : real_.CreateDir(path);
+  }
+  long RemoveDir(std::string_view path) override {
+    return plan_.Fails() ? ErrorAccessDenied : real_.RemoveDir(path);
+  }
+
+private:
+  MemoryFiles& real_;
+  FaultPlan& plan_;
+};
+
+// Answers every question with Yes, and keeps the text of every other box:
+// what the user was told.
+class AnsweringToolkit final : public forms::MemoryToolkit {
+public:
+  std::vector<std::string> told;
+  int MsgBox(const std::string& text, const std::string&, int flags) override {
+    if (forms::IsAnswerOf(flags, forms::IdYes)) return forms::IdYes;
+    told.push_back(text);
+    return forms::IdOk;
+  }
+};
+
+const std::string kOldBoot = "[Options]\r\nAutoScan=0\r\nBootDelay=2\r\nLogo=1\r\n";
+
+struct Attempt {
+  MemoryRegistry registry;
+  MemoryFiles files;
+  FaultPlan plan;
+  FailingRegistry failing{registry, plan};
+  FailingFiles failingFiles{files, plan};
+  AnsweringToolkit tk;
+  console::ConsoleSystem system{tk, failing, failingFiles};
+  console::Tweaker main{system};
+
+  Attempt() {
+    files.PutFile(console::BootFilePath, kOldBoot, FileAttributeHidden);
+    system.store.Write(settings::ShowMess, "0");
+    // Choices in the store, as after an earlier apply.
+    system.store.Write(settings::AutoScan, "0");
+    system.store.Write(settings::DisSplach, "1");
+    system.store.Write(settings::BootDelay, "2");
+    tk.Show(main);
+    tk.Advance(console::Splash::TimerInterval);
+    tk.ExpandNode(main, "Tr", 1);
+  }
+  std::string Boot() {
+    std::string bytes;
+    files.ReadWholeFile(console::BootFilePath, bytes, 1 << 20);
+    return bytes;
+  }
+};
+
+// Changes every control of the shown panel, so that its apply writes all.
+void ChangeEverything(Attempt& r, const console::Category& category) {
+  for (int pass = 0; pass < 2; ++pass)  // a box may enable a text box
+    for (const auto& control : r.main.Controls()) {
+      if (!control->VisibleInForm() || !control->EnabledInForm()) continue;
+      const forms::Control* frame = control.get();
+      while (frame->Parent()) frame = frame->Parent();
+      if (frame->Name() != "Fram" || frame->Index() != category.frame) continue;
+      if (auto* box = dynamic_cast<forms::CheckBox*>(control.get()); box && pass == 0)
+        r.tk.Click(r.main, box->Name(), box->Index());
+      else if (auto* text = dynamic_cast<forms::TextBox*>(control.get()))
+        r.tk.Type(r.main, text->Name(), "typed " + text->Name(), text->Index());
+      else if (auto* slider = dynamic_cast<forms::Slider*>(control.get()); slider && pass == 0)
+        r.tk.MoveSlider(r.main, slider->Name(), slider->Min() + 1, slider->Index());
+      else if (auto* list = dynamic_cast<forms::DropDownList*>(control.get()); list && pass == 0 &&
+               list->Name() != "Combo2")
+        r.tk.Choose(r.main, list->Name(), list->ListCount() - 1 - std::max(0, list->ListIndex()),
+                    list->Index());
+    }
+}
+
+// One writer: what the user does before the change, and the change itself.
+struct Writer {
+  std::string name;
+  std::function<void(Attempt&)> prepare;
+  std::function<void(Attempt&)> write;
+};
+
+std::vector<Writer> Writers() {
+  std::vector<Writer> all;
+  for (const auto& c : Categories) {
+    if (!c.panel || c.appliesAtOnce) continue;
+    all.push_back({std::string(c.text),
+                   [&c](Attempt& r) {
+                     r.tk.ClickNode(r.main, "Tr", c.node);
+                     ChangeEverything(r, c);
+                   },
+                   [](Attempt& r) { r.tk.Click(r.main, "Apply"); }});
+  }
+  all.push_back({"special folder",
+                 [](Attempt& r) {
+                   r.tk.ClickNode(r.main, "Tr", 3);
+                   r.tk.Choose(r.main, "Combo2", "Favorites");
+                   r.tk.Type(r.main, "Text10", "D:\\Favourites");
+                 },
+                 [](Attempt& r) { r.tk.Click(r.main, "Change_folder"); }});
+  return all;
+}
+
+TEST(FaultInjectionTest, EveryChangeOfEveryWriterMayFailAndTheUserIsToldTheTruth) {
+  int runs = 0;
+  for (const auto& writer : Writers()) {
+    // A run that nothing refuses: how many changes it makes, and its result.
+    Attempt clean;
+    writer.prepare(clean);
+    clean.plan.count = 0;
+    writer.write(clean);
+    const int changes = clean.plan.count;
+    const std::string cleanRegistry = DumpRegistry(clean.registry);
+    const std::string newBoot = clean.Boot();
+    const auto newChoices = console::LoadBootOptions(clean.system.store);
+    ASSERT_GT(changes, 0) << writer.name;
+    ASSERT_TRUE(clean.tk.told.empty()) << writer.name << ": " << clean.tk.told.front();
+
+    for (int k = 1; k <= changes; ++k) {
+      Attempt r;
+      writer.prepare(r);
+      const std::string before = DumpRegistry(r.registry);
+      const auto oldChoices = console::LoadBootOptions(r.system.store);
+      r.plan.count = 0;
+      r.plan.failAt = k;
+      writer.write(r);
+      const std::string where = writer.name + ", change " + std::to_string(k) + " refused";
+      ASSERT_TRUE(r.plan.failed) << where;
+      ++runs;
+
+      // The boot file is the old one or the complete new one, and the
+      // choices the store holds say what the file holds (or the user was
+      // told they could not be recorded).
+      const std::string boot = r.Boot();
+      EXPECT_TRUE(boot == kOldBoot || boot == newBoot) << where << ": " << boot;
+      std::string told;
+      for (const auto& t : r.tk.told) told += t + "\n";
+      const auto choices = console::LoadBootOptions(r.system.store);
+      const auto same = [](const console::BootOptions& a, const console::BootOptions& b) {
+        return a.autoScan == b.autoScan && a.disSpl == b.disSpl && a.delaySl == b.delaySl;
+      };
+      if (boot == kOldBoot && newBoot != kOldBoot) {
+        EXPECT_TRUE(same(choices, oldChoices)) << where;
+        EXPECT_NE(told.find("c:\\msdos.sys"), std::string::npos) << where << ": " << told;
+      }
+      if (boot == newBoot && !same(choices, newChoices))
+        EXPECT_NE(told.find("could not record"), std::string::npos) << where << ": " << told;
+
+      // Anything short of what an unrefused run leaves is reported.
+      if (DumpRegistry(r.registry) != cleanRegistry || boot != newBoot)
+        EXPECT_FALSE(told.empty()) << where;
+      // And a refused change never leaves a value half-way: each is as it
+      // was or as the unrefused run left it.
+      for (const auto& line : Lines(DumpRegistry(r.registry))) {
+        const auto b = Lines(before), c = Lines(cleanRegistry);
+        EXPECT_TRUE(std::find(b.begin(), b.end(), line) != b.end() ||
+                    std::find(c.begin(), c.end(), line) != c.end())
+            << where << ": " << line;
+      }
+    }
+  }
+  EXPECT_GT(runs, 40);
+}
+
+}  // namespace
+}  // namespace velmaro::testing
