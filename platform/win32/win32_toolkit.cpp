@@ -190,6 +190,7 @@ private:
     std::vector<HTREEITEM> items;  // tree: by node index - 1
     bool editRequested = false;
     int mouseSelected = 0;  // tree: node chosen by the pointer, awaiting its click
+    int pressedNode = 0;    // tree: node under the last button press, 0 for none
     bool afterDblClick = false;
     std::optional<std::string> editedText;
     bool editPending = false;
@@ -216,6 +217,7 @@ private:
   std::optional<std::size_t> IndexOfId(WPARAM id) const;
   std::optional<std::size_t> IndexOfWindow(HWND child) const;
   TreeNode* NodeOf(std::size_t i, HTREEITEM item) const;
+  int NodeAt(std::size_t i, LPARAM point) const;  // the node index on whose label a point lies
   HTREEITEM ItemOf(std::size_t i, const TreeNode& node) const;
   void RaiseMouse(Control& c, WPARAM wp, LPARAM lp);
   void Resize();
@@ -572,6 +574,7 @@ void FormWindow::ApplyState(std::size_t i, Property what) {
       SendMessageA(h, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
       ch.items.clear();
       ch.mouseSelected = 0;
+      ch.pressedNode = 0;
       break;
     case Property::Selection: {
       TreeNode* sel = static_cast<TreeView&>(c).SelectedItem();
@@ -743,6 +746,15 @@ TreeNode* FormWindow::NodeOf(std::size_t i, HTREEITEM item) const {
   return static_cast<TreeView&>(*form->Controls()[i]).Node(static_cast<int>(it - items.begin()) + 1);
 }
 
+int FormWindow::NodeAt(std::size_t i, LPARAM point) const {
+  TVHITTESTINFO hit{};
+  hit.pt = {static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
+  auto item = reinterpret_cast<HTREEITEM>(
+      SendMessageA(children_[i].hwnd, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  TreeNode* node = (hit.flags & TVHT_ONITEM) ? NodeOf(i, item) : nullptr;
+  return node ? node->Index() : 0;
+}
+
 HTREEITEM FormWindow::ItemOf(std::size_t i, const TreeNode& node) const {
   const auto& items = children_[i].items;
   const std::size_t k = static_cast<std::size_t>(node.Index() - 1);
@@ -806,18 +818,15 @@ LRESULT FormWindow::OnNotify(std::size_t i, NMHDR* hdr) {
       tree.Raise(args);
       return 0;
     }
-    case NM_CLICK: {
+    case NM_CLICK:
       // The tree tells a click before or after the selection it makes,
-      // depending on the system: settle it once both have arrived.
-      TVHITTESTINFO hit{};
-      DWORD pos = GetMessagePos();
-      hit.pt = {static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
-      ScreenToClient(ch.hwnd, &hit.pt);
-      auto item = reinterpret_cast<HTREEITEM>(SendMessageA(ch.hwnd, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-      TreeNode* node = (hit.flags & TVHT_ONITEM) ? NodeOf(i, item) : nullptr;
-      PostMessageA(hwnd, kTreeClicked, i, node ? node->Index() : 0);
+      // depending on the system, and tells no selection for a click on the
+      // selected node: settle it once both may have arrived. The node is the
+      // one under the press itself (the message position of a click may lie
+      // elsewhere, for a click that another program posted).
+      PostMessageA(hwnd, kTreeClicked, i, ch.pressedNode);
+      ch.pressedNode = 0;
       return 0;
-    }
     case TVN_ITEMEXPANDEDA:
     case TVN_ITEMEXPANDEDW: {
       if (pushing_) return 0;
@@ -1129,6 +1138,7 @@ LRESULT FormWindow::HandleChild(std::size_t i, HWND h, UINT msg, WPARAM wp, LPAR
       break;
     case WM_LBUTTONDOWN:
       if (kind == ControlKind::Frame) handled = true;  // no focus or press for a group box
+      if (kind == ControlKind::TreeView) ch.pressedNode = NodeAt(i, lp);
       break;
     case WM_LBUTTONUP:
       if (kind == ControlKind::Frame) {
