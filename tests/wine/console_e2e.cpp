@@ -120,6 +120,20 @@ struct Console {
   }
 
   std::string ApplyCaption() { return TextOf(Item("Apply")); }
+
+  // What's This, then a click on the control: its help popup, or null.
+  HWND HelpFor(const std::string& name) {
+    Press("Command3");
+    Sleep(300);
+    RECT r;
+    GetWindowRect(Item(name), &r);
+    POINT pt{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ScreenToClient(main, &pt);
+    PostMessageA(main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
+    HWND popup = nullptr;
+    WaitFor([&] { return (popup = VisibleWindow("VelmaroHelpPopup", nullptr)) != nullptr; });
+    return popup;
+  }
 };
 
 int Show(const std::string& exe, const std::string& what) {
@@ -131,17 +145,7 @@ int Show(const std::string& exe, const std::string& what) {
     c.Press("Options");
     return WaitFor([] { return VisibleWindow("VelmaroForm", "Options") != nullptr; }) ? 0 : 1;
   }
-  if (what == "Help") {
-    // What's This, then a click on the tree: its topic pops up.
-    c.Press("Command3");
-    Sleep(300);
-    RECT r;
-    GetWindowRect(c.Item("Tr"), &r);
-    POINT pt{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    ScreenToClient(c.main, &pt);
-    PostMessageA(c.main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
-    return WaitFor([] { return VisibleWindow("VelmaroHelpPopup", nullptr) != nullptr; }) ? 0 : 1;
-  }
+  if (what == "Help") return c.HelpFor("Tr") ? 0 : 1;  // the tree's topic pops up
   if (what != "Velmaro") c.tree->Expand(c.tree->Root());
   return what == "Velmaro" || c.Choose(what) ? 0 : 1;
 }
@@ -180,6 +184,11 @@ int Run(const std::string& exe) {
         "the tree holds \"Velmaro\" and its ten categories");
   check(!IsWindowEnabled(c.Item("Apply")) && c.ApplyCaption() == "No settings",
         "Apply starts disabled with \"No settings\"");
+  HWND help = c.HelpFor("Tr");
+  check(help && TextOf(help).rfind("The categories of settings that Velmaro can change.", 0) == 0,
+        "What's This on the tree shows its topic from Velmaro.hlp beside the program");
+  if (help) Key(help, VK_ESCAPE);
+  check(WaitFor([] { return !VisibleWindow("VelmaroHelpPopup", nullptr); }), "a key closes the topic");
 
   // Start Menu: tick "Hide the 'Run' menu", apply, answer the notice.
   check(c.Choose("Start Menu") && IsWindowVisible(c.Item("Fram", 5)) &&
