@@ -4,8 +4,7 @@
 #include <algorithm>
 
 #include "platform/win32/win32_form_window.h"
-// After windows.h.
-#include <shellapi.h>
+#include "platform/win32/win32_on_demand.h"
 
 namespace velmaro::forms {
 namespace {
@@ -207,7 +206,10 @@ void DrawIconFromFile(FormWindow& w, std::size_t i, HDC dc) {
     // A file name the code page cannot hold would name another file.
     std::string file;
     if (!platform::ToAnsiExact(pic.IconFile(), file)) return;
-    HICON icon = ExtractIconA(w.Toolkit().self, file.c_str(), static_cast<UINT>(pic.IconIndex()));
+    static win32::OnDemand<HICON(HINSTANCE, LPCSTR, UINT)> extractIcon("shell32.dll", "ExtractIconA");
+    const auto extract = extractIcon.Get();
+    if (!extract) return;
+    HICON icon = extract(w.Toolkit().self, file.c_str(), static_cast<UINT>(pic.IconIndex()));
     // 1 means "not a file with icons", not an icon.
     if (reinterpret_cast<UINT_PTR>(icon) > 1) ch.icon.Reset(icon);
   }

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/win32/win32_form_window.h"
+#include "platform/win32/win32_on_demand.h"
 // After windows.h.
 #include <commdlg.h>
 
@@ -282,7 +283,10 @@ FileDialogResult Win32Toolkit::OpenFile(const FileDialogRequest& request) {
   ofn.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
   ofn.Flags = request.flags;
   FileDialogResult result;
-  if (!GetOpenFileNameA(&ofn)) return result;
+  // A system without the dialog's library gives what a cancel gives.
+  static win32::OnDemand<BOOL(OPENFILENAMEA*)> getOpenFileName("comdlg32.dll", "GetOpenFileNameA");
+  const auto open = getOpenFileName.Get();
+  if (!open || !open(&ofn)) return result;
   result.ok = true;
   result.fileName = FromAnsi(file.data());
   result.fileTitle = FromAnsi(fileTitle.data());

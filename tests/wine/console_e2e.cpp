@@ -235,6 +235,26 @@ int Run(const std::string& exe) {
           "Cancel closes it");
   }
 
+  // Explorer: the bitmap browser is the system's file-open dialog, whose
+  // library the console loads only now.
+  const char* bitmap = "c:\\velmaro-toolbar.bmp";
+  HANDLE made = CreateFileA(bitmap, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  CloseHandle(made);
+  check(c.Choose("Explorer"), "\"Explorer\" shows its panel");
+  c.Press("Command1");
+  HWND open = nullptr;
+  check(WaitFor([&] {
+          return (open = VisibleWindow("#32770", "Select bitmap for the toolbar of I.E.")) != nullptr;
+        }),
+        "the bitmap button opens the file dialog");
+  if (open) {
+    SendMessageA(GetDlgItem(open, 0x47c), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(bitmap));
+    PostMessageA(GetDlgItem(open, IDOK), BM_CLICK, 0, 0);
+  }
+  check(WaitFor([&] { return TextOf(c.Item("Text2")) == bitmap; }),
+        "the file chosen there fills the bitmap box");
+  DeleteFileA(bitmap);
+
   // Windows: the boot options go to c:\msdos.sys, the rest to the registry.
   HKEY desktop = nullptr;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_SET_VALUE, &desktop) ==
