@@ -32,7 +32,7 @@ bool ContinuesGroup(const Form& form, std::size_t i) {
 
 FormWindow::FormWindow(Win32Toolkit::Impl& tk, Form& f, HWND owner) : form(&f), tk_(tk) {
   style_ = FormStyle(f.Spec().border, exStyle_);
-  RECT r{0, 0, f.ClientWidth(), f.ClientHeight()};
+  RECT r{0, 0, tk_.scale.Px(f.ClientWidth()), tk_.scale.Px(f.ClientHeight())};
   AdjustWindowRectEx(&r, style_, FALSE, exStyle_);
   const int w = r.right - r.left, h = r.bottom - r.top;
   int x = CW_USEDEFAULT, y = CW_USEDEFAULT;
@@ -128,9 +128,9 @@ void FormWindow::CreateControl(std::size_t i) {
   if (!c.EnabledInForm()) style |= WS_DISABLED;
   const auto* captioned = dynamic_cast<const CaptionControl*>(&c);
   const std::string text = captioned ? ToAnsiBestFit(captioned->Caption()) : std::string();
-  const Rect r = c.FormBounds();
-  HWND h = CreateWindowExA(ex, kind.windowClass, text.c_str(), style, r.x, r.y, r.width,
-                           r.height + kind.extraHeight, hwnd,
+  const RECT r = WindowRectOf(c);
+  HWND h = CreateWindowExA(ex, kind.windowClass, text.c_str(), style, r.left, r.top,
+                           r.right - r.left, r.bottom - r.top, hwnd,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstId + i)), tk_.self,
                            nullptr);
   children_[i].hwnd = h;
@@ -153,8 +153,15 @@ void FormWindow::StackContainersBelowChildren() {
   }
 }
 
+RECT FormWindow::WindowRectOf(const Control& c) const {
+  const Rect designed = c.FormBounds();
+  RECT r = tk_.scale.Px(designed);
+  r.bottom = tk_.scale.Px(designed.y + designed.height + KindInfo(c.Kind()).extraHeight);
+  return r;
+}
+
 void FormWindow::Resize() {
-  RECT r{0, 0, form->ClientWidth(), form->ClientHeight()};
+  RECT r{0, 0, tk_.scale.Px(form->ClientWidth()), tk_.scale.Px(form->ClientHeight())};
   AdjustWindowRectEx(&r, style_, FALSE, exStyle_);
   SetWindowPos(hwnd, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);

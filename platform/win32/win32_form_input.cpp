@@ -213,7 +213,7 @@ bool FormWindow::SetCursorFor(HWND over) {
 void FormWindow::ShowHelpAt(LPARAM point) {
   // Captured: the point is in this window's client coordinates.
   POINT pt{static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
-  Control* target = form->ControlAt(pt.x, pt.y);
+  Control* target = form->ControlAt(tk_.scale.Designed(pt.x), tk_.scale.Designed(pt.y));
   RECT client;
   GetClientRect(hwnd, &client);
   if (!PtInRect(&client, pt)) target = nullptr;

@@ -77,8 +77,8 @@ void FormWindow::ApplyToSubtree(const Control& root, Property what) {
     } else if (what == Property::Visible) {
       ShowWindow(h, c.VisibleInForm() ? SW_SHOWNA : SW_HIDE);
     } else {
-      const Rect r = c.FormBounds();
-      SetWindowPos(h, nullptr, r.x, r.y, r.width, r.height + KindInfo(c.Kind()).extraHeight,
+      const RECT r = WindowRectOf(c);
+      SetWindowPos(h, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
     }
   }

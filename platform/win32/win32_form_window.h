@@ -45,6 +45,19 @@ LRESULT CALLBACK PopupProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
 class FormWindow;
 
+// Forms are laid out in pixels of a 96-DPI display; a process that declares
+// itself DPI-aware sees the display's real DPI and draws everything larger
+// by the same factor (fonts too), so that the layout keeps its proportions.
+struct DisplayScale {
+  int dpi = 96;
+  int Px(int designed) const { return MulDiv(designed, dpi, 96); }
+  int Designed(int px) const { return MulDiv(px, 96, dpi); }
+  // Edges are scaled, not sizes, so that controls that touch keep touching.
+  RECT Px(const Rect& r) const {
+    return {Px(r.x), Px(r.y), Px(r.x + r.width), Px(r.y + r.height)};
+  }
+};
+
 // How one kind of control behaves on this side beyond its window class. Every
 // hook may be null; each gets the window and the control's index in it.
 struct ControlBehaviour {
@@ -71,7 +84,7 @@ struct ControlKindInfo {
   DWORD exStyle;
   // Style bits that follow the control's description; may be null.
   DWORD (*styleOf)(const ControlSpec& spec, DWORD& exStyle);
-  int extraHeight;  // below the control's own height, e.g. for a drop-down list
+  int extraHeight;  // designed pixels below the control's own height, e.g. for a drop-down list
   const ControlBehaviour* behaviour;
 };
 const ControlKindInfo& KindInfo(ControlKind kind);
@@ -92,6 +105,8 @@ extern const ControlBehaviour kTreeViewBehaviour;
 struct Win32Toolkit::Impl {
   HINSTANCE self = GetModuleHandleA(nullptr);
   HINSTANCE resources = nullptr;
+  DisplayScale scale;
+  win32::OwnedFont ownFont;  // the controls' font at the display's DPI
   HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   std::map<const Form*, std::unique_ptr<FormWindow>> windows;
   // Windows of unloaded forms wait here until no window procedure is running,
@@ -206,6 +221,8 @@ private:
   void CreateShown(const Control& root);
   void StackContainersBelowChildren();
   void Resize();
+  // Where a control's window goes, in pixels of this display.
+  RECT WindowRectOf(const Control& c) const;
 
   // Model -> window (win32_form_sync.cpp).
   void ApplyState(std::size_t i, Property what);

@@ -7,8 +7,12 @@
 namespace velmaro::forms {
 namespace {
 
+// Designed pixels.
 constexpr int kPopupWidth = 280;
 constexpr int kMarginX = 6, kMarginY = 4;
+constexpr int kBelowPointer = 20;
+// A little slack: a word that just fits when measured may wrap when drawn.
+constexpr int kSlackX = 18, kSlackY = 12;
 
 std::string PopupText(HWND hwnd) {
   const int n = GetWindowTextLengthA(hwnd);
@@ -18,7 +22,7 @@ std::string PopupText(HWND hwnd) {
   return text;
 }
 
-void PaintPopup(HWND hwnd, HFONT font) {
+void PaintPopup(HWND hwnd, HFONT font, const DisplayScale& scale) {
   win32::PaintDc dc(hwnd);
   RECT r;
   GetClientRect(hwnd, &r);
@@ -26,7 +30,7 @@ void PaintPopup(HWND hwnd, HFONT font) {
   SetBkMode(dc.Get(), TRANSPARENT);
   SetTextColor(dc.Get(), GetSysColor(COLOR_INFOTEXT));
   win32::Selection selected(dc.Get(), font);
-  InflateRect(&r, -kMarginX, -kMarginY);
+  InflateRect(&r, -scale.Px(kMarginX), -scale.Px(kMarginY));
   const std::string text = PopupText(hwnd);
   DrawTextA(dc.Get(), text.c_str(), static_cast<int>(text.size()), &r, DT_WORDBREAK | DT_NOPREFIX);
 }
@@ -44,29 +48,31 @@ LRESULT CALLBACK PopupProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       if (tk && tk->popup == hwnd) tk->ClosePopup();
       return 0;
     case WM_PAINT:
-      PaintPopup(hwnd, tk ? tk->font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+      if (!tk) break;
+      PaintPopup(hwnd, tk->font, tk->scale);
       return 0;
     default:
-      return DefWindowProcA(hwnd, msg, wp, lp);
+      break;
   }
+  return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
 void Win32Toolkit::Impl::ShowPopup(const std::string& text, POINT screen) {
   ClosePopup();
   const std::string ansi = ToAnsiBestFit(text);
-  RECT r{0, 0, kPopupWidth, 0};
+  RECT r{0, 0, scale.Px(kPopupWidth), 0};
   {
     win32::WindowDc dc(nullptr);
     win32::Selection selected(dc.Get(), font);
     DrawTextA(dc.Get(), ansi.c_str(), static_cast<int>(ansi.size()), &r,
               DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
   }
-  // A little slack: a word that just fits when measured may wrap when drawn.
-  const int w = r.right + 18, h = r.bottom + 12;
+  const int w = r.right + scale.Px(kSlackX), h = r.bottom + scale.Px(kSlackY);
   RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
   const int x = std::clamp<int>(screen.x, work.left, std::max<int>(work.left, work.right - w));
-  const int y = std::clamp<int>(screen.y + 20, work.top, std::max<int>(work.top, work.bottom - h));
+  const int y = std::clamp<int>(screen.y + scale.Px(kBelowPointer), work.top,
+                                std::max<int>(work.top, work.bottom - h));
   popup = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kPopupClass, ansi.c_str(),
                           WS_POPUP | WS_BORDER, x, y, w, h, nullptr, nullptr, self, this);
   if (!popup) return;

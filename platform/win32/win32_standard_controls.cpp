@@ -70,18 +70,20 @@ void TextBoxCommand(FormWindow& w, std::size_t i, int code) {
 
 // ---- Labels, frames and pictures: pointer events ----
 
-void RaiseMouse(Control& c, WPARAM wp, LPARAM lp) {
+// The point in the form's designed pixels, like every other position.
+void RaiseMouse(const DisplayScale& scale, Control& c, WPARAM wp, LPARAM lp) {
   EventArgs args;
   args.event = Event::MouseMove;
   args.button = ((wp & MK_LBUTTON) ? 1 : 0) | ((wp & MK_RBUTTON) ? 2 : 0) | ((wp & MK_MBUTTON) ? 4 : 0);
   args.shift = ((wp & MK_SHIFT) ? 1 : 0) | ((wp & MK_CONTROL) ? 2 : 0) | (GetKeyState(VK_MENU) < 0 ? 4 : 0);
-  args.x = static_cast<short>(LOWORD(lp));
-  args.y = static_cast<short>(HIWORD(lp));
+  args.x = scale.Designed(static_cast<short>(LOWORD(lp)));
+  args.y = scale.Designed(static_cast<short>(HIWORD(lp)));
   c.Raise(args);
 }
 
 LRESULT PointerInput(FormWindow& w, std::size_t i, UINT msg, WPARAM wp, LPARAM lp, bool&) {
-  if (msg == WM_MOUSEMOVE && w.Toolkit().helpForm != w.form) RaiseMouse(w.ControlOf<Control>(i), wp, lp);
+  if (msg == WM_MOUSEMOVE && w.Toolkit().helpForm != w.form)
+    RaiseMouse(w.Toolkit().scale, w.ControlOf<Control>(i), wp, lp);
   return 0;
 }
 
@@ -196,7 +198,16 @@ void DrawBitmap(FormWindow& w, std::size_t i, HDC dc) {
   GetObjectA(ch.bitmap.Get(), sizeof bm, &bm);
   win32::OwnedMemoryDc memory(CreateCompatibleDC(dc));
   win32::Selection selected(memory.Get(), ch.bitmap.Get());
-  BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, memory.Get(), 0, 0, SRCCOPY);
+  // Artwork is drawn for 96 DPI: larger displays get it stretched smoothly.
+  const DisplayScale& scale = w.Toolkit().scale;
+  if (scale.dpi == 96) {
+    BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, memory.Get(), 0, 0, SRCCOPY);
+    return;
+  }
+  SetStretchBltMode(dc, HALFTONE);
+  SetBrushOrgEx(dc, 0, 0, nullptr);
+  StretchBlt(dc, 0, 0, scale.Px(bm.bmWidth), scale.Px(bm.bmHeight), memory.Get(), 0, 0, bm.bmWidth,
+             bm.bmHeight, SRCCOPY);
 }
 
 void DrawIconFromFile(FormWindow& w, std::size_t i, HDC dc) {

@@ -12,6 +12,24 @@
 namespace velmaro::forms {
 namespace {
 
+// 8 points at 96 DPI: the height of the system's dialog font there.
+constexpr int kFontHeight = -11;
+
+int DisplayDpi() {
+  win32::WindowDc screen(nullptr);
+  const int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
+  return dpi > 0 ? dpi : 96;
+}
+
+// The dialog font, sized for the display: at 96 DPI exactly the stock one.
+win32::OwnedFont ScaledFont(const DisplayScale& scale) {
+  LOGFONTA lf{};
+  if (!GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf)) return {};
+  lf.lfHeight = scale.Px(kFontHeight);
+  lf.lfWidth = 0;
+  return win32::OwnedFont(CreateFontIndirectA(&lf));
+}
+
 void RegisterClasses(HINSTANCE self) {
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof wc;
@@ -132,6 +150,9 @@ void Win32Toolkit::Impl::Pump(MSG& msg) {
 
 Win32Toolkit::Win32Toolkit(void* resourceModule) : impl_(std::make_unique<Impl>()) {
   impl_->resources = resourceModule ? static_cast<HINSTANCE>(resourceModule) : impl_->self;
+  impl_->scale.dpi = DisplayDpi();
+  impl_->ownFont = ScaledFont(impl_->scale);
+  if (impl_->ownFont) impl_->font = impl_->ownFont.Get();
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS |
                                            ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&icc);

@@ -427,6 +427,7 @@ int main(int argc, char** argv) {
   // argv[1]: the build tree; Velmaro.exe is in its console folder. With
   // "--against <tree>" (last) that tree's Velmaro.exe takes its turn in
   // every round too, so that two builds are compared in one run.
+  SeeRealPixels();
   std::string against;
   if (argc > 3 && std::string(argv[argc - 2]) == "--against") {
     against = WinePath(argv[argc - 1]) + "\\console\\Velmaro.exe";

@@ -373,6 +373,7 @@ int Run(const std::string& exe) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  SeeRealPixels();
   // argv[1]: the build tree; Velmaro.exe is in its console folder.
   const std::string root = argc > 1 ? WinePath(argv[1]) : ".";
   const std::string exe = root + "\\console\\Velmaro.exe";

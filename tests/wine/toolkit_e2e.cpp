@@ -224,7 +224,9 @@ struct Driver {
   void Steps() {
     RECT r;
     GetClientRect(main, &r);
-    Check(r.right == 440 && r.bottom == 300, "the client area has the described size");
+    const int dpi = velmaro::e2e::ScreenDpi();
+    Check(r.right == MulDiv(440, dpi, 96) && r.bottom == MulDiv(300, dpi, 96),
+          "the client area has the described size, scaled to the display's DPI");
     Check(SendMessageA(Item("Check1"), BM_GETCHECK, 0, 0) == BST_INDETERMINATE,
           "a value of 2 set at load shows a grayed box");
     Check(StatusBecomes("List: Shortcut icon"), "events raised by the load reached their handlers");
@@ -319,6 +321,7 @@ struct Driver {
 }  // namespace
 
 int main(int argc, char** argv) {
+  velmaro::e2e::SeeRealPixels();  // the demo as Velmaro.exe's manifest declares it
   if (argc > 1 && std::string(argv[1]) == "--demo") return RunDemo();
   Driver driver;
   return driver.Run();

@@ -13,6 +13,18 @@
 
 namespace velmaro::e2e {
 
+// A driver sees positions and sizes as the programs it drives do only when it
+// is DPI-aware too (the programs declare it); call first thing.
+inline void SeeRealPixels() { SetProcessDPIAware(); }
+
+// The display's DPI; forms are designed for 96 and drawn larger above it.
+inline int ScreenDpi() {
+  HDC dc = GetDC(nullptr);
+  const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 0;
+  if (dc) ReleaseDC(nullptr, dc);
+  return dpi > 0 ? dpi : 96;
+}
+
 inline bool WaitFor(const std::function<bool()>& done, int ms = 5000) {
   for (int waited = 0; waited < ms; waited += 25) {
     if (done()) return true;
