@@ -8,8 +8,9 @@ namespace velmaro::forms {
 namespace {
 
 DWORD LabelStyle(const ControlSpec& s, DWORD&) {
-  const DWORD align =
-      s.align == Alignment::Right ? SS_RIGHT : s.align == Alignment::Center ? SS_CENTER : SS_LEFT;
+  const DWORD align = s.align == Alignment::Right    ? SS_RIGHT
+                      : s.align == Alignment::Center ? SS_CENTER
+                                                     : SS_LEFT;
   return align | (s.border ? SS_SUNKEN : 0);
 }
 
@@ -34,10 +35,14 @@ DWORD TreeStyle(const ControlSpec& s, DWORD&) {
 
 DWORD SliderStyle(const ControlSpec& s, DWORD&) {
   switch (s.ticks) {
-    case TickStyle::None: return TBS_NOTICKS;
-    case TickStyle::TopLeft: return TBS_TOP;
-    case TickStyle::Both: return TBS_BOTH;
-    case TickStyle::BottomRight: break;
+    case TickStyle::None:
+      return TBS_NOTICKS;
+    case TickStyle::TopLeft:
+      return TBS_TOP;
+    case TickStyle::Both:
+      return TBS_BOTH;
+    case TickStyle::BottomRight:
+      break;
   }
   return 0;
 }
@@ -56,8 +61,8 @@ const std::array<ControlKindInfo, 12> kKinds{{
     {ControlKind::Button, "BUTTON", WS_TABSTOP, 0, ButtonStyle, 0, &kButtonBehaviour},
     {ControlKind::CheckBox, "BUTTON", WS_TABSTOP | BS_3STATE | BS_MULTILINE, 0, nullptr, 0,
      &kCheckBoxBehaviour},
-    {ControlKind::OptionButton, "BUTTON", WS_TABSTOP | BS_RADIOBUTTON | BS_MULTILINE, 0, nullptr,
-     0, &kOptionButtonBehaviour},
+    {ControlKind::OptionButton, "BUTTON", WS_TABSTOP | BS_RADIOBUTTON | BS_MULTILINE, 0, nullptr, 0,
+     &kOptionButtonBehaviour},
     {ControlKind::TextBox, "EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, TextBoxStyle, 0,
      &kTextBoxBehaviour},
     {ControlKind::Frame, "BUTTON", BS_GROUPBOX, 0, nullptr, 0, &kFrameBehaviour},

@@ -9,12 +9,15 @@ namespace {
 DWORD FormStyle(BorderStyle border, DWORD& exStyle) {
   exStyle = 0;
   switch (border) {
-    case BorderStyle::Sizable: return WS_OVERLAPPEDWINDOW;
-    case BorderStyle::FixedSingle: return WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    case BorderStyle::Sizable:
+      return WS_OVERLAPPEDWINDOW;
+    case BorderStyle::FixedSingle:
+      return WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     case BorderStyle::FixedDialog:
       exStyle = WS_EX_DLGMODALFRAME;
       return WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    case BorderStyle::None: return WS_POPUP;
+    case BorderStyle::None:
+      return WS_POPUP;
   }
   return WS_OVERLAPPEDWINDOW;
 }
@@ -129,10 +132,9 @@ void FormWindow::CreateControl(std::size_t i) {
   const auto* captioned = dynamic_cast<const CaptionControl*>(&c);
   const std::string text = captioned ? ToAnsiBestFit(captioned->Caption()) : std::string();
   const RECT r = WindowRectOf(c);
-  HWND h = CreateWindowExA(ex, kind.windowClass, text.c_str(), style, r.left, r.top,
-                           r.right - r.left, r.bottom - r.top, hwnd,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstId + i)), tk_.self,
-                           nullptr);
+  HWND h = CreateWindowExA(
+      ex, kind.windowClass, text.c_str(), style, r.left, r.top, r.right - r.left, r.bottom - r.top,
+      hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstId + i)), tk_.self, nullptr);
   children_[i].hwnd = h;
   if (!h) return;
   SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(tk_.font), FALSE);

@@ -64,7 +64,8 @@ bool FormWindow::FromControls(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       result = TRUE;
       return true;
     case WM_CTLCOLORSTATIC:
-      if (auto i = IndexOfWindow(reinterpret_cast<HWND>(lp)); i && form->Controls()[*i]->Spec().link) {
+      if (auto i = IndexOfWindow(reinterpret_cast<HWND>(lp));
+          i && form->Controls()[*i]->Spec().link) {
         HDC dc = reinterpret_cast<HDC>(wp);
         SetTextColor(dc, RGB(0, 0, 255));
         SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
@@ -153,7 +154,8 @@ void FormWindow::OnCommandMessage(WPARAM wp, LPARAM lp) {
   }
   if (pushing_) return;
   if (auto i = IndexOfId(id))
-    if (const ControlBehaviour* b = KindInfo(form->Controls()[*i]->Kind()).behaviour; b && b->command)
+    if (const ControlBehaviour* b = KindInfo(form->Controls()[*i]->Kind()).behaviour;
+        b && b->command)
       b->command(*this, *i, HIWORD(wp));
 }
 
@@ -177,7 +179,8 @@ LRESULT FormWindow::OnNotifyMessage(NMHDR* hdr) {
 void FormWindow::OnScroll(HWND control) {
   auto i = IndexOfWindow(control);
   if (!i || pushing_) return;
-  if (const ControlBehaviour* b = KindInfo(form->Controls()[*i]->Kind()).behaviour; b && b->scrolled)
+  if (const ControlBehaviour* b = KindInfo(form->Controls()[*i]->Kind()).behaviour;
+      b && b->scrolled)
     b->scrolled(*this, *i);
 }
 

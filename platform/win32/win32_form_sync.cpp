@@ -34,7 +34,9 @@ bool IsDescendant(const Control& c, const Control& ancestor) {
   return false;
 }
 
-void SetPointer(LPCSTR cursor) { SetCursor(LoadCursorA(nullptr, cursor)); }
+void SetPointer(LPCSTR cursor) {
+  SetCursor(LoadCursorA(nullptr, cursor));
+}
 
 void FormWindow::ApplyState(std::size_t i, Property what) {
   Control& c = *form->Controls()[i];

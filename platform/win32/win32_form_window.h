@@ -25,7 +25,7 @@ namespace velmaro::forms {
 
 inline constexpr char kFormClass[] = "VelmaroForm";
 inline constexpr char kPopupClass[] = "VelmaroHelpPopup";
-inline constexpr int kFirstId = 1000;  // clear of IDOK/IDCANCEL and friends
+inline constexpr int kFirstId = 1000;             // clear of IDOK/IDCANCEL and friends
 inline constexpr UINT kTreeClicked = WM_APP + 1;  // wParam control, lParam node index
 inline constexpr UINT kLabelEdited = WM_APP + 2;  // wParam control
 inline constexpr UINT kEnterHelp = WM_APP + 3;
@@ -53,9 +53,7 @@ struct DisplayScale {
   int Px(int designed) const { return MulDiv(designed, dpi, 96); }
   int Designed(int px) const { return MulDiv(px, 96, dpi); }
   // Edges are scaled, not sizes, so that controls that touch keep touching.
-  RECT Px(const Rect& r) const {
-    return {Px(r.x), Px(r.y), Px(r.x + r.width), Px(r.y + r.height)};
-  }
+  RECT Px(const Rect& r) const { return {Px(r.x), Px(r.y), Px(r.x + r.width), Px(r.y + r.height)}; }
 };
 
 // How one kind of control behaves on this side beyond its window class. Every
@@ -72,8 +70,8 @@ struct ControlBehaviour {
   void (*draw)(FormWindow& w, std::size_t i, DRAWITEMSTRUCT* dis) = nullptr;
   // A message to the control's own window, before the control sees it; sets
   // `handled` to keep it from the control.
-  LRESULT (*input)(FormWindow& w, std::size_t i, UINT msg, WPARAM wp, LPARAM lp,
-                   bool& handled) = nullptr;
+  LRESULT (*input)
+  (FormWindow& w, std::size_t i, UINT msg, WPARAM wp, LPARAM lp, bool& handled) = nullptr;
 };
 
 // One row per kind of control: the window that realises it.

@@ -39,8 +39,9 @@ void PaintPopup(HWND hwnd, HFONT font, const DisplayScale& scale) {
 
 LRESULT CALLBACK PopupProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCCREATE)
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA,
-                      reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams));
+    SetWindowLongPtrA(
+        hwnd, GWLP_USERDATA,
+        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams));
   auto* tk = reinterpret_cast<Win32Toolkit::Impl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   switch (msg) {
     case WM_CAPTURECHANGED:

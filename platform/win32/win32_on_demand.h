@@ -26,8 +26,8 @@ public:
       if (HMODULE module = LoadLibraryA(library_))
         // Through the type that matches every function type, which is what
         // GetProcAddress's result really is.
-        function_ = reinterpret_cast<Function>(
-            reinterpret_cast<void (*)()>(GetProcAddress(module, name_)));
+        function_ =
+            reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name_)));
     }
     return function_;
   }

@@ -9,20 +9,26 @@
 namespace velmaro::forms {
 namespace {
 
-HWND WindowOf(FormWindow& w, std::size_t i) { return w.ChildAt(i).hwnd; }
+HWND WindowOf(FormWindow& w, std::size_t i) {
+  return w.ChildAt(i).hwnd;
+}
 
 // ---- Buttons ----
 
 void ButtonCommand(FormWindow& w, std::size_t i, int code) {
   HWND h = WindowOf(w, i);
-  if (code == BN_CLICKED && IsWindowEnabled(h) && IsWindowVisible(h)) w.ControlOf<Button>(i).Press();
+  if (code == BN_CLICKED && IsWindowEnabled(h) && IsWindowVisible(h))
+    w.ControlOf<Button>(i).Press();
 }
 
 void CheckBoxSync(FormWindow& w, std::size_t i, Property what) {
   if (what != Property::Value) return;
   const int v = w.ControlOf<CheckBox>(i).Value();
   SendMessageA(WindowOf(w, i), BM_SETCHECK,
-               v == 2 ? BST_INDETERMINATE : v == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+               v == 2   ? BST_INDETERMINATE
+               : v == 1 ? BST_CHECKED
+                        : BST_UNCHECKED,
+               0);
 }
 
 void CheckBoxCommand(FormWindow& w, std::size_t i, int code) {
@@ -48,7 +54,9 @@ void ShowValue(FormWindow& w, std::size_t i) {
 // ---- Text box ----
 
 // A multi-line box shows bare LFs as CR LF.
-std::string Shown(const TextBox& box) { return box.MultiLine() ? WithCrLf(box.Text()) : box.Text(); }
+std::string Shown(const TextBox& box) {
+  return box.MultiLine() ? WithCrLf(box.Text()) : box.Text();
+}
 
 void TextBoxSync(FormWindow& w, std::size_t i, Property what) {
   if (what != Property::Text) return;
@@ -74,8 +82,10 @@ void TextBoxCommand(FormWindow& w, std::size_t i, int code) {
 void RaiseMouse(const DisplayScale& scale, Control& c, WPARAM wp, LPARAM lp) {
   EventArgs args;
   args.event = Event::MouseMove;
-  args.button = ((wp & MK_LBUTTON) ? 1 : 0) | ((wp & MK_RBUTTON) ? 2 : 0) | ((wp & MK_MBUTTON) ? 4 : 0);
-  args.shift = ((wp & MK_SHIFT) ? 1 : 0) | ((wp & MK_CONTROL) ? 2 : 0) | (GetKeyState(VK_MENU) < 0 ? 4 : 0);
+  args.button =
+      ((wp & MK_LBUTTON) ? 1 : 0) | ((wp & MK_RBUTTON) ? 2 : 0) | ((wp & MK_MBUTTON) ? 4 : 0);
+  args.shift =
+      ((wp & MK_SHIFT) ? 1 : 0) | ((wp & MK_CONTROL) ? 2 : 0) | (GetKeyState(VK_MENU) < 0 ? 4 : 0);
   args.x = scale.Designed(static_cast<short>(LOWORD(lp)));
   args.y = scale.Designed(static_cast<short>(HIWORD(lp)));
   c.Raise(args);
@@ -133,7 +143,9 @@ void DropDownListSync(FormWindow& w, std::size_t i, Property what) {
     SendMessageA(h, CB_SETCURSEL, list.ListIndex(), 0);
 }
 
-void DropDownListCreated(FormWindow& w, std::size_t i) { DropDownListSync(w, i, Property::Items); }
+void DropDownListCreated(FormWindow& w, std::size_t i) {
+  DropDownListSync(w, i, Property::Items);
+}
 
 void DropDownListCommand(FormWindow& w, std::size_t i, int code) {
   if (code == CBN_SELCHANGE)
@@ -171,10 +183,13 @@ void ProgressBarSync(FormWindow& w, std::size_t i, Property what) {
   auto& bar = w.ControlOf<ProgressBar>(i);
   HWND h = WindowOf(w, i);
   if (what == Property::Range) SendMessageA(h, PBM_SETRANGE32, bar.Min(), bar.Max());
-  if (what == Property::Range || what == Property::Value) SendMessageA(h, PBM_SETPOS, bar.Value(), 0);
+  if (what == Property::Range || what == Property::Value)
+    SendMessageA(h, PBM_SETPOS, bar.Value(), 0);
 }
 
-void ProgressBarCreated(FormWindow& w, std::size_t i) { ProgressBarSync(w, i, Property::Range); }
+void ProgressBarCreated(FormWindow& w, std::size_t i) {
+  ProgressBarSync(w, i, Property::Range);
+}
 
 // ---- Picture ----
 
@@ -188,9 +203,9 @@ void DrawBitmap(FormWindow& w, std::size_t i, HDC dc) {
   auto& pic = w.ControlOf<Picture>(i);
   FormWindow::Child& ch = w.ChildAt(i);
   if (ch.bitmapId != pic.BitmapId()) {
-    ch.bitmap.Reset(static_cast<HBITMAP>(LoadImageA(w.Toolkit().resources,
-                                                    MAKEINTRESOURCEA(pic.BitmapId()), IMAGE_BITMAP,
-                                                    0, 0, LR_CREATEDIBSECTION)));
+    ch.bitmap.Reset(
+        static_cast<HBITMAP>(LoadImageA(w.Toolkit().resources, MAKEINTRESOURCEA(pic.BitmapId()),
+                                        IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     ch.bitmapId = pic.BitmapId();
   }
   if (!ch.bitmap) return;
@@ -217,7 +232,8 @@ void DrawIconFromFile(FormWindow& w, std::size_t i, HDC dc) {
     // A file name the code page cannot hold would name another file.
     std::string file;
     if (!platform::ToAnsiExact(pic.IconFile(), file)) return;
-    static win32::OnDemand<HICON(HINSTANCE, LPCSTR, UINT)> extractIcon("shell32.dll", "ExtractIconA");
+    static win32::OnDemand<HICON(HINSTANCE, LPCSTR, UINT)> extractIcon("shell32.dll",
+                                                                       "ExtractIconA");
     const auto extract = extractIcon.Get();
     if (!extract) return;
     HICON icon = extract(w.Toolkit().self, file.c_str(), static_cast<UINT>(pic.IconIndex()));
@@ -230,9 +246,14 @@ void DrawIconFromFile(FormWindow& w, std::size_t i, HDC dc) {
 void PictureDraw(FormWindow& w, std::size_t i, DRAWITEMSTRUCT* dis) {
   FillRect(dis->hDC, &dis->rcItem, GetSysColorBrush(COLOR_BTNFACE));
   switch (w.ControlOf<Picture>(i).Shows()) {
-    case Picture::Content::Bitmap: DrawBitmap(w, i, dis->hDC); break;
-    case Picture::Content::Icon: DrawIconFromFile(w, i, dis->hDC); break;
-    case Picture::Content::None: break;
+    case Picture::Content::Bitmap:
+      DrawBitmap(w, i, dis->hDC);
+      break;
+    case Picture::Content::Icon:
+      DrawIconFromFile(w, i, dis->hDC);
+      break;
+    case Picture::Content::None:
+      break;
   }
 }
 
@@ -251,7 +272,8 @@ const ControlBehaviour kDropDownListBehaviour{
     .created = DropDownListCreated, .sync = DropDownListSync, .command = DropDownListCommand};
 const ControlBehaviour kSliderBehaviour{
     .created = SliderCreated, .sync = SliderSync, .scrolled = SliderScrolled};
-const ControlBehaviour kProgressBarBehaviour{.created = ProgressBarCreated, .sync = ProgressBarSync};
+const ControlBehaviour kProgressBarBehaviour{.created = ProgressBarCreated,
+                                             .sync = ProgressBarSync};
 const ControlBehaviour kPictureBehaviour{
     .sync = PictureSync, .command = StaticCommand, .draw = PictureDraw, .input = PointerInput};
 

@@ -55,6 +55,8 @@ std::string FromAnsi(std::string_view ansi) {
   return FromWide(wide);
 }
 
-std::string FromWide(std::wstring_view wide) { return Narrow(wide, CP_UTF8, 0, nullptr); }
+std::string FromWide(std::wstring_view wide) {
+  return Narrow(wide, CP_UTF8, 0, nullptr);
+}
 
 }  // namespace velmaro::platform

@@ -119,7 +119,8 @@ HWND Win32Toolkit::Impl::OwnerWindow() const {
 
 bool Win32Toolkit::Impl::PreTranslate(MSG& msg) {
   const bool key = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
-  const bool keyInput = key || msg.message == WM_CHAR || msg.message == WM_KEYUP || msg.message == WM_SYSCHAR;
+  const bool keyInput =
+      key || msg.message == WM_CHAR || msg.message == WM_KEYUP || msg.message == WM_SYSCHAR;
   const bool click = msg.message == WM_LBUTTONDOWN || msg.message == WM_RBUTTONDOWN ||
                      msg.message == WM_MBUTTONDOWN || msg.message == WM_NCLBUTTONDOWN;
   if (popup && (key || (click && msg.hwnd == popup))) {
@@ -212,7 +213,8 @@ void Win32Toolkit::ShowModal(Form& form) {
     }
     tk.Pump(msg);
   }
-  auto it = std::find_if(tk.modal.begin(), tk.modal.end(), [&](const Impl::Modal& m) { return m.form == &form; });
+  auto it = std::find_if(tk.modal.begin(), tk.modal.end(),
+                         [&](const Impl::Modal& m) { return m.form == &form; });
   if (it != tk.modal.end()) {
     Impl::GiveInputBack(*it);
     tk.modal.erase(it);
@@ -272,8 +274,8 @@ void Win32Toolkit::End() {
 
 int Win32Toolkit::MsgBox(const std::string& text, const std::string& title, int flags) {
   impl_->LeaveHelpMode();
-  return MessageBoxA(impl_->OwnerWindow(), ToAnsiBestFit(text).c_str(), ToAnsiBestFit(title).c_str(),
-                     static_cast<UINT>(flags));
+  return MessageBoxA(impl_->OwnerWindow(), ToAnsiBestFit(text).c_str(),
+                     ToAnsiBestFit(title).c_str(), static_cast<UINT>(flags));
 }
 
 FileDialogResult Win32Toolkit::OpenFile(const FileDialogRequest& request) {
@@ -325,13 +327,17 @@ void Win32Toolkit::EnterWhatsThisMode(Form& form) {
   PostMessageA(w->hwnd, kEnterHelp, 0, 0);
 }
 
-bool Win32Toolkit::InWhatsThisMode() const { return impl_->helpForm != nullptr; }
+bool Win32Toolkit::InWhatsThisMode() const {
+  return impl_->helpForm != nullptr;
+}
 
 void* Win32Toolkit::WindowOf(const Form& form) const {
   FormWindow* w = impl_->WindowFor(form);
   return w ? w->hwnd : nullptr;
 }
 
-const std::string& Win32Toolkit::LastHandlerError() const { return impl_->lastError; }
+const std::string& Win32Toolkit::LastHandlerError() const {
+  return impl_->lastError;
+}
 
 }  // namespace velmaro::forms

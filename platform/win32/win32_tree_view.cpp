@@ -23,7 +23,8 @@ void FillTreeImages(FormWindow& w, std::size_t i) {
                                        std::max(1, s.imageSize), 0, CLR_DEFAULT, IMAGE_BITMAP,
                                        LR_CREATEDIBSECTION));
   if (ch.images)
-    SendMessageA(ch.hwnd, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(ch.images.Get()));
+    SendMessageA(ch.hwnd, TVM_SETIMAGELIST, TVSIL_NORMAL,
+                 reinterpret_cast<LPARAM>(ch.images.Get()));
 }
 
 void TreeSync(FormWindow& w, std::size_t i, Property what) {
