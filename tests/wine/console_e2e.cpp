@@ -188,7 +188,8 @@ int Run(const std::string& exe) {
   check(help && TextOf(help).rfind("The categories of settings that Velmaro can change.", 0) == 0,
         "What's This on the tree shows its topic from Velmaro.hlp beside the program");
   if (help) Key(help, VK_ESCAPE);
-  check(WaitFor([] { return !VisibleWindow("VelmaroHelpPopup", nullptr); }), "a key closes the topic");
+  check(WaitFor([] { return !VisibleWindow("VelmaroHelpPopup", nullptr); }),
+        "a key closes the topic");
 
   // Start Menu: tick "Hide the 'Run' menu", apply, answer the notice.
   check(c.Choose("Start Menu") && IsWindowVisible(c.Item("Fram", 5)) &&
@@ -208,16 +209,19 @@ int Run(const std::string& exe) {
   check(AnswerBox("Information", IDOK, &notice, [&] { noRunWhileNotice = noRun(); }) &&
             notice == "Some changes will place after restarting of the computer.",
         "Apply shows the restart notice");
-  check(Absent(noRunWhileNotice), "the restart notice comes first: NoRun is not written while it is up");
+  check(Absent(noRunWhileNotice),
+        "the restart notice comes first: NoRun is not written while it is up");
   check(WaitFor([&] { return noRun() == "1"; }), "NoRun = 1 in the registry after OK");
   check(c.Choose("General") && c.Choose("Start Menu") && c.Checked("HideRun"),
         "choosing the category again shows HideRun ticked from the registry");
   // A click on the category already shown reloads it: the unapplied edit goes.
   c.Press("HideRun");
   check(WaitFor([&] { return !c.Checked("HideRun"); }), "HideRun clears (not applied)");
-  check(c.tree->Selected() == c.tree->Find("Start Menu") && c.tree->Click(c.tree->Find("Start Menu")) &&
+  HTREEITEM startMenu = c.tree->Find("Start Menu");
+  check(c.tree->Selected() == startMenu && c.tree->Click(startMenu) &&
             WaitFor([&] { return c.Checked("HideRun"); }),
-        "re-selecting the shown category discards unapplied changes: HideRun shows the stored tick");
+        "re-selecting the shown category discards unapplied changes: HideRun shows the "
+        "stored tick");
 
   // The options dialog opens modally and Cancel closes it.
   c.Press("Options");
@@ -244,7 +248,8 @@ int Run(const std::string& exe) {
   c.Press("Command1");
   HWND open = nullptr;
   check(WaitFor([&] {
-          return (open = VisibleWindow("#32770", "Select bitmap for the toolbar of I.E.")) != nullptr;
+          open = VisibleWindow("#32770", "Select bitmap for the toolbar of I.E.");
+          return open != nullptr;
         }),
         "the bitmap button opens the file dialog");
   if (open) {
@@ -262,7 +267,9 @@ int Run(const std::string& exe) {
     RegDeleteValueA(desktop, "MenuShowDelay");
     RegCloseKey(desktop);
   }
-  const auto menuDelay = [] { return ReadValue(HKEY_CURRENT_USER, "Control Panel\\Desktop", "MenuShowDelay"); };
+  const auto menuDelay = [] {
+    return ReadValue(HKEY_CURRENT_USER, "Control Panel\\Desktop", "MenuShowDelay");
+  };
   check(Absent(menuDelay()), "MenuShowDelay is absent before the Windows panel is shown");
   check(c.Choose("Windows") && IsWindowVisible(c.Item("Fram", 0)), "\"Windows\" shows its panel");
   check(menuDelay() == "400", "showing the panel creates MenuShowDelay as \"400\"");
