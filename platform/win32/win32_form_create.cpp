@@ -82,7 +82,7 @@ void FormWindow::Detach() {
 // about a millisecond, and most of them may never be needed.
 void FormWindow::CreateControls() {
   children_.resize(form->Controls().size());
-  Push push(*this);
+  InProgress push(pushing_);
   for (std::size_t i = 0; i < children_.size(); ++i) {
     const Control& c = *form->Controls()[i];
     if (c.Kind() == ControlKind::Timer || c.VisibleInForm()) CreateControl(i);
@@ -93,7 +93,7 @@ void FormWindow::CreateControls() {
 void FormWindow::CreateShown(const Control& root) {
   const auto& controls = form->Controls();
   bool created = false;
-  Push push(*this);
+  InProgress push(pushing_);
   for (std::size_t j = 0; j < controls.size(); ++j) {
     const Control& c = *controls[j];
     if (children_[j].hwnd || c.Kind() == ControlKind::Timer || !IsDescendant(c, root) ||

@@ -16,7 +16,7 @@ LRESULT CALLBACK FormWindow::FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     if (msg == WM_CLOSE) return 0;  // a window whose form has gone waits to be destroyed
     return DefWindowProcA(hwnd, msg, wp, lp);
   }
-  Nesting nest(self->tk_.depth);
+  InProgress nest(self->tk_.depth);
   LRESULT result = 0;
   bool done = false;
   self->tk_.Guarded([&] {
@@ -252,7 +252,7 @@ LRESULT CALLBACK FormWindow::ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
   if (!self || !self->form || id < static_cast<UINT_PTR>(kFirstId) ||
       id - kFirstId >= self->children_.size())
     return DefSubclassProc(hwnd, msg, wp, lp);
-  Nesting nest(self->tk_.depth);
+  InProgress nest(self->tk_.depth);
   LRESULT result = 0;
   bool handled = false;
   self->tk_.Guarded([&] { result = self->HandleChild(id - kFirstId, msg, wp, lp, handled); });

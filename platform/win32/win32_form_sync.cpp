@@ -50,7 +50,7 @@ void FormWindow::ApplyState(std::size_t i, Property what) {
     if (what == Property::Visible) ApplyToSubtree(c, what);
     return;
   }
-  Push push(*this);
+  InProgress push(pushing_);
   switch (what) {
     case Property::Caption:
       if (auto* captioned = dynamic_cast<CaptionControl*>(&c)) SetText(h, captioned->Caption());

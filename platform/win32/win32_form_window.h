@@ -45,6 +45,18 @@ LRESULT CALLBACK PopupProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
 class FormWindow;
 
+// Counts work in progress for as long as it lasts: window procedures running
+// (unloaded windows wait until none is) and model -> window updates.
+struct InProgress {
+  explicit InProgress(int& count) : count_(count) { ++count_; }
+  ~InProgress() { --count_; }
+  InProgress(const InProgress&) = delete;
+  InProgress& operator=(const InProgress&) = delete;
+
+private:
+  int& count_;
+};
+
 // Forms are laid out in pixels of a 96-DPI display; a process that declares
 // itself DPI-aware sees the display's real DPI and draws everything larger
 // by the same factor (fonts too), so that the layout keeps its proportions.
@@ -70,8 +82,9 @@ struct ControlBehaviour {
   void (*draw)(FormWindow& w, std::size_t i, DRAWITEMSTRUCT* dis) = nullptr;
   // A message to the control's own window, before the control sees it; sets
   // `handled` to keep it from the control.
-  LRESULT (*input)
-  (FormWindow& w, std::size_t i, UINT msg, WPARAM wp, LPARAM lp, bool& handled) = nullptr;
+  using Input = LRESULT (*)(FormWindow& w, std::size_t i, UINT msg, WPARAM wp, LPARAM lp,
+                            bool& handled);
+  Input input = nullptr;
 };
 
 // One row per kind of control: the window that realises it.
@@ -253,25 +266,6 @@ private:
   HWND savedFocus_ = nullptr;
   DWORD style_ = 0;
   DWORD exStyle_ = 0;
-
-  // Counts a model -> window update for as long as it lasts.
-  struct Push {
-    explicit Push(FormWindow& w) : depth(w.pushing_) { ++depth; }
-    ~Push() { --depth; }
-    Push(const Push&) = delete;
-    Push& operator=(const Push&) = delete;
-    int& depth;
-  };
-  friend struct Push;
-};
-
-// A window procedure running: the graveyard waits until none is.
-struct Nesting {
-  int& depth;
-  explicit Nesting(int& d) : depth(d) { ++depth; }
-  ~Nesting() { --depth; }
-  Nesting(const Nesting&) = delete;
-  Nesting& operator=(const Nesting&) = delete;
 };
 
 }  // namespace velmaro::forms

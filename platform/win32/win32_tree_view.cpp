@@ -173,7 +173,7 @@ int FormWindow::NodeAt(std::size_t i, LPARAM point) const {
 
 void FormWindow::NodeAdded(TreeView& tree, TreeNode& node) {
   if (auto i = IndexOf(tree)) {
-    Push push(*this);
+    InProgress push(pushing_);
     InsertNode(*i, node);
   }
 }
@@ -184,7 +184,7 @@ void FormWindow::NodeChanged(TreeView& tree, TreeNode& node, Property what) {
   HTREEITEM item = ItemOf(*i, node);
   HWND h = children_[*i].hwnd;
   if (!item || !h) return;
-  Push push(*this);
+  InProgress push(pushing_);
   if (what == Property::Value) {
     SendMessageA(h, TVM_EXPAND, node.Expanded() ? TVE_EXPAND : TVE_COLLAPSE,
                  reinterpret_cast<LPARAM>(item));
