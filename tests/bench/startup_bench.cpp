@@ -16,7 +16,7 @@
 // about 2 s for each window it hides, which stalls every close.
 //
 //   startup_bench <build tree> [runs] [seconds to hold the console after the memory reading]
-//                 [--against <another build tree>]
+//                 [--against <another build tree>]...
 #include <windows.h>
 // After windows.h.
 #include <commctrl.h>
@@ -424,13 +424,13 @@ struct ConsoleSeries {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // argv[1]: the build tree; Velmaro.exe is in its console folder. With
-  // "--against <tree>" (last) that tree's Velmaro.exe takes its turn in
-  // every round too, so that two builds are compared in one run.
+  // argv[1]: the build tree; Velmaro.exe is in its console folder. Each
+  // "--against <tree>" (at the end) adds that tree's Velmaro.exe to every
+  // round, so that builds are compared in one run.
   SeeRealPixels();
-  std::string against;
-  if (argc > 3 && std::string(argv[argc - 2]) == "--against") {
-    against = WinePath(argv[argc - 1]) + "\\console\\Velmaro.exe";
+  std::vector<std::string> against;
+  while (argc > 3 && std::string(argv[argc - 2]) == "--against") {
+    against.insert(against.begin(), WinePath(argv[argc - 1]) + "\\console\\Velmaro.exe");
     argc -= 2;
   }
   const std::string root = argc > 1 ? WinePath(argv[1]) : ".";
@@ -444,12 +444,12 @@ int main(int argc, char** argv) {
   // prefix's first-use work are warm before the first measured run.
   RunBare(bare);
   RunConsole(console);
-  if (!against.empty()) RunConsole(against);
+  for (const std::string& other : against) RunConsole(other);
 
   std::vector<double> bareCreated, bareReady, bareEnded;
   std::vector<ConsoleSeries> consoles;
   consoles.emplace_back(console);
-  if (!against.empty()) consoles.emplace_back(against);
+  for (const std::string& other : against) consoles.emplace_back(other);
   for (int i = 0; i < runs; ++i) {
     const BareRun b = RunBare(bare);
     bareCreated.push_back(b.created);
