@@ -110,12 +110,8 @@ bool RegExtra::SaveStringValueAs(HKey root, std::string_view path, std::string_v
 
 std::optional<std::uint32_t> RegExtra::ValueType(HKey root, std::string_view path,
                                                 std::string_view name) const {
-  KeyGuard key(registry_);
-  if (!key.Open(root, path)) return std::nullopt;
-  std::uint32_t type = 0, size = 0;
-  if (registry_.QueryValue(key.get(), name, &type, nullptr, &size) != ErrorSuccess)
-    return std::nullopt;
-  return type;
+  const auto raw = GetRawValue(root, path, name);
+  return raw ? std::optional<std::uint32_t>(raw->type) : std::nullopt;
 }
 
 bool RegExtra::RawValue::IsPlainText() const {

@@ -202,9 +202,9 @@ long MemoryRegistry::QueryValue(HKey key, std::string_view name, std::uint32_t* 
   const auto it = node->values.find(Fold(name));
   if (it == node->values.end()) return ErrorFileNotFound;
   const auto& value = it->second;
+  if (type) *type = value.type;
   if (value.unmappable) return ErrorNoUnicodeTranslation;
   const auto needed = static_cast<std::uint32_t>(value.data.size());
-  if (type) *type = value.type;
   if (!data) {
     if (size) *size = needed;
     return ErrorSuccess;

@@ -92,7 +92,33 @@ long Win32Registry::QueryValue(HKey key, std::string_view name, std::uint32_t* t
   const long rc = RegQueryValueExA(native, ansi.c_str(), nullptr, &t, data, size ? &s : nullptr);
   if (type) *type = t;
   if (size) *size = s;
+  // Text stored through the wide functions may hold characters the code page
+  // lacks; the ANSI call hands out '?' in their place. That is not the value:
+  // refuse it, as a write of such text is refused.
+  if ((rc == ErrorSuccess || rc == ErrorMoreData) &&
+      (t == REG_SZ || t == REG_EXPAND_SZ || t == REG_MULTI_SZ) && !FitsCodePage(native, ansi))
+    return ErrorNoUnicodeTranslation;
   return rc;
+}
+
+bool Win32Registry::FitsCodePage(void* key, const std::string& ansiName) {
+  HKEY native = static_cast<HKEY>(key);
+  const int n = MultiByteToWideChar(CP_ACP, 0, ansiName.c_str(), -1, nullptr, 0);
+  std::wstring name(static_cast<std::size_t>(n > 0 ? n : 1), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, ansiName.c_str(), -1, name.data(), n);
+  DWORD bytes = 0;
+  if (RegQueryValueExW(native, name.c_str(), nullptr, nullptr, nullptr, &bytes) != ERROR_SUCCESS)
+    return true;
+  std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
+  if (RegQueryValueExW(native, name.c_str(), nullptr, nullptr,
+                       reinterpret_cast<BYTE*>(text.data()), &bytes) != ERROR_SUCCESS)
+    return true;
+  const int chars = static_cast<int>(bytes / sizeof(wchar_t));
+  if (chars == 0) return true;
+  BOOL usedDefault = FALSE;
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), chars, nullptr, 0, nullptr,
+                      &usedDefault);
+  return !usedDefault;
 }
 
 long Win32Registry::SetValue(HKey key, std::string_view name, std::uint32_t type,

@@ -32,6 +32,8 @@ public:
   const AnsiCodePage& CodePage() const override { return codePage_; }
 
 private:
+  // Whether a text value reads through the ANSI functions without substitutes.
+  static bool FitsCodePage(void* key, const std::string& ansiName);
   long Store(HKey key, std::string_view name, std::uint32_t type, const std::uint8_t* data,
              std::uint32_t size, bool exact);
   void* Native(HKey key) const;  // the HKEY behind a handle, or null

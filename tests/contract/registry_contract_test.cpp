@@ -132,6 +132,20 @@ TEST_F(RegistryContract, TextTheCodePageCannotHoldIsRefusedNotSubstituted) {
   EXPECT_EQ(reg_.GetStringValue(HkeyCurrentUser, Path("\xE9\x9B\xAA"), "n", "fb"), "fb");
 }
 
+TEST_F(RegistryContract, TextTheCodePageCannotHoldIsRefusedWhenRead) {
+  // Stored through the wide functions: the ANSI read would give '?' for it.
+  testing::StoreUnmappableText(*registry_, kBase, "Wide");
+  EXPECT_EQ(reg_.GetStringValue(HkeyCurrentUser, kBase, "Wide", "fallback"), "fallback");
+  const auto raw = reg_.GetRawValue(HkeyCurrentUser, kBase, "Wide");
+  ASSERT_TRUE(raw.has_value());  // it is there ...
+  EXPECT_FALSE(raw->readable);   // ... but cannot be read as it is
+  EXPECT_EQ(reg_.ValueType(HkeyCurrentUser, kBase, "Wide"), std::optional<std::uint32_t>(RegSz));
+  // Listing still names it.
+  bool listed = false;
+  for (const auto& column : reg_.GetAllValues(HkeyCurrentUser, kBase)) listed |= column.name == "Wide";
+  EXPECT_TRUE(listed);
+}
+
 TEST_F(RegistryContract, DWordsReadOnlyTheirOwnType) {
   const auto p = Path("Numbers");
   EXPECT_EQ(reg_.GetDWordValue(HkeyCurrentUser, p, "NoRun", 0), 0);

@@ -14,6 +14,11 @@ const char* ContractPlatformName();
 
 std::unique_ptr<platform::FileSystem> MakeContractFiles();
 
+// Stores a text value holding a character the ANSI code page lacks, as a
+// program using the wide functions would (HKEY_CURRENT_USER).
+void StoreUnmappableText(platform::Registry& registry, const std::string& path,
+                         const std::string& name);
+
 // Keeps a file open, without sharing, the way another program would, until
 // the returned object goes. `files` is a FileSystem from MakeContractFiles.
 class HeldFile {

@@ -13,6 +13,12 @@ std::unique_ptr<platform::FileSystem> MakeContractFiles() {
   return std::make_unique<platform::MemoryFiles>();
 }
 
+void StoreUnmappableText(platform::Registry& registry, const std::string& path,
+                         const std::string& name) {
+  dynamic_cast<platform::MemoryRegistry&>(registry).SetUnmappableText(platform::HkeyCurrentUser,
+                                                                       path, name);
+}
+
 namespace {
 class MemoryHeldFile final : public HeldFile {
 public:

@@ -15,6 +15,15 @@ std::unique_ptr<platform::FileSystem> MakeContractFiles() {
   return std::make_unique<platform::Win32Files>();
 }
 
+void StoreUnmappableText(platform::Registry&, const std::string& path, const std::string& name) {
+  HKEY key = nullptr;
+  if (RegCreateKeyA(HKEY_CURRENT_USER, path.c_str(), &key) != ERROR_SUCCESS) return;
+  const std::wstring wide(name.begin(), name.end());
+  const wchar_t text[] = L"Omega \x03A9 and Han \x4E2D";
+  RegSetValueExW(key, wide.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text);
+  RegCloseKey(key);
+}
+
 namespace {
 class Win32HeldFile final : public HeldFile {
 public:
