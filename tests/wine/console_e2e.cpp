@@ -12,19 +12,11 @@
 
 #include "console/tweaker.h"
 #include "wine/wine_drive.h"
+#include "wine/console_driver.h"
 
 namespace {
 
 using namespace velmaro::e2e;
-
-const velmaro::forms::FormSpec kSpec = velmaro::console::Tweaker::Design();
-
-int IdOf(const std::string& name, int index = -1) {
-  for (std::size_t i = 0; i < kSpec.controls.size(); ++i)
-    if (kSpec.controls[i].name == name && kSpec.controls[i].index == index)
-      return 1000 + static_cast<int>(i);
-  return -1;
-}
 
 std::string ReadValue(HKEY root, const char* path, const char* name, DWORD* type = nullptr) {
   HKEY key = nullptr;
@@ -66,75 +58,6 @@ std::string ReadFileBytes(const char* path) {
   bytes.resize(got);
   return bytes;
 }
-
-struct Console {
-  // A console left running would keep ctest waiting on its output pipes.
-  ~Console() {
-    if (pi.hProcess) {
-      if (!keepRunning && WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT)
-        TerminateProcess(pi.hProcess, 1);
-      CloseHandle(pi.hProcess);
-      CloseHandle(pi.hThread);
-    }
-  }
-  PROCESS_INFORMATION pi{};
-  bool keepRunning = false;  // --show leaves the console up for a screenshot
-  HWND main = nullptr;
-  std::unique_ptr<RemoteTree> tree;
-  Checker check;
-
-  HWND Item(const std::string& name, int index = -1) { return GetDlgItem(main, IdOf(name, index)); }
-  bool Checked(const char* name) { return SendMessageA(Item(name), BM_GETCHECK, 0, 0) == BST_CHECKED; }
-  void Press(const char* name) { PostMessageA(Item(name), BM_CLICK, 0, 0); }
-
-  bool Start(const std::string& exe) {
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    std::string cmd = "\"" + exe + "\"";
-    if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi)) {
-      std::printf("FAIL cannot start %s (error %lu)\n", exe.c_str(), GetLastError());
-      return false;
-    }
-    // The splash has the same caption; the main window is the one with the tree.
-    const bool up = WaitFor(
-        [&] {
-          main = nullptr;
-          for (HWND h = FindWindowA("VelmaroForm", "Velmaro"); h && !main;
-               h = FindWindowExA(nullptr, h, "VelmaroForm", "Velmaro"))
-            if (IsWindowVisible(h) && GetDlgItem(h, IdOf("Close"))) main = h;
-          return main != nullptr;
-        },
-        20000);
-    if (!check(up, "the main window \"Velmaro\" appears")) return false;
-    tree = std::make_unique<RemoteTree>(Item("Tr"), pi.hProcess);
-    return true;
-  }
-
-  bool Choose(const std::string& category) {
-    HTREEITEM root = tree->Root();
-    tree->Expand(root);
-    HTREEITEM item = tree->Find(category);
-    if (!item || !tree->Click(item)) return false;
-    return WaitFor([&] { return tree->Selected() == item && IsWindowEnabled(main); });
-  }
-
-  std::string ApplyCaption() { return TextOf(Item("Apply")); }
-
-  // What's This, then a click on the control: its help popup, or null.
-  HWND HelpFor(const std::string& name) {
-    Press("Command3");
-    Sleep(300);
-    RECT r;
-    GetWindowRect(Item(name), &r);
-    POINT pt{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    ScreenToClient(main, &pt);
-    PostMessageA(main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
-    HWND popup = nullptr;
-    WaitFor([&] { return (popup = VisibleWindow("VelmaroHelpPopup", nullptr)) != nullptr; });
-    return popup;
-  }
-};
 
 int Show(const std::string& exe, const std::string& what) {
   Console c;
@@ -273,6 +196,9 @@ int Run(const std::string& exe) {
   check(Absent(menuDelay()), "MenuShowDelay is absent before the Windows panel is shown");
   check(c.Choose("Windows") && IsWindowVisible(c.Item("Fram", 0)), "\"Windows\" shows its panel");
   check(menuDelay() == "400", "showing the panel creates MenuShowDelay as \"400\"");
+  // No choices stored yet: the boxes show the file's own AutoScan=1 and Logo=1.
+  check(c.Checked("AutoScan") && !c.Checked("DisSpl"),
+        "with no choice stored, the boot boxes show what c:\\msdos.sys holds");
   c.Press("AutoScan");
   c.Press("DisSpl");
   Key(c.Item("DelaySl"), VK_RIGHT);
@@ -291,7 +217,7 @@ int Run(const std::string& exe) {
   check(bootWhileNotice == boot && Absent(storedWhileNotice),
         "the restart notice comes first: the boot file and the store are untouched while it is up");
   const std::string expected =
-      "[Paths]\r\nWinDir=C:\\WINDOWS\r\n[Options]\r\nAutoScan=2\r\nBootDelay=4\r\nLogo=0\r\n;end\r\n";
+      "[Paths]\r\nWinDir=C:\\WINDOWS\r\n[Options]\r\nAutoScan=0\r\nBootDelay=4\r\nLogo=0\r\n;end\r\n";
   check(WaitFor([&] { return ReadFileBytes("c:\\msdos.sys") == expected; }),
         "c:\\msdos.sys holds the new AutoScan, BootDelay and Logo lines, the rest unchanged");
   const DWORD attributes = GetFileAttributesA("c:\\msdos.sys");
@@ -299,7 +225,7 @@ int Run(const std::string& exe) {
             (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) ==
                 (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
         "the boot file keeps its hidden and system attributes");
-  check(ReadValue(HKEY_CURRENT_USER, settings, "Auto Scan") == "1" &&
+  check(ReadValue(HKEY_CURRENT_USER, settings, "Auto Scan") == "0" &&
             ReadValue(HKEY_CURRENT_USER, settings, "DisSplach") == "0" &&
             ReadValue(HKEY_CURRENT_USER, settings, "Boot Delay") == "4",
         "the three boot choices are stored");
