@@ -3,8 +3,9 @@
 // "c:\msdos.sys" rather than the registry, and the settings-store keys that
 // remember what was last applied.
 //
-// The panel shows the stored choices, never the file: LoadBootOptions reads
-// the store only. ApplyBootOptions (the panel's AutoScan1) rewrites the file
+// The panel shows the stored choices; only where the store holds none (first
+// run, after an uninstall, damage) does it show the file's own lines
+// (LoadBootShown). ApplyBootOptions (the panel's AutoScan1) rewrites the file
 // through a temporary copy in the Windows directory and then records the
 // choices. It never leaves the machine without its boot file:
 //   - the new content is written completely to the temporary file and flushed,

@@ -412,3 +412,112 @@ TEST_F(BootOptionsTest, ABootFileAppearingDuringTheApplyIsNotOverwritten) {
 
 }  // namespace
 }  // namespace velmaro::console
+
+namespace velmaro::console {
+namespace {
+
+using namespace platform;
+
+class BootHardeningTest : public ::testing::Test {
+protected:
+  std::string Read() {
+    std::string bytes;
+    files.ReadWholeFile("c:\\msdos.sys", bytes, 1 << 24);
+    return bytes;
+  }
+  MemoryRegistry registry;
+  SettingsStore store{registry};
+  MemoryFiles files;
+};
+
+TEST_F(BootHardeningTest, WithNoChoiceStoredTheFileIsShownAndAnUntouchedApplyLeavesItByteForByte) {
+  // LF line ends, AutoScan=1 (prompt before scanning: no box state writes it).
+  const std::string old = "[Options]\nAutoScan=1\nBootDelay=3\nLogo=0\n";
+  files.PutFile("c:\\msdos.sys", old, FileAttributeHidden);
+  const BootShown shown = LoadBootShown(store, files, false);
+  EXPECT_EQ(shown.options.autoScan, 1);
+  EXPECT_EQ(shown.options.delaySl, 3);
+  EXPECT_EQ(shown.options.disSpl, 1);
+  EXPECT_FALSE(shown.autoScanFaithful);  // "AutoScan=1" is no box state
+  EXPECT_TRUE(shown.delayFaithful);
+  EXPECT_TRUE(shown.logoFaithful);
+
+  BootOptions untouched = shown.options;
+  untouched.keepAutoScan = true;  // the panel keeps what it could not show
+  ASSERT_TRUE(ApplyBootOptions(files, store, untouched).ok());
+  // Line ends are rewritten: CR LF; the kept line stays "AutoScan=1".
+  EXPECT_EQ(Read(), "[Options]\r\nAutoScan=1\r\nBootDelay=3\r\nLogo=0\r\n");
+  EXPECT_EQ(store.Read(settings::AutoScan, "none"), "none");  // still the file's
+  EXPECT_EQ(store.Read(settings::BootDelay), "3");
+  // A second untouched apply finds nothing to change and leaves the file.
+  const auto before = files.AllPaths();
+  ASSERT_TRUE(ApplyBootOptions(files, store, untouched).ok());
+  EXPECT_EQ(Read(), "[Options]\r\nAutoScan=1\r\nBootDelay=3\r\nLogo=0\r\n");
+  EXPECT_EQ(files.AllPaths(), before);
+
+  // Damage in the store is no choice either; a stored choice wins over the file.
+  registry.SetRawValue(HkeyCurrentUser, "Software\\Velmaro\\Settings", "Auto Scan", RegDword,
+                       {1, 0, 0, 0});
+  store.Write(settings::DisSplach, "1");
+  const BootShown again = LoadBootShown(store, files, false);
+  EXPECT_FALSE(again.autoScanFaithful);
+  EXPECT_EQ(again.options.disSpl, 0);  // "DisSplach" 1 from the store, not Logo=0
+  EXPECT_TRUE(again.logoFaithful);
+}
+
+TEST_F(BootHardeningTest, WhatOneApplyWritesTheNextCanReadAndTheLimitIsSaidAtOnce) {
+  // A file of exactly the limit holding every key: accepted, and again.
+  std::string full = "AutoScan=0\r\nBootDelay=2\r\nLogo=1\r\n";
+  full += std::string(MaxBootFileBytes - full.size() - 2, ';') + "\r\n";
+  ASSERT_EQ(full.size(), MaxBootFileBytes);
+  files.PutFile("c:\\msdos.sys", full);
+  EXPECT_TRUE(ApplyBootOptions(files, store, {1, 0, 2}).ok());
+  EXPECT_TRUE(ApplyBootOptions(files, store, {0, 1, 3}).ok());
+  EXPECT_EQ(Read().size(), MaxBootFileBytes);
+
+  // One that would grow past it once its missing key is added is refused at
+  // once, untouched, with the reason said.
+  const std::string lacking = std::string(MaxBootFileBytes - 2, ';') + "\r\n";
+  files.PutFile("c:\\msdos.sys", lacking);
+  const BootApplyResult r = ApplyBootOptions(files, store, {1, 0, 2});
+  EXPECT_FALSE(r.ok());
+  EXPECT_EQ(r.error, ErrorFileTooLarge);
+  EXPECT_EQ(Read(), lacking);
+  EXPECT_NE(BootFailureText(r).find("larger than Velmaro can safely rewrite"), std::string::npos);
+}
+
+TEST_F(BootHardeningTest, TheFailureMessageSaysWhy) {
+  const std::string old = "AutoScan=0\r\n";
+  struct Case {
+    std::function<void()> arrange;
+    std::string why;
+  };
+  const Case cases[] = {
+      {[&] { files.HoldOpen("c:\\msdos.sys"); }, "Another program is using the file."},
+      {[&] {
+         files.PutFile("c:\\msdos.sys", old, FileAttributeReadOnly);
+         files.FailNext("SetAttributes", ErrorAccessDenied, "c:\\msdos.sys");
+       },
+       "read-only and could not be made writable"},
+      {[&] { files.FailNext("WriteWholeFile.Data", ErrorDiskFull); }, "not enough room"},
+  };
+  for (const auto& c : cases) {
+    files.PutFile("c:\\msdos.sys", old);
+    c.arrange();
+    const BootApplyResult r = ApplyBootOptions(files, store, {1, 1, 4});
+    files.HoldOpen("c:\\msdos.sys", false);
+    files.ClearFailures();
+    EXPECT_FALSE(r.ok()) << c.why;
+    EXPECT_EQ(BootFailureText(r).rfind(std::string(BootFailedMessage), 0), 0u) << c.why;
+    EXPECT_NE(BootFailureText(r).find(c.why), std::string::npos) << BootFailureText(r);
+    EXPECT_EQ(Read(), old) << c.why;
+  }
+  // A folder where the file should be.
+  MemoryFiles folder;
+  folder.CreateDir("c:\\msdos.sys");
+  const BootApplyResult r = ApplyBootOptions(folder, store, {1, 1, 4});
+  EXPECT_NE(BootFailureText(r).find("is a folder"), std::string::npos) << BootFailureText(r);
+}
+
+}  // namespace
+}  // namespace velmaro::console
