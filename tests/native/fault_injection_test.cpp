@@ -242,12 +242,14 @@ TEST(FaultInjectionTest, EveryChangeOfEveryWriterMayFailAndTheUserIsToldTheTruth
         EXPECT_TRUE(same(choices, oldChoices)) << where;
         EXPECT_NE(told.find("c:\\msdos.sys"), std::string::npos) << where << ": " << told;
       }
-      if (boot == newBoot && !same(choices, newChoices))
+      if (boot == newBoot && !same(choices, newChoices)) {
         EXPECT_NE(told.find("could not record"), std::string::npos) << where << ": " << told;
+      }
 
       // Anything short of what an unrefused run leaves is reported.
-      if (DumpRegistry(r.registry) != cleanRegistry || boot != newBoot)
+      if (DumpRegistry(r.registry) != cleanRegistry || boot != newBoot) {
         EXPECT_FALSE(told.empty()) << where;
+      }
       // And a refused change never leaves a value half-way: each is as it
       // was or as the unrefused run left it.
       for (const auto& line : Lines(DumpRegistry(r.registry))) {
