@@ -1,25 +1,49 @@
 #pragma once
 // What the console's windows reach the system through. The program's entry
 // point builds it over the real platform; tests build it over memory.
+//
+// Registry and file calls pass through stand-ins that can capture instead of
+// write (CapturingRegistry, CapturingFiles): an export runs a panel's apply
+// that way to learn what it would write. Files the user saves on purpose (an
+// export) go to `documents`, which is never captured and never recorded for
+// undo. With a journal, every change made through `reg`, `store` and `files`
+// inside an undo step is recorded before it happens.
 #include "console/help_topics.h"
 #include "platform/files.h"
 #include "platform/forms/toolkit.h"
 #include "platform/registry.h"
+#include "system_access/capture.h"
 #include "system_access/reg_extra.h"
 #include "system_access/settings_store.h"
+#include "system_access/undo_journal.h"
 
 namespace velmaro::console {
 
 struct ConsoleSystem {
   ConsoleSystem(forms::Toolkit& tk, platform::Registry& registry, platform::FileSystem& fs,
-                HelpTopics topics = {})
-      : toolkit(tk), files(fs), reg(registry), store(registry), help(std::move(topics)) {}
+                HelpTopics topics = {}, undo::Journal* undoJournal = nullptr,
+                platform::FileSystem* userFiles = nullptr)
+      : toolkit(tk),
+        capture(registry),
+        captureFiles(fs),
+        files(captureFiles),
+        documents(userFiles ? *userFiles : fs),
+        reg(capture),
+        store(capture),
+        help(std::move(topics)),
+        journal(undoJournal) {}
+  ConsoleSystem(const ConsoleSystem&) = delete;
+  ConsoleSystem& operator=(const ConsoleSystem&) = delete;
 
   forms::Toolkit& toolkit;
+  CapturingRegistry capture;
+  CapturingFiles captureFiles;
   platform::FileSystem& files;
+  platform::FileSystem& documents;
   RegExtra reg;
   SettingsStore store;
   HelpTopics help;
+  undo::Journal* journal;  // null: changes are not recorded, Undo stays unavailable
 };
 
 }  // namespace velmaro::console

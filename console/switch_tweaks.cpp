@@ -192,12 +192,9 @@ void Switch::Apply(const RegExtra& reg, SaveReport& report) const {
       done = reg.SaveStringValue(row_.root, row_.key, row_.value, std::to_string(state));
       break;
     case SwitchRule::Text:
-      // Text already there as plain text is not written again, so that an
-      // empty text kept as a lone NUL stays byte for byte as it was.
-      if (!HoldsText(reg, row_.key, text_->Text()) &&
-          !SaveText(reg, row_.root, row_.key, row_.value, text_->Text(), What(), report))
-        return;
-      // The second home keeps step only where it holds the value already.
+      if (!SaveText(reg, row_.root, row_.key, row_.value, text_->Text(), What(), report)) return;
+      // The second home keeps step only where it holds the value already, and
+      // only when its text differs (so an empty text kept as a lone NUL stays).
       if (!row_.alsoKey.empty() && reg.ValueType(row_.root, row_.alsoKey, row_.value) &&
           !HoldsText(reg, row_.alsoKey, text_->Text()))
         done = reg.SaveStringValue(row_.root, row_.alsoKey, row_.value, text_->Text());

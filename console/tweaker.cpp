@@ -1,5 +1,9 @@
 #include "console/tweaker.h"
 
+#include <algorithm>
+
+#include "console/export.h"
+
 #include "console/opt.h"
 #include "console/resource_ids.h"
 #include "console/splash.h"
@@ -39,6 +43,8 @@ forms::FormSpec Tweaker::Design() {
   f.Add(Button("Command3", "What's this?", {8, 430, 88, 28}));
   f.Add(Button("Options", "&Options", {104, 430, 88, 28}));
   f.Add(Button("Apply", std::string(NoSettings), {kPanel.x, 430, 240, 28}).Disabled());
+  f.Add(Button("Undo", "&Undo", {kPanel.x + 248, 430, 88, 28}).Disabled());
+  f.Add(Button("Export", "E&xport...", {kPanel.x + 344, 430, 88, 28}));
   f.Add(Button("Close", "Close", {kWidth - 8 - 88, 430, 88, 28}));
   return f;
 }
@@ -49,6 +55,7 @@ Tweaker::Tweaker(ConsoleSystem& system)
       Tr(Get<forms::TreeView>("Tr")),
       Label3(Get<forms::Label>("Label3")),
       Apply(Get<forms::Button>("Apply")),
+      Undo(Get<forms::Button>("Undo")),
       splash_(std::make_unique<Splash>(system, *this)),
       options_(std::make_unique<Opt>(system)) {
   On(Event::Load, [this](EventArgs&) { OnLoad(); });
@@ -60,6 +67,13 @@ Tweaker::Tweaker(ConsoleSystem& system)
   OnClick("Close", [this] { system_.toolkit.Unload(*this); });
   OnClick("Options", [this] { system_.toolkit.ShowModal(*options_); });
   OnClick("Command3", [this] { system_.toolkit.EnterWhatsThisMode(*this); });
+  OnClick("Undo", [this] { OnUndo(); });
+  OnClick("Export", [this] { OnExport(); });
+  if (system_.journal) {
+    SetOutermostEventScope(
+        [this](const EventArgs& e, bool entering) { OnEventScope(e, entering); });
+    Undo.SetEnabled(system_.journal->CanUndo());
+  }
   On(Event::QueryUnload, [this](EventArgs& e) { OnQueryUnload(e); });
   On(Event::Unload, [this](EventArgs&) { OnUnload(); });
   SetHelpProvider([this](const forms::Control& c) {
@@ -84,6 +98,10 @@ void Tweaker::OnLoad() {
   TitleArmed = false;
   FillTree();
   SplashFlag = true;
+  // A history that could not be used is said once, at start.
+  if (system_.journal && !system_.journal->LoadMessage().empty())
+    system_.toolkit.MsgBox(system_.journal->LoadMessage(), "Velmaro",
+                           forms::mb::Ok | forms::mb::IconExclamation);
 }
 
 void Tweaker::FillTree() {
@@ -102,6 +120,7 @@ void Tweaker::SelectOption(int node) {
   if (node != RootNode && !category) return;
   Label3.SetVisible(false);
   for (auto* frame : Array("Fram")) frame->SetVisible(false);
+  shown_ = category ? node : 0;
   if (!category) {
     Label3.SetVisible(true);
     Apply.SetEnabled(false);
@@ -120,6 +139,7 @@ void Tweaker::SelectOption(int node) {
 }
 
 void Tweaker::ShowNoCategory() {
+  shown_ = 0;
   for (auto* frame : Array("Fram")) frame->SetVisible(false);
   Label3.SetVisible(true);
   Apply.SetEnabled(false);
@@ -134,6 +154,111 @@ void Tweaker::OnApply() {
     system_.toolkit.MsgBox(std::string(RestartNotice), "Information",
                            forms::mb::Ok | forms::mb::IconExclamation);
   panel->Apply();
+}
+
+Panel* Tweaker::PanelOf(int node) const {
+  return CategoryOfNode(node) ? panels_[node].get() : nullptr;
+}
+
+std::string Tweaker::StepLabel(const EventArgs& e) const {
+  if (e.control == &Apply) return Apply.Caption();
+  std::string label;
+  if (const Category* c = CategoryOfNode(shown_)) label = std::string(c->text) + ": ";
+  if (const auto* captioned = dynamic_cast<const forms::CaptionControl*>(e.control))
+    return label + forms::DisplayText(captioned->Caption());
+  return label + (e.control ? e.control->Id() : std::string("showing the panel"));
+}
+
+void Tweaker::OnEventScope(const EventArgs& e, bool entering) {
+  undo::Journal& journal = *system_.journal;
+  if (entering) {
+    journal.Begin(StepLabel(e));
+    return;
+  }
+  journal.End();
+  Undo.SetEnabled(journal.CanUndo());
+}
+
+namespace {
+
+// At most `max` lines of a list, and how many more there are.
+std::string Listed(const std::vector<std::string>& items, std::size_t max = 15) {
+  std::string text;
+  for (std::size_t i = 0; i < items.size() && i < max; ++i) text += "\n" + items[i];
+  if (items.size() > max) text += "\n... and " + std::to_string(items.size() - max) + " more";
+  return text;
+}
+
+}  // namespace
+
+void Tweaker::OnUndo() {
+  if (!system_.journal || !system_.journal->CanUndo()) return;
+  undo::Journal& journal = *system_.journal;
+  const std::string label = journal.NextLabel();
+  undo::UndoResult result;
+  {
+    forms::Hourglass busy(*this);
+    result = journal.Undo([&](const std::vector<std::string>& changed) {
+      return system_.toolkit.MsgBox(
+                 "Since \"" + label + "\", these were changed by another program or by hand:" +
+                     Listed(changed) + "\n\nUndo anyway, and put back what was there before?",
+                 "Confirmation",
+                 forms::mb::YesNo | forms::mb::IconQuestion | forms::mb::DefButton2) ==
+             forms::IdYes;
+    });
+  }
+  if (result.declined) return;
+  if (result.done)
+    system_.toolkit.MsgBox("Undone: " + label + "\n\nPut back as it was:" + Listed(result.restored),
+                           "Velmaro", forms::mb::Ok | forms::mb::IconInformation);
+  else
+    system_.toolkit.MsgBox("Undo could not put everything back after \"" + label +
+                               "\". Not put back:" + Listed(result.failed) +
+                               "\n\nUndo can be tried again.",
+                           "Velmaro", forms::mb::Ok | forms::mb::IconExclamation);
+  // The panel shows what the system holds now. Its load must not write: an
+  // undone menu delay would be created again at once.
+  if (shown_) {
+    forms::Hourglass busy(*this);
+    system_.capture.StartCapture();
+    SelectOption(shown_);
+    system_.capture.StopCapture();
+  }
+}
+
+void Tweaker::OnExport() {
+  const Category* category = CategoryOfNode(shown_);
+  std::vector<const Category*> categories;
+  if (category && CategoryNamed(category->text)) categories = {category};
+  else categories = ExportableCategories();
+  forms::FileDialogRequest request;
+  request.title = "Export settings";
+  request.filter = "Registration Files (*.reg)|*.reg|";
+  request.flags = forms::ofn::OverwritePrompt | forms::ofn::HideReadOnly |
+                  forms::ofn::PathMustExist | forms::ofn::Explorer;
+  request.save = true;
+  request.defaultExtension = "reg";
+  request.fileName = categories.size() == 1 ? "Velmaro " + std::string(categories[0]->text) + ".reg"
+                                            : "Velmaro settings.reg";
+  std::replace(request.fileName.begin(), request.fileName.end(), '/', '-');
+  const auto chosen = system_.toolkit.OpenFile(request);
+  if (!chosen.ok) return;
+  std::string error;
+  bool written;
+  {
+    forms::Hourglass busy(*this);
+    written = WriteExport(system_, categories, chosen.fileName, error);
+  }
+  if (written)
+    system_.toolkit.MsgBox(
+        "The settings of " +
+            (categories.size() == 1 ? "\"" + std::string(categories[0]->text) + "\""
+                                    : std::string("every category")) +
+            " were written to " + chosen.fileName +
+            ". The system's regedit can import them on another machine.",
+        "Velmaro", forms::mb::Ok | forms::mb::IconInformation);
+  else
+    system_.toolkit.MsgBox(error, "Velmaro", forms::mb::Ok | forms::mb::IconExclamation);
 }
 
 void Tweaker::OnQueryUnload(EventArgs& e) {

@@ -5,6 +5,7 @@
 // the category's applier.
 #include <array>
 #include <memory>
+#include <string>
 
 #include "console/categories.h"
 #include "console/console_system.h"
@@ -28,6 +29,10 @@ public:
 
   // Shows and loads the panel of a tree node (1 to 11); other numbers do nothing.
   void SelectOption(int node);
+  // The panel of a category's node, or null.
+  Panel* PanelOf(int node) const;
+  // The node of the category shown, 0 when none is.
+  int ShownNode() const { return shown_; }
 
   Splash& SplashForm() { return *splash_; }
   Opt& OptionsForm() { return *options_; }
@@ -52,14 +57,21 @@ private:
   void OnApply();
   void OnQueryUnload(forms::EventArgs& args);
   void OnUnload();
+  // Undo: one step per user action, the journal's; the button follows it.
+  void OnEventScope(const forms::EventArgs& e, bool entering);
+  std::string StepLabel(const forms::EventArgs& e) const;
+  void OnUndo();
+  void OnExport();
 
   ConsoleSystem& system_;
   forms::TreeView& Tr;
   forms::Label& Label3;
   forms::Button& Apply;
+  forms::Button& Undo;
   std::unique_ptr<Splash> splash_;
   std::unique_ptr<Opt> options_;
   std::array<std::unique_ptr<Panel>, 12> panels_{};  // by node index
+  int shown_ = 0;
 };
 
 }  // namespace velmaro::console

@@ -324,4 +324,49 @@ bool Read(std::string_view bytes, const AnsiCodePage& codePage, File& out, std::
   return true;
 }
 
+std::string Describe(HKey root, std::string_view path, std::optional<std::string_view> name) {
+  std::string text(RootName(root));
+  if (!path.empty()) text += "\\" + std::string(path);
+  if (name) text += ": " + (name->empty() ? std::string("(Default)") : std::string(*name));
+  return text;
+}
+
+Outcome Apply(const File& file, Registry& r) {
+  Outcome out;
+  const auto note = [&out](bool ok, std::string what) {
+    (ok ? out.done : out.failed).push_back(std::move(what));
+  };
+  for (const auto& k : file.keys) {
+    if (k.remove) {
+      const long rc = r.DeleteKey(k.root, k.path);
+      note(rc == ErrorSuccess || rc == ErrorFileNotFound, Describe(k.root, k.path) + " (removed)");
+      continue;
+    }
+    if (k.values.empty()) {
+      HKey key = 0;
+      const bool ok = r.CreateKey(k.root, k.path, key) == ErrorSuccess;
+      if (ok) r.CloseKey(key);
+      note(ok, Describe(k.root, k.path));
+      continue;
+    }
+    for (const auto& v : k.values) {
+      long rc = ErrorSuccess;
+      HKey key = 0;
+      if (v.data) {
+        rc = r.CreateKey(k.root, k.path, key);
+        if (rc == ErrorSuccess)
+          rc = r.SetValueExact(key, v.name, v.data->type,
+                               reinterpret_cast<const std::uint8_t*>(v.data->bytes.data()),
+                               static_cast<std::uint32_t>(v.data->bytes.size()));
+      } else if (r.OpenKey(k.root, k.path, key) == ErrorSuccess) {
+        rc = r.DeleteValue(key, v.name);
+        if (rc == ErrorFileNotFound) rc = ErrorSuccess;
+      }
+      if (key) r.CloseKey(key);
+      note(rc == ErrorSuccess, Describe(k.root, k.path, v.name));
+    }
+  }
+  return out;
+}
+
 }  // namespace velmaro::regfile

@@ -62,4 +62,18 @@ bool Write(const File& file, const platform::AnsiCodePage& codePage, std::string
 bool Read(std::string_view bytes, const platform::AnsiCodePage& codePage, File& out,
           std::string* why = nullptr);
 
+// "HKEY_CURRENT_USER\\Software\\A", and ": name" (": (Default)") for a value.
+std::string Describe(platform::HKey root, std::string_view path,
+                     std::optional<std::string_view> name = std::nullopt);
+
+// Makes the registry hold what the file says, entry by entry, as regedit
+// imports it: [-KEY] removes the key with its subtree; [KEY] creates it; a
+// value is set with exactly its type and bytes (text gains no NUL it was not
+// given), "name"=- removes it. `done` and `failed` name each entry in words.
+struct Outcome {
+  std::vector<std::string> done;
+  std::vector<std::string> failed;
+};
+Outcome Apply(const File& file, platform::Registry& registry);
+
 }  // namespace velmaro::regfile

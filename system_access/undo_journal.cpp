@@ -1,5 +1,7 @@
 #include "system_access/undo_journal.h"
 
+#include "system_access/key_paths.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -60,49 +62,63 @@ private:
   HKey key_ = 0;
 };
 
-std::optional<regfile::Data> ValueIn(Registry& r, HKey key, std::string_view name) {
+// A value as it is: absent, or its type and bytes. False when it is there
+// but cannot be read as it is (text the code page lacks): such a value could
+// not be put back, so what would change it is refused.
+bool ValueIn(Registry& r, HKey key, std::string_view name, std::optional<regfile::Data>& out) {
+  out.reset();
   std::uint32_t type = 0, size = 0;
-  if (r.QueryValue(key, name, &type, nullptr, &size) != ErrorSuccess) return std::nullopt;
+  const long rc = r.QueryValue(key, name, &type, nullptr, &size);
+  if (rc == ErrorFileNotFound) return true;
+  if (rc != ErrorSuccess) return false;
   std::string bytes(size, '\0');
   if (size > 0 && r.QueryValue(key, name, &type, reinterpret_cast<std::uint8_t*>(bytes.data()),
                                &size) != ErrorSuccess)
-    return std::nullopt;
+    return false;
   bytes.resize(size);
-  return regfile::Data{type, std::move(bytes)};
+  out = regfile::Data{type, std::move(bytes)};
+  return true;
+}
+
+bool CurrentValue(Registry& r, HKey root, std::string_view path, std::string_view name,
+                  std::optional<regfile::Data>& out) {
+  out.reset();
+  OpenedKey key(r, root, path);
+  return !key || ValueIn(r, key.get(), name, out);
 }
 
 std::optional<regfile::Data> CurrentValue(Registry& r, HKey root, std::string_view path,
                                           std::string_view name) {
-  OpenedKey key(r, root, path);
-  return key ? ValueIn(r, key.get(), name) : std::nullopt;
+  std::optional<regfile::Data> value;
+  CurrentValue(r, root, path, name, value);
+  return value;
 }
 
 bool KeyThere(Registry& r, HKey root, std::string_view path) {
   return static_cast<bool>(OpenedKey(r, root, path));
 }
 
-// The key and everything below it, parents before their subkeys.
-void Snapshot(Registry& r, HKey root, const std::string& path, std::vector<regfile::Key>& out) {
+// The key and everything below it, parents before their subkeys; false when
+// a value in it cannot be read as it is.
+bool Snapshot(Registry& r, HKey root, const std::string& path, std::vector<regfile::Key>& out) {
   OpenedKey key(r, root, path);
-  if (!key) return;
+  if (!key) return true;
   regfile::Key entry{root, path, false, {}};
   std::uint32_t type = 0;
   std::string name;
   for (std::uint32_t i = 0;
-       r.EnumValue(key.get(), i, name, kNameCapacity, &type, 0xFFFFFFFFu) == ErrorSuccess; ++i)
-    entry.values.push_back({name, ValueIn(r, key.get(), name)});
+       r.EnumValue(key.get(), i, name, kNameCapacity, &type, 0xFFFFFFFFu) == ErrorSuccess; ++i) {
+    std::optional<regfile::Data> value;
+    if (!ValueIn(r, key.get(), name, value)) return false;
+    entry.values.push_back({name, std::move(value)});
+  }
   out.push_back(std::move(entry));
   std::vector<std::string> subkeys;
   for (std::uint32_t i = 0; r.EnumKey(key.get(), i, name, kNameCapacity) == ErrorSuccess; ++i)
     subkeys.push_back(name);
-  for (const auto& sub : subkeys) Snapshot(r, root, Join(path, sub), out);
-}
-
-std::string Describe(HKey root, std::string_view path, std::optional<std::string_view> name = {}) {
-  std::string text(regfile::RootName(root));
-  if (!path.empty()) text += "\\" + std::string(path);
-  if (name) text += ": " + (name->empty() ? std::string("(Default)") : std::string(*name));
-  return text;
+  for (const auto& sub : subkeys)
+    if (!Snapshot(r, root, Join(path, sub), out)) return false;
+  return true;
 }
 
 std::optional<FileState> CurrentFile(FileSystem& fs, std::string_view path) {
@@ -369,41 +385,44 @@ public:
 
   long OpenKey(HKey root, std::string_view path, HKey& out) override {
     const long rc = real_.OpenKey(root, path, out);
-    if (rc == ErrorSuccess) Remember(root, path, out);
+    if (rc == ErrorSuccess) paths_.Remember(out, root, path);
     return rc;
   }
   long CreateKey(HKey root, std::string_view path, HKey& out) override {
-    const auto [r, p] = Resolve(root, path);
-    if (j_.depth_ > 0) j_.NoteKey(r, p, false);
+    const auto [r, p] = paths_.Resolve(root, path);
+    if (j_.depth_ > 0) j_.NoteKey(r, p, false);  // an absent key is always recorded
     const long rc = real_.CreateKey(root, path, out);
-    if (rc == ErrorSuccess) Remember(root, path, out);
+    if (rc == ErrorSuccess) paths_.Remember(out, root, path);
     return rc;
   }
   long CloseKey(HKey key) override {
-    open_.erase(key);
+    paths_.Forget(key);
     return real_.CloseKey(key);
   }
   long QueryValue(HKey key, std::string_view name, std::uint32_t* type, std::uint8_t* data,
                   std::uint32_t* size) override {
     return real_.QueryValue(key, name, type, data, size);
   }
+  // A change whose old state cannot be recorded is refused, as the system
+  // refuses text the code page lacks: nothing changes that undo could not
+  // put back.
   long SetValue(HKey key, std::string_view name, std::uint32_t type, const std::uint8_t* data,
                 std::uint32_t size) override {
-    NoteValue(key, name);
+    if (!NoteValue(key, name)) return ErrorNoUnicodeTranslation;
     return real_.SetValue(key, name, type, data, size);
   }
   long SetValueExact(HKey key, std::string_view name, std::uint32_t type,
                      const std::uint8_t* data, std::uint32_t size) override {
-    NoteValue(key, name);
+    if (!NoteValue(key, name)) return ErrorNoUnicodeTranslation;
     return real_.SetValueExact(key, name, type, data, size);
   }
   long DeleteKey(HKey root, std::string_view path) override {
-    const auto [r, p] = Resolve(root, path);
-    if (j_.depth_ > 0) j_.NoteKey(r, p, true);
+    const auto [r, p] = paths_.Resolve(root, path);
+    if (j_.depth_ > 0 && !j_.NoteKey(r, p, true)) return ErrorNoUnicodeTranslation;
     return real_.DeleteKey(root, path);
   }
   long DeleteValue(HKey key, std::string_view name) override {
-    NoteValue(key, name);
+    if (!NoteValue(key, name)) return ErrorNoUnicodeTranslation;
     return real_.DeleteValue(key, name);
   }
   long EnumKey(HKey key, std::uint32_t index, std::string& name, std::uint32_t capacity) override {
@@ -419,23 +438,15 @@ public:
   const AnsiCodePage& CodePage() const override { return real_.CodePage(); }
 
 private:
-  std::pair<HKey, std::string> Resolve(HKey key, std::string_view path) const {
-    const auto it = open_.find(key);
-    if (it == open_.end()) return {key, std::string(path)};
-    return {it->second.first, Join(it->second.second, path)};
-  }
-  void Remember(HKey root, std::string_view path, HKey opened) {
-    open_[opened] = Resolve(root, path);
-  }
-  void NoteValue(HKey key, std::string_view name) {
-    if (j_.depth_ == 0) return;
-    const auto [r, p] = Resolve(key, "");
-    j_.NoteValue(r, p, std::string(name));
+  bool NoteValue(HKey key, std::string_view name) {
+    if (j_.depth_ == 0) return true;
+    const auto [r, p] = paths_.Resolve(key);
+    return j_.NoteValue(r, p, std::string(name));
   }
 
   Journal& j_;
   platform::Registry& real_;
-  std::map<HKey, std::pair<HKey, std::string>> open_;
+  KeyPaths paths_;
 };
 
 class Journal::RecordingFiles final : public FileSystem {
@@ -558,17 +569,19 @@ void Journal::Begin(std::string label) {
   groups_.clear();
 }
 
-void Journal::NoteValue(HKey root, const std::string& path, const std::string& name) {
+bool Journal::NoteValue(HKey root, const std::string& path, const std::string& name) {
   const std::string id = "v|" + std::to_string(root) + "|" + Lower(path) + "|" + Lower(name);
-  if (!current_ || std::find(noted_.begin(), noted_.end(), id) != noted_.end()) return;
+  if (!current_ || std::find(noted_.begin(), noted_.end(), id) != noted_.end()) return true;
+  std::optional<regfile::Data> value;
+  if (!CurrentValue(realRegistry_, root, path, name, value)) return false;
   noted_.push_back(id);
   groups_.push_back(current_->before.keys.size());
-  current_->before.keys.push_back(
-      {root, path, false, {{name, CurrentValue(realRegistry_, root, path, name)}}});
+  current_->before.keys.push_back({root, path, false, {{name, std::move(value)}}});
+  return true;
 }
 
-void Journal::NoteKey(HKey root, const std::string& path, bool tree) {
-  if (!current_) return;
+bool Journal::NoteKey(HKey root, const std::string& path, bool tree) {
+  if (!current_) return true;
   if (!tree) {
     // A key about to be created: the first missing one on the way is what an
     // undo removes, with whatever was made below it.
@@ -579,25 +592,26 @@ void Journal::NoteKey(HKey root, const std::string& path, bool tree) {
       prefix = path.substr(0, end);
       if (!KeyThere(realRegistry_, root, prefix)) break;
       pos = end + 1;
-      if (end == path.size()) return;  // every key exists already
+      if (end == path.size()) return true;  // every key exists already
     }
     const std::string id = "k|" + std::to_string(root) + "|" + Lower(prefix);
-    if (std::find(noted_.begin(), noted_.end(), id) != noted_.end()) return;
+    if (std::find(noted_.begin(), noted_.end(), id) != noted_.end()) return true;
     noted_.push_back(id);
     groups_.push_back(current_->before.keys.size());
     current_->before.keys.push_back({root, prefix, true, {}});
-    return;
+    return true;
   }
   const std::string id = "t|" + std::to_string(root) + "|" + Lower(path);
-  if (std::find(noted_.begin(), noted_.end(), id) != noted_.end()) return;
-  noted_.push_back(id);
+  if (std::find(noted_.begin(), noted_.end(), id) != noted_.end()) return true;
   std::vector<regfile::Key> subtree;
-  Snapshot(realRegistry_, root, path, subtree);
-  if (subtree.empty()) return;  // nothing there to lose
+  if (!Snapshot(realRegistry_, root, path, subtree)) return false;
+  noted_.push_back(id);
+  if (subtree.empty()) return true;  // nothing there to lose
   // Removing it first gives the subtree back exactly, without what was added.
   groups_.push_back(current_->before.keys.size());
   current_->before.keys.push_back({root, path, true, {}});
   for (auto& k : subtree) current_->before.keys.push_back(std::move(k));
+  return true;
 }
 
 bool Journal::NoteFile(std::string_view path) {
@@ -664,12 +678,12 @@ std::vector<std::string> Journal::ChangedSince() const {
   const Step& step = steps_.back();
   for (const auto& k : step.after.keys) {
     if (k.values.empty()) {
-      if (KeyThere(realRegistry_, k.root, k.path) == k.remove) changed.push_back(Describe(k.root, k.path));
+      if (KeyThere(realRegistry_, k.root, k.path) == k.remove) changed.push_back(regfile::Describe(k.root, k.path));
       continue;
     }
     for (const auto& v : k.values)
       if (CurrentValue(realRegistry_, k.root, k.path, v.name) != v.data)
-        changed.push_back(Describe(k.root, k.path, v.name));
+        changed.push_back(regfile::Describe(k.root, k.path, v.name));
   }
   for (const auto& f : step.files) {
     const auto now = CurrentFile(realFiles_, f.path);
@@ -695,38 +709,9 @@ UndoResult Journal::Undo(const std::function<bool(const std::vector<std::string>
     (rc == ErrorSuccess ? result.restored : result.failed).push_back(f.path);
     if (rc != ErrorSuccess) return result;
   }
-  platform::Registry& r = realRegistry_;
-  for (const auto& k : step.before.keys) {
-    if (k.remove) {
-      const long rc = r.DeleteKey(k.root, k.path);
-      (rc == ErrorSuccess || rc == ErrorFileNotFound ? result.restored : result.failed)
-          .push_back(Describe(k.root, k.path) + " (removed)");
-      continue;
-    }
-    if (k.values.empty()) {
-      HKey key = 0;
-      const bool ok = r.CreateKey(k.root, k.path, key) == ErrorSuccess;
-      if (ok) r.CloseKey(key);
-      (ok ? result.restored : result.failed).push_back(Describe(k.root, k.path));
-      continue;
-    }
-    for (const auto& v : k.values) {
-      long rc = ErrorSuccess;
-      HKey key = 0;
-      if (v.data) {
-        rc = r.CreateKey(k.root, k.path, key);
-        if (rc == ErrorSuccess)
-          rc = r.SetValueExact(key, v.name, v.data->type,
-                               reinterpret_cast<const std::uint8_t*>(v.data->bytes.data()),
-                               static_cast<std::uint32_t>(v.data->bytes.size()));
-      } else if (r.OpenKey(k.root, k.path, key) == ErrorSuccess) {
-        rc = r.DeleteValue(key, v.name);
-        if (rc == ErrorFileNotFound) rc = ErrorSuccess;
-      }
-      if (key) r.CloseKey(key);
-      (rc == ErrorSuccess ? result.restored : result.failed).push_back(Describe(k.root, k.path, v.name));
-    }
-  }
+  const regfile::Outcome outcome = regfile::Apply(step.before, realRegistry_);
+  result.restored.insert(result.restored.end(), outcome.done.begin(), outcome.done.end());
+  result.failed = outcome.failed;
   // A step that could not be put back whole stays, so that it can be tried again.
   if (result.failed.empty()) {
     steps_.pop_back();

@@ -7,7 +7,9 @@
 // call on to the system and, before a call changes something, note how the
 // thing was: a value's type and bytes or that it was absent, whether a key
 // existed (with its whole subtree when it is deleted), a file's bytes and
-// attributes or that it was absent. Changes between `Begin` and `End` make
+// attributes or that it was absent. A change whose old state cannot be
+// recorded (a value the ANSI functions cannot read as it is, a file too large)
+// is refused, so nothing changes that undo could not put back. Changes between `Begin` and `End` make
 // one step; `Undo` puts back the newest step, newest change first.
 //
 // The steps are kept in one text file a person can read (each step's state
@@ -125,9 +127,11 @@ private:
   friend class RecordingFiles;
 
   // Notes the state of a value, a key (with its subtree when `tree`), or a
-  // file before the first change to it in the current step.
-  void NoteValue(platform::HKey root, const std::string& path, const std::string& name);
-  void NoteKey(platform::HKey root, const std::string& path, bool tree);
+  // file before the first change to it in the current step. False when it
+  // cannot be recorded (a value that cannot be read as it is, a file too
+  // large): the change must then not be made.
+  bool NoteValue(platform::HKey root, const std::string& path, const std::string& name);
+  bool NoteKey(platform::HKey root, const std::string& path, bool tree);
   bool NoteFile(std::string_view path);
   void Load();
   bool Save();

@@ -4,7 +4,9 @@
 
 #include <string>
 
+#include "console/export.h"
 #include "console/tweaker.h"
+#include "platform/win32/win32_text.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_toolkit.h"
@@ -26,15 +28,55 @@ std::string ReadHelpFile(velmaro::platform::FileSystem& files,
   return codePage.FromAnsi(bytes);
 }
 
+// The undo history lives in the user's application data folder (the
+// Windows folder's "Application Data" where the system names none).
+std::string UndoHistoryPath(velmaro::platform::FileSystem& files) {
+  char buffer[MAX_PATH] = {};
+  const DWORD n = GetEnvironmentVariableA("APPDATA", buffer, MAX_PATH);
+  std::string folder;
+  if (n > 0 && n < MAX_PATH) {
+    folder = velmaro::platform::FromAnsi(std::string(buffer, n));
+  } else {
+    files.WindowsDirectory(folder);
+    folder += "\\Application Data";
+  }
+  return folder + "\\Velmaro\\Undo history.txt";
+}
+
+// A message for whoever started "Velmaro.exe /export" from a command prompt.
+void SayOnStandardError(const std::string& text) {
+  HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+  if (!err || err == INVALID_HANDLE_VALUE) {
+    AttachConsole(ATTACH_PARENT_PROCESS);
+    err = GetStdHandle(STD_ERROR_HANDLE);
+  }
+  if (!err || err == INVALID_HANDLE_VALUE) return;
+  const std::string line = velmaro::platform::ToAnsiBestFit(text) + "\r\n";
+  DWORD written = 0;
+  WriteFile(err, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   velmaro::platform::Win32Registry registry;
   velmaro::platform::Win32Files files;
   velmaro::forms::Win32Toolkit toolkit(instance);
+  const std::string command = velmaro::platform::FromAnsi(commandLine ? commandLine : "");
+  if (velmaro::console::IsExportCommand(command)) {
+    // No window: the settings are read, written to the file, and the exit
+    // code says how it went.
+    velmaro::console::ConsoleSystem system(toolkit, registry, files);
+    std::string error;
+    const int code = velmaro::console::RunExportCommand(system, command, error);
+    if (code != 0) SayOnStandardError("Velmaro: " + error);
+    return code;
+  }
+  velmaro::undo::Journal journal(registry, files, UndoHistoryPath(files));
   velmaro::console::ConsoleSystem system(
-      toolkit, registry, files,
-      velmaro::console::HelpTopics::Parse(ReadHelpFile(files, registry.CodePage())));
+      toolkit, journal.Registry(), journal.Files(),
+      velmaro::console::HelpTopics::Parse(ReadHelpFile(files, registry.CodePage())), &journal,
+      &files);
   velmaro::console::Tweaker main(system);
   toolkit.Show(main);
   return toolkit.Run();

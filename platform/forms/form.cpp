@@ -309,9 +309,17 @@ void Form::Raise(EventArgs& args) {
     throw FormError("events of form " + Name() + " keep raising each other");
   struct DepthGuard {
     int& depth;
-    explicit DepthGuard(int& d) : depth(d) { ++depth; }
-    ~DepthGuard() { --depth; }
-  } guard(raiseDepth_);
+    const EventScope* scope;
+    const EventArgs& args;
+    DepthGuard(int& d, const EventScope* s, const EventArgs& a) : depth(d), scope(s), args(a) {
+      if (scope) (*scope)(args, true);
+      ++depth;
+    }
+    ~DepthGuard() {
+      --depth;
+      if (scope) (*scope)(args, false);
+    }
+  } guard(raiseDepth_, raiseDepth_ == 0 && scope_ ? &scope_ : nullptr, args);
   // A copy: the handler may replace itself.
   Handler call = *handler;
   call(args);

@@ -72,6 +72,12 @@ public:
   void OnClick(std::string_view control, std::function<void()> handler);
   bool HasHandler(Event event, const Control* control) const;
 
+  // Runs around the handler of every event raised while no other handler of
+  // this form runs: the one user action (or timer, or load) it stands for.
+  // `entering` true before the handler, false after it, however it ends.
+  using EventScope = std::function<void(const EventArgs&, bool entering)>;
+  void SetOutermostEventScope(EventScope scope) { scope_ = std::move(scope); }
+
   // What's This help: the text shown for a control, empty for none.
   void SetHelpProvider(std::function<std::string(const Control&)> provider);
   std::string HelpText(const Control& control) const;
@@ -114,6 +120,7 @@ private:
   std::vector<std::unique_ptr<Control>> controls_;
   std::map<HandlerKey, Handler> handlers_;
   std::function<std::string(const Control&)> help_;
+  EventScope scope_;
   FormView* view_ = nullptr;
   Control* active_ = nullptr;
   std::string caption_;

@@ -34,6 +34,7 @@ int DefaultAnswer(int flags);
 
 // Open-file dialog flags (OFN_*) that callers name.
 namespace ofn {
+inline constexpr unsigned OverwritePrompt = 0x2;
 inline constexpr unsigned HideReadOnly = 0x4;
 inline constexpr unsigned PathMustExist = 0x800;
 inline constexpr unsigned FileMustExist = 0x1000;
@@ -47,6 +48,9 @@ struct FileDialogRequest {
   unsigned flags = 0;
   std::string initialDir;
   std::string fileName;
+  // The Save As dialog instead: the file need not exist yet.
+  bool save = false;
+  std::string defaultExtension;  // added to a name typed without one ("reg")
 };
 
 struct FileDialogResult {

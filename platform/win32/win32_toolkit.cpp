@@ -305,10 +305,13 @@ FileDialogResult Win32Toolkit::OpenFile(const FileDialogRequest& request) {
   ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
   ofn.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
   ofn.Flags = request.flags;
+  const std::string extension = ToAnsiBestFit(request.defaultExtension);
+  ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
   FileDialogResult result;
   // A system without the dialog's library gives what a cancel gives.
   static win32::OnDemand<BOOL(OPENFILENAMEA*)> getOpenFileName("comdlg32.dll", "GetOpenFileNameA");
-  const auto open = getOpenFileName.Get();
+  static win32::OnDemand<BOOL(OPENFILENAMEA*)> getSaveFileName("comdlg32.dll", "GetSaveFileNameA");
+  const auto open = request.save ? getSaveFileName.Get() : getOpenFileName.Get();
   if (!open || !open(&ofn)) return result;
   result.ok = true;
   result.fileName = FromAnsi(file.data());

@@ -109,17 +109,6 @@ private:
   FaultPlan& plan_;
 };
 
-// Answers every question with Yes, and keeps the text of every other box:
-// what the user was told.
-class AnsweringToolkit final : public forms::MemoryToolkit {
-public:
-  std::vector<std::string> told;
-  int MsgBox(const std::string& text, const std::string&, int flags) override {
-    if (forms::IsAnswerOf(flags, forms::IdYes)) return forms::IdYes;
-    told.push_back(text);
-    return forms::IdOk;
-  }
-};
 
 const std::string kOldBoot = "[Options]\r\nAutoScan=0\r\nBootDelay=2\r\nLogo=1\r\n";
 

@@ -117,7 +117,7 @@ TEST(MessageBoxFlags, AnswersAndDefaultsFollowTheButtons) {
 TEST_F(MemoryToolkitTest, FileDialogsAreScripted) {
   FileDialogResult got;
   main.OnClick("Options", [&] {
-    got = tk.OpenFile({"Select", "Executable File(*.exe)|*.exe|", 0x81804, "", ""});
+    got = tk.OpenFile({"Select", "Executable File(*.exe)|*.exe|", 0x81804, "", "", false, ""});
   });
   tk.Show(main);
   tk.AnswerNextFileDialog("C:\\Program Files\\App\\run me.exe");

@@ -3,6 +3,7 @@
 // memory with a recorder of the values each load reads, and the comparison
 // of two whole registries that allows only what the panels write on every
 // apply by design.
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -103,7 +104,7 @@ inline std::vector<std::string> Lines(const std::string& dump) {
   std::string key;
   std::size_t pos = 0;
   while (pos < dump.size()) {
-    const auto end = dump.find('\n', pos);
+    const auto end = std::min(dump.find('\n', pos), dump.size());
     std::string line = dump.substr(pos, end - pos);
     pos = end + 1;
     if (!line.empty() && line.front() == '[') {
@@ -125,6 +126,19 @@ inline std::vector<std::string> Lost(const std::string& a, const std::string& b)
     if (!sb.count(line) && !WrittenByDesign(line)) out.push_back(line.substr(0, 160));
   return out;
 }
+
+// Answers every question with Yes, and keeps the text of every other box:
+// what the user was told.
+class AnsweringToolkit final : public forms::MemoryToolkit {
+public:
+  std::vector<std::string> told;
+  int answer = forms::IdYes;  // what every question gets
+  int MsgBox(const std::string& text, const std::string&, int flags) override {
+    if (forms::IsAnswerOf(flags, forms::IdYes)) return answer;
+    told.push_back(text);
+    return forms::IdOk;
+  }
+};
 
 struct Console {
   MemoryRegistry registry;

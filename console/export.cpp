@@ -1,0 +1,216 @@
+#include "console/export.h"
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+
+#include "console/tweaker.h"
+
+namespace velmaro::console {
+namespace {
+
+using platform::HkeyCurrentUser;
+
+bool SameText(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+// The window that is never shown has no one to answer: a question is
+// answered No, anything else OK, and what it would have said is kept.
+class SilentToolkit final : public forms::Toolkit {
+public:
+  std::vector<std::string> said;
+  void Show(forms::Form& form) override { form.Load(); }
+  void ShowModal(forms::Form&) override {}
+  bool Unload(forms::Form&) override { return true; }
+  void Hide(forms::Form&) override {}
+  void DoEvents() override {}
+  int Run() override { return 0; }
+  void End() override {}
+  int MsgBox(const std::string& text, const std::string&, int flags) override {
+    said.push_back(text);
+    return forms::IsAnswerOf(flags, forms::IdNo) ? forms::IdNo : forms::IdOk;
+  }
+  forms::FileDialogResult OpenFile(const forms::FileDialogRequest&) override { return {}; }
+  void EnterWhatsThisMode(forms::Form&) override {}
+  bool InWhatsThisMode() const override { return false; }
+};
+
+bool IsOwnSetting(const regfile::Key& k) {
+  constexpr std::string_view kOwn = "Software\\Velmaro";
+  return k.root == HkeyCurrentUser && k.path.size() >= kOwn.size() &&
+         SameText(std::string_view(k.path).substr(0, kOwn.size()), kOwn) &&
+         (k.path.size() == kOwn.size() || k.path[kOwn.size()] == '\\');
+}
+
+// The boot options an apply would store, as the file's lines, in the
+// file's order.
+void NoteBootChoices(const regfile::Key& k, std::map<int, std::string>& lines) {
+  for (const auto& v : k.values) {
+    if (!v.data) continue;
+    std::string text = v.data->bytes;
+    if (!text.empty() && text.back() == '\0') text.pop_back();
+    if (SameText(v.name, settings::AutoScan))
+      lines[0] = std::string("AutoScan=") + (text == "1" ? "2" : "0");
+    else if (SameText(v.name, settings::BootDelay))
+      lines[1] = "BootDelay=" + text;
+    else if (SameText(v.name, settings::DisSplach))
+      lines[2] = std::string("Logo=") + (text == "0" ? "0" : "1");
+  }
+}
+
+// Adds the captured changes in order; changes to one key in a row become one
+// entry, a value written twice keeps its last form.
+void Append(regfile::File& file, std::vector<regfile::Key> changes,
+            std::map<int, std::string>& boot) {
+  for (auto& change : changes) {
+    if (IsOwnSetting(change)) {
+      NoteBootChoices(change, boot);
+      continue;
+    }
+    regfile::Key* last = file.keys.empty() ? nullptr : &file.keys.back();
+    if (!change.remove && last && !last->remove && last->root == change.root &&
+        SameText(last->path, change.path)) {
+      for (auto& v : change.values) {
+        auto same = std::find_if(last->values.begin(), last->values.end(),
+                                 [&](const regfile::Value& w) { return SameText(w.name, v.name); });
+        if (same != last->values.end())
+          *same = std::move(v);
+        else
+          last->values.push_back(std::move(v));
+      }
+      continue;
+    }
+    file.keys.push_back(std::move(change));
+  }
+}
+
+std::string FileProblem(long code) {
+  switch (code) {
+    case platform::ErrorPathNotFound: return "the folder does not exist";
+    case platform::ErrorAccessDenied: return "Windows refused access to it (it may be read-only)";
+    case platform::ErrorSharingViolation: return "another program is using it";
+    case platform::ErrorDiskFull: return "there is not enough room on the disk";
+    case platform::ErrorInvalidName: return "the name is not a valid file name";
+    case platform::ErrorFilenameExcedRange: return "the path is too long";
+    case platform::ErrorNoUnicodeTranslation:
+      return "Windows cannot store some characters of its name";
+    default: return "Windows reported error " + std::to_string(code);
+  }
+}
+
+}  // namespace
+
+std::vector<const Category*> ExportableCategories() {
+  std::vector<const Category*> all;
+  for (const auto& c : Categories)
+    if (c.panel && !c.appliesAtOnce) all.push_back(&c);
+  return all;
+}
+
+const Category* CategoryNamed(std::string_view text) {
+  for (const Category* c : ExportableCategories())
+    if (SameText(c->text, text)) return c;
+  return nullptr;
+}
+
+regfile::File ExportSettings(ConsoleSystem& system, std::span<const Category* const> categories) {
+  // A system of its own over the console's: its stand-ins capture while the
+  // console's pass through, so the user's window and the system are untouched.
+  SilentToolkit silent;
+  ConsoleSystem shadow(silent, system.capture, system.captureFiles, system.help);
+  Tweaker window(shadow);
+  regfile::File file;
+  std::vector<std::string> names;
+  std::map<int, std::string> boot;
+  shadow.captureFiles.StartCapture();
+  for (const Category* category : categories) {
+    Panel* panel = window.PanelOf(category->node);
+    if (!panel || category->appliesAtOnce) continue;
+    // What a load writes (the menu delay it creates) is no setting.
+    shadow.capture.StartCapture();
+    window.SelectOption(category->node);
+    shadow.capture.StopCapture();
+    shadow.capture.StartCapture();
+    panel->Apply();
+    Append(file, shadow.capture.StopCapture(), boot);
+    names.push_back(std::string(category->text));
+  }
+  shadow.captureFiles.StopCapture();
+  std::string list;
+  for (const auto& n : names) list += (list.empty() ? "" : ", ") + n;
+  file.comments.push_back(" Velmaro 1.0 settings: " + list);
+  if (!boot.empty()) {
+    std::string lines;
+    for (const auto& [order, line] : boot) lines += " " + line;
+    file.comments.push_back(" Boot options, to be set by hand in c:\\msdos.sys (regedit cannot "
+                            "carry them):" + lines);
+  }
+  return file;
+}
+
+bool WriteExport(ConsoleSystem& system, std::span<const Category* const> categories,
+                 const std::string& path, std::string& error) {
+  const regfile::File file = ExportSettings(system, categories);
+  std::string bytes, why;
+  if (!regfile::Write(file, system.capture.CodePage(), bytes, &why)) {
+    error = "The settings could not be put into a registry file: " + why + ".";
+    return false;
+  }
+  if (const long rc = system.documents.WriteWholeFile(path, bytes)) {
+    error = "The settings could not be written to " + path + ": " + FileProblem(rc) + ".";
+    return false;
+  }
+  return true;
+}
+
+std::vector<std::string> CommandWords(std::string_view line) {
+  std::vector<std::string> words;
+  std::string word;
+  bool quoted = false, any = false;
+  for (const char c : line) {
+    if (c == '"') {
+      quoted = !quoted;
+      any = true;
+    } else if ((c == ' ' || c == '\t') && !quoted) {
+      if (any) words.push_back(word);
+      word.clear();
+      any = false;
+    } else {
+      word += c;
+      any = true;
+    }
+  }
+  if (any) words.push_back(word);
+  return words;
+}
+
+bool IsExportCommand(std::string_view commandLine) {
+  const auto words = CommandWords(commandLine);
+  return !words.empty() && (SameText(words[0], "/export") || SameText(words[0], "-export"));
+}
+
+int RunExportCommand(ConsoleSystem& system, std::string_view commandLine, std::string& error) {
+  const auto words = CommandWords(commandLine);
+  if (words.size() < 2 || words.size() > 3 || !IsExportCommand(commandLine)) {
+    error = "Usage: Velmaro.exe /export FILE [CATEGORY]";
+    return 2;
+  }
+  std::vector<const Category*> categories = ExportableCategories();
+  if (words.size() == 3) {
+    const Category* one = CategoryNamed(words[2]);
+    if (!one) {
+      error = "Velmaro has no category \"" + words[2] + "\" to export. Categories:";
+      for (const Category* c : categories) error += " \"" + std::string(c->text) + "\"";
+      return 2;
+    }
+    categories = {one};
+  }
+  return WriteExport(system, categories, words[1], error) ? 0 : 1;
+}
+
+}  // namespace velmaro::console

@@ -1,0 +1,102 @@
+#pragma once
+// Stand-ins for the registry and the files that pass every call through,
+// except while capturing: then a change is not made but noted (the registry's
+// as the REGEDIT4 entries that would make it) and reported as done. Running a
+// panel's apply while capturing tells what it would write: the settings it
+// shows, to export.
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/registry.h"
+#include "system_access/key_paths.h"
+#include "system_access/reg_file.h"
+
+namespace velmaro {
+
+class CapturingRegistry final : public platform::Registry {
+public:
+  explicit CapturingRegistry(platform::Registry& real) : real_(real) {}
+  void StartCapture();
+  // The changes noted since StartCapture, in order; calls go through again.
+  std::vector<regfile::Key> StopCapture();
+  bool Capturing() const { return capturing_; }
+
+  long OpenKey(platform::HKey root, std::string_view path, platform::HKey& out) override;
+  long CreateKey(platform::HKey root, std::string_view path, platform::HKey& out) override;
+  long CloseKey(platform::HKey key) override;
+  long QueryValue(platform::HKey key, std::string_view name, std::uint32_t* type,
+                  std::uint8_t* data, std::uint32_t* size) override;
+  long SetValue(platform::HKey key, std::string_view name, std::uint32_t type,
+                const std::uint8_t* data, std::uint32_t size) override;
+  long SetValueExact(platform::HKey key, std::string_view name, std::uint32_t type,
+                     const std::uint8_t* data, std::uint32_t size) override;
+  long DeleteKey(platform::HKey root, std::string_view path) override;
+  long DeleteValue(platform::HKey key, std::string_view name) override;
+  long EnumKey(platform::HKey key, std::uint32_t index, std::string& name,
+               std::uint32_t capacity) override;
+  long EnumValue(platform::HKey key, std::uint32_t index, std::string& name,
+                 std::uint32_t nameCapacity, std::uint32_t* type,
+                 std::uint32_t dataCapacity) override;
+  bool IsTextUnicode(const std::uint8_t* bytes, int length, int flags) const override {
+    return real_.IsTextUnicode(bytes, length, flags);
+  }
+  const platform::AnsiCodePage& CodePage() const override { return real_.CodePage(); }
+
+private:
+  // Keys "created" while capturing that the system does not have: handles of
+  // our own, from a range the system never gives.
+  bool IsOwn(platform::HKey key) const { return key >= kOwnFirst && key < kOwnFirst + 0x10000; }
+  static constexpr platform::HKey kOwnFirst = 0x7FFF0000u;
+  void Note(platform::HKey key, std::string_view name, std::optional<regfile::Data> data);
+
+  platform::Registry& real_;
+  KeyPaths paths_;
+  bool capturing_ = false;
+  platform::HKey nextOwn_ = kOwnFirst;
+  std::vector<regfile::Key> noted_;
+};
+
+class CapturingFiles final : public platform::FileSystem {
+public:
+  explicit CapturingFiles(platform::FileSystem& real) : real_(real) {}
+  void StartCapture() { capturing_ = true; }
+  void StopCapture() { capturing_ = false; }
+
+  long WindowsDirectory(std::string& path) override { return real_.WindowsDirectory(path); }
+  long SystemDirectory(std::string& path) override { return real_.SystemDirectory(path); }
+  long ModulePath(std::string& path) override { return real_.ModulePath(path); }
+  long GetAttributes(std::string_view path, std::uint32_t& attributes) override {
+    return real_.GetAttributes(path, attributes);
+  }
+  long SetAttributes(std::string_view path, std::uint32_t attributes) override {
+    return capturing_ ? platform::ErrorSuccess : real_.SetAttributes(path, attributes);
+  }
+  long ReadWholeFile(std::string_view path, std::string& bytes, std::uint64_t maxBytes) override {
+    return real_.ReadWholeFile(path, bytes, maxBytes);
+  }
+  long WriteWholeFile(std::string_view path, std::string_view bytes) override {
+    return capturing_ ? platform::ErrorSuccess : real_.WriteWholeFile(path, bytes);
+  }
+  long Move(std::string_view from, std::string_view to, std::uint32_t flags) override {
+    return capturing_ ? platform::ErrorSuccess : real_.Move(from, to, flags);
+  }
+  long Delete(std::string_view path) override {
+    return capturing_ ? platform::ErrorSuccess : real_.Delete(path);
+  }
+  long Copy(std::string_view from, std::string_view to, bool failIfExists) override {
+    return capturing_ ? platform::ErrorSuccess : real_.Copy(from, to, failIfExists);
+  }
+  long CreateDir(std::string_view path) override {
+    return capturing_ ? platform::ErrorSuccess : real_.CreateDir(path);
+  }
+  long RemoveDir(std::string_view path) override {
+    return capturing_ ? platform::ErrorSuccess : real_.RemoveDir(path);
+  }
+
+private:
+  platform::FileSystem& real_;
+  bool capturing_ = false;
+};
+
+}  // namespace velmaro

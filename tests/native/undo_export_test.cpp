@@ -1,0 +1,258 @@
+// Undo and export through the main window, as a user meets them: whatever
+// the registry and the boot file held, applies of random changes undone in
+// turn give back every byte; Export writes what the panels show and changes
+// nothing; the command line exports without a window.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "console/export.h"
+#include "support/panel_console.h"
+
+namespace velmaro::testing {
+namespace {
+
+constexpr const char* kPolicies =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
+constexpr const char* kHistory = "C:\\Users\\Ann\\Application Data\\Velmaro\\Undo history.txt";
+
+struct UndoConsole {
+  MemoryRegistry registry;
+  MemoryFiles files;
+  std::optional<undo::Journal> journal;
+  AnsweringToolkit tk;
+  std::optional<console::ConsoleSystem> system;
+  std::optional<console::Tweaker> main;
+
+  // The console starts over whatever the test put in the registry and files.
+  void Start() {
+    journal.emplace(registry, files, kHistory);
+    system.emplace(tk, journal->Registry(), journal->Files(), console::HelpTopics{}, &*journal,
+                   &files);
+    main.emplace(*system);
+    system->store.Write(settings::ShowMess, "0");
+    tk.Show(*main);
+    tk.Advance(console::Splash::TimerInterval);
+    tk.ExpandNode(*main, "Tr", 1);
+  }
+  std::string Boot() {
+    std::string bytes;
+    files.ReadWholeFile(console::BootFilePath, bytes, 1 << 20);
+    return bytes + "|" + std::to_string(files.AttributesOf(console::BootFilePath));
+  }
+  std::string State() { return DumpRegistry(registry) + Boot(); }
+};
+
+// Every kind of stored value a panel may meet, sane ones and damaged ones.
+void PutRandom(MemoryRegistry& r, std::mt19937& rng, const ReadRecorder::Place& place) {
+  const auto& [root, path, name] = place;
+  using B = std::vector<std::uint8_t>;
+  switch (rng() % 10) {
+    case 0: r.SetRawValue(root, path, name, RegDword, {static_cast<std::uint8_t>(rng() % 3), 0, 0, 0}); return;
+    case 1: r.SetRawValue(root, path, name, RegBinary, {static_cast<std::uint8_t>(rng() % 3), 0, 0}); return;
+    case 2: r.SetRawValue(root, path, name, RegSz, {'1', 0}); return;
+    case 3: r.SetRawValue(root, path, name, RegSz, {'t', 'e', 'x', 't', 0}); return;
+    case 4: r.SetRawValue(root, path, name, RegSz, {}); return;
+    case 5: r.SetRawValue(root, path, name, RegDword, {7, 0}); return;
+    case 6: r.SetRawValue(root, path, name, RegExpandSz, {'%', 'x', '%', 0}); return;
+    case 7: r.SetUnmappableText(root, path, name); return;
+    case 8: r.SetRawValue(root, path, name, RegBinary, B(300, 0xAB)); return;
+    default: return;  // absent
+  }
+}
+
+// Changes some controls of the shown panel, as a user might.
+void ChangeSome(UndoConsole& c, const console::Category& category, std::mt19937& rng) {
+  for (int pass = 0; pass < 2; ++pass)
+    for (const auto& control : c.main->Controls()) {
+      if (!control->VisibleInForm() || !control->EnabledInForm() || rng() % 2) continue;
+      const forms::Control* frame = control.get();
+      while (frame->Parent()) frame = frame->Parent();
+      if (frame->Name() != "Fram" || frame->Index() != category.frame) continue;
+      if (auto* box = dynamic_cast<forms::CheckBox*>(control.get()))
+        c.tk.Click(*c.main, box->Name(), box->Index());
+      else if (auto* text = dynamic_cast<forms::TextBox*>(control.get()); text && text->Name() != "Text10")
+        c.tk.Type(*c.main, text->Name(), "typed " + std::to_string(rng() % 100), text->Index());
+      else if (auto* slider = dynamic_cast<forms::Slider*>(control.get()))
+        c.tk.MoveSlider(*c.main, slider->Name(),
+                        slider->Min() + static_cast<int>(rng() % (slider->Max() - slider->Min() + 1)),
+                        slider->Index());
+    }
+}
+
+TEST(UndoExportTest, AppliesOfRandomChangesUndoneInTurnGiveBackEveryByte) {
+  std::vector<std::pair<const console::Category*, std::vector<ReadRecorder::Place>>> panels;
+  for (const console::Category* c : console::ExportableCategories()) {
+    const auto read = ValuesReadBy(*c);
+    panels.push_back({c, {read.begin(), read.end()}});
+  }
+  for (unsigned seed = 1; seed <= 60; ++seed) {
+    std::mt19937 rng(seed);
+    UndoConsole c;
+    for (const auto& [category, places] : panels)
+      for (const auto& place : places)
+        if (std::get<1>(place).find("Velmaro") == std::string::npos) PutRandom(c.registry, rng, place);
+    if (rng() % 2)
+      c.files.PutFile(console::BootFilePath, "[Options]\nAutoScan=1\nLogo=0\n;x\n",
+                      FileAttributeHidden | FileAttributeReadOnly);
+    c.Start();
+    // Each action that made a step, with the state before it.
+    std::vector<std::string> before;
+    const auto act = [&](const std::function<void()>& action) {
+      const std::string state = c.State();
+      const std::size_t steps = c.journal->Steps().size();
+      action();
+      if (c.journal->Steps().size() > steps) before.push_back(state);
+    };
+    const int applies = 1 + static_cast<int>(seed % 3);
+    for (int a = 0; a < applies; ++a) {
+      const auto* category = panels[rng() % panels.size()].first;
+      act([&] { c.tk.ClickNode(*c.main, "Tr", category->node); });
+      ChangeSome(c, *category, rng);
+      act([&] { c.tk.Click(*c.main, "Apply"); });
+    }
+    ASSERT_FALSE(before.empty()) << "seed " << seed;
+    ASSERT_EQ(c.journal->Steps().size(), before.size()) << "seed " << seed;
+    for (std::size_t s = before.size(); s-- > 0;) {
+      ASSERT_TRUE(c.main->Get("Undo").Enabled()) << "seed " << seed;
+      c.tk.Click(*c.main, "Undo");
+      const std::string now = c.State();
+      if (now != before[s]) {
+        // Say which lines differ, not two whole registries.
+        std::vector<std::string> gone, added;
+        const auto a = Lines(before[s]), b = Lines(now);
+        for (const auto& l : a)
+          if (std::find(b.begin(), b.end(), l) == b.end()) gone.push_back(l.substr(0, 120));
+        for (const auto& l : b)
+          if (std::find(a.begin(), a.end(), l) == a.end()) added.push_back(l.substr(0, 120));
+        FAIL() << "seed " << seed << ", step " << s << ": missing " << ::testing::PrintToString(gone)
+               << ", extra " << ::testing::PrintToString(added);
+      }
+    }
+    EXPECT_FALSE(c.main->Get("Undo").Enabled()) << "seed " << seed;
+  }
+}
+
+TEST(UndoExportTest, UndoSaysWhatItPutBackAndAsksFirstWhenSomethingChangedSince) {
+  UndoConsole c;
+  c.Start();
+  EXPECT_FALSE(c.main->Get("Undo").Enabled());
+  c.tk.ClickNode(*c.main, "Tr", 7);  // Start Menu
+  c.tk.Click(*c.main, "HideRun");
+  c.tk.Click(*c.main, "Apply");
+  ASSERT_TRUE(c.main->Get("Undo").Enabled());
+  EXPECT_EQ(c.journal->NextLabel(), "Apply 'Start Menu' settings...");
+
+  // Another program changes NoRun meanwhile: Undo asks, and No keeps it.
+  RegExtra(c.registry).SaveDWordValue(HkeyCurrentUser, kPolicies, "NoRun", 5);
+  c.tk.answer = forms::IdNo;
+  c.tk.Click(*c.main, "Undo");
+  EXPECT_EQ(RegExtra(c.registry).GetDWordValue(HkeyCurrentUser, kPolicies, "NoRun", -1), 5);
+  EXPECT_TRUE(c.main->Get("Undo").Enabled());
+
+  c.tk.answer = forms::IdYes;
+  c.tk.told.clear();
+  c.tk.Click(*c.main, "Undo");
+  EXPECT_EQ(RegExtra(c.registry).GetDWordValue(HkeyCurrentUser, kPolicies, "NoRun", -1), -1);
+  ASSERT_EQ(c.tk.told.size(), 1u);
+  EXPECT_NE(c.tk.told[0].find("Undone: Apply 'Start Menu' settings..."), std::string::npos);
+  EXPECT_NE(c.tk.told[0].find("NoRun"), std::string::npos);
+  // The panel shows what the system holds now.
+  EXPECT_EQ(c.main->Get<forms::CheckBox>("HideRun").Value(), 0);
+  EXPECT_FALSE(c.main->Get("Undo").Enabled());
+
+  // The history outlives the console.
+  c.tk.Click(*c.main, "HideRun");
+  c.tk.Click(*c.main, "Apply");
+  undo::Journal reread(c.registry, c.files, kHistory);
+  EXPECT_TRUE(reread.CanUndo());
+  EXPECT_EQ(reread.NextLabel(), "Apply 'Start Menu' settings...");
+}
+
+TEST(UndoExportTest, ExportWritesWhatThePanelsShowAndChangesNothing) {
+  UndoConsole c;
+  RegExtra reg(c.registry);
+  reg.SaveDWordValue(HkeyCurrentUser, kPolicies, "NoRun", 1);
+  reg.SaveDWordValue(HkeyCurrentUser, kPolicies, "NoFind", 7);  // no box state
+  reg.SaveStringValue(HkeyCurrentUser, "Software\\Microsoft\\MS Setup (ACME)\\User Info",
+                      "DefName", "Ann \"the\" C:\\ \xC3\xA9");
+  c.files.PutFile(console::BootFilePath, "AutoScan=2\r\nBootDelay=3\r\nLogo=0\r\n");
+  c.files.PutFile("C:\\Users\\Ann\\notes.txt", "");
+  c.Start();
+  // An unapplied edit on the panel shown survives an export of everything.
+  c.tk.ClickNode(*c.main, "Tr", 7);
+  c.tk.Click(*c.main, "HideFav");
+  c.tk.CollapseNode(*c.main, "Tr", 1);  // no category shown: every category
+  const std::string before = c.State();
+  c.tk.AnswerNextFileDialog("C:\\Users\\Ann\\all.reg");
+  c.tk.Click(*c.main, "Export");
+  ASSERT_EQ(c.tk.FileDialogs().size(), 1u);
+  EXPECT_TRUE(c.tk.FileDialogs()[0].save);
+  EXPECT_EQ(c.tk.FileDialogs()[0].fileName, "Velmaro settings.reg");
+  EXPECT_EQ(c.State(), before);
+  EXPECT_EQ(c.main->Get<forms::CheckBox>("HideFav").Value(), 1);  // still the user's edit
+  EXPECT_FALSE(c.journal->CanUndo());  // a file of the user's is no change to undo
+  std::string bytes;
+  ASSERT_EQ(c.files.ReadWholeFile("C:\\Users\\Ann\\all.reg", bytes, 1 << 20), ErrorSuccess);
+  regfile::File file;
+  ASSERT_TRUE(regfile::Read(bytes, c.registry.CodePage(), file));
+  EXPECT_NE(bytes.find("\"NoRun\"=dword:00000001"), std::string::npos);
+  EXPECT_EQ(bytes.find("\"NoFind\""), std::string::npos);  // 7: not what a box shows
+  EXPECT_NE(bytes.find("\"DefName\"=\"Ann \\\"the\\\" C:\\\\ \xE9\""), std::string::npos);
+  EXPECT_NE(bytes.find("[-HKEY_CLASSES_ROOT\\*\\shell\\open]"), std::string::npos);
+  EXPECT_EQ(bytes.find("Velmaro\\Settings"), std::string::npos);
+  EXPECT_NE(bytes.find("AutoScan=2 BootDelay=3 Logo=0"), std::string::npos) << bytes;
+  c.tk.ExpandNode(*c.main, "Tr", 1);
+
+  // Imported on another machine, every panel shows the same.
+  UndoConsole other;
+  const auto outcome = regfile::Apply(file, other.registry);
+  EXPECT_TRUE(outcome.failed.empty());
+  other.Start();
+  for (const console::Category* category : console::ExportableCategories()) {
+    c.tk.ClickNode(*c.main, "Tr", category->node);
+    other.tk.ClickNode(*other.main, "Tr", category->node);
+    for (const auto& control : c.main->Controls()) {
+      const forms::Control* frame = control.get();
+      while (frame->Parent()) frame = frame->Parent();
+      if (frame->Name() != "Fram" || frame->Index() != category->frame) continue;
+      // The boot options do not travel, nor NoFind's 7 that no box state
+      // writes; the hidden Text1 holds a folder.
+      if (auto* box = dynamic_cast<forms::CheckBox*>(control.get());
+          box && box->Name() != "AutoScan" && box->Name() != "DisSpl" && box->Name() != "HideFind") {
+        EXPECT_EQ(other.main->Get<forms::CheckBox>(box->Name()).Value(), box->Value())
+            << category->text << ": " << box->Name();
+      }
+      if (auto* text = dynamic_cast<forms::TextBox*>(control.get()); text && text->Name() != "Text1") {
+        EXPECT_EQ(other.main->Get<forms::TextBox>(text->Name()).Text(), text->Text())
+            << category->text << ": " << text->Name();
+      }
+    }
+  }
+}
+
+TEST(UndoExportTest, TheCommandLineExportsWithoutAWindowAndSaysWhatWentWrong) {
+  UndoConsole c;
+  RegExtra(c.registry).SaveDWordValue(HkeyCurrentUser, kPolicies, "NoRun", 1);
+  console::ConsoleSystem system(c.tk, c.registry, c.files);
+  std::string error;
+  EXPECT_EQ(console::CommandWords("/export \"C:\\My Files\\a.reg\"  \"Start Menu\""),
+            (std::vector<std::string>{"/export", "C:\\My Files\\a.reg", "Start Menu"}));
+  EXPECT_EQ(console::RunExportCommand(system, "/export C:\\a.reg \"Start Menu\"", error), 0) << error;
+  std::string bytes;
+  ASSERT_EQ(c.files.ReadWholeFile("C:\\a.reg", bytes, 1 << 20), ErrorSuccess);
+  EXPECT_NE(bytes.find("\"NoRun\"=dword:00000001"), std::string::npos);
+  EXPECT_EQ(bytes.find("Explorer\\Advanced"), std::string::npos);
+  EXPECT_EQ(bytes.find("\"NoDesktop\""), std::string::npos);  // the Explorer panel's
+
+  EXPECT_EQ(console::RunExportCommand(system, "/export C:\\b.reg Nowhere", error), 2);
+  EXPECT_NE(error.find("\"Start Menu\""), std::string::npos);
+  EXPECT_EQ(console::RunExportCommand(system, "/export", error), 2);
+  EXPECT_NE(error.find("Usage"), std::string::npos);
+  EXPECT_EQ(console::RunExportCommand(system, "/export C:\\missing\\folder\\c.reg", error), 1);
+  EXPECT_NE(error.find("the folder does not exist"), std::string::npos);
+  EXPECT_TRUE(c.tk.told.empty());  // no window, no message box
+}
+
+}  // namespace
+}  // namespace velmaro::testing
