@@ -1,0 +1,211 @@
+// Undo and export on the real console under Wine: an Apply taken back with
+// the Undo button, also after the console was closed and started again; the
+// command-line export read back by Wine's own regedit after every value was
+// changed by hand, types included; and a registry file with quotes,
+// backslashes and letters outside ASCII in names and data imported exactly.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+
+#include "platform/memory/memory_registry.h"
+#include "system_access/reg_file.h"
+#include "wine/wine_drive.h"
+#include "wine/console_driver.h"
+
+namespace {
+
+using namespace velmaro::e2e;
+
+const char* const kPolicies = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
+
+// A value as the system keeps it: type and bytes, or nothing.
+std::string Raw(HKEY root, const char* path, const char* name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return "<no key>";
+  std::string data(4096, '\0');
+  DWORD size = static_cast<DWORD>(data.size()), type = 0;
+  const LONG rc = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+  RegCloseKey(key);
+  if (rc != ERROR_SUCCESS) return "<none>";
+  return std::to_string(type) + ":" + data.substr(0, size);
+}
+
+void SetRaw(HKEY root, const char* path, const char* name, DWORD type, const std::string& bytes) {
+  HKEY key = nullptr;
+  RegCreateKeyA(root, path, &key);
+  RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                 static_cast<DWORD>(bytes.size()));
+  RegCloseKey(key);
+}
+
+void Remove(HKEY root, const char* path, const char* name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+  RegDeleteValueA(key, name);
+  RegCloseKey(key);
+}
+
+// Runs a program to its end; its exit code, or -1.
+int RunToEnd(std::string command, DWORD ms = 30000) {
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return -1;
+  DWORD code = static_cast<DWORD>(-1);
+  if (WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
+  else TerminateProcess(pi.hProcess, 1);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  return static_cast<int>(code);
+}
+
+bool Close(Console& c) {
+  PostMessageA(c.main, WM_CLOSE, 0, 0);
+  AnswerBox("Confirmation", IDYES);
+  return WaitForSingleObject(c.pi.hProcess, 10000) == WAIT_OBJECT_0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  SeeRealPixels();
+  const std::string root = argc > 1 ? WinePath(argv[1]) : ".";
+  const std::string exe = root + "\\console\\Velmaro.exe";
+  Checker check;
+  // A fresh history, no restart notice, NoRun absent.
+  char appData[MAX_PATH] = {};
+  GetEnvironmentVariableA("APPDATA", appData, MAX_PATH);
+  const std::string history = std::string(appData) + "\\Velmaro\\Undo history.txt";
+  DeleteFileA(history.c_str());
+  SetRaw(HKEY_CURRENT_USER, "Software\\Velmaro\\Settings", "ShowMess", REG_SZ, std::string("0", 2));
+  Remove(HKEY_CURRENT_USER, kPolicies, "NoRun");
+  SetRaw(HKEY_CURRENT_USER, kPolicies, "NoFind", REG_DWORD, std::string("\7\0\0\0", 4));
+
+  {
+    Console c;
+    if (!c.Start(exe)) return 1;
+    Sleep(800);
+    check(!IsWindowEnabled(c.Item("Undo")), "Undo starts unavailable: there is nothing to undo");
+    check(c.Choose("Start Menu"), "the Start Menu panel shows");
+    c.Press("HideRun");
+    c.Press("Apply");
+    check(WaitFor([] { return Raw(HKEY_CURRENT_USER, kPolicies, "NoRun") == std::string("4:\1\0\0\0", 6); }),
+          "Apply writes NoRun = 1");
+    check(WaitFor([&] { return IsWindowEnabled(c.Item("Undo")) != 0; }), "Undo becomes available");
+    c.Press("Undo");
+    std::string said;
+    check(AnswerBox("Velmaro", IDOK, &said), "Undo says what it did");
+    check(said.find("Apply 'Start Menu' settings...") != std::string::npos &&
+              said.find("NoRun") != std::string::npos,
+          "... naming the step and the value put back");
+    check(Raw(HKEY_CURRENT_USER, kPolicies, "NoRun") == "<none>", "NoRun is absent again, as before");
+    check(Raw(HKEY_CURRENT_USER, kPolicies, "NoFind") == std::string("4:\7\0\0\0", 6),
+          "NoFind keeps its 7");
+    check(WaitFor([&] { return !c.Checked("HideRun"); }), "the panel shows the state put back");
+    check(!IsWindowEnabled(c.Item("Undo")), "nothing is left to undo");
+    // One more apply, then the console goes.
+    c.Press("HideRun");
+    c.Press("Apply");
+    check(WaitFor([] { return Raw(HKEY_CURRENT_USER, kPolicies, "NoRun") == std::string("4:\1\0\0\0", 6); }),
+          "a second Apply writes NoRun again");
+    check(Close(c), "the console closes");
+  }
+  {
+    Console c;
+    if (!c.Start(exe)) return 1;
+    Sleep(800);
+    check(IsWindowEnabled(c.Item("Undo")) != 0, "after a restart, the last apply can still be undone");
+    c.Press("Undo");
+    check(AnswerBox("Velmaro", IDOK), "Undo says what it did");
+    check(Raw(HKEY_CURRENT_USER, kPolicies, "NoRun") == "<none>", "NoRun is absent again");
+    check(Close(c), "the console closes");
+  }
+
+  // The command line: the Start Menu's settings to a file, without a window.
+  const std::string file = "C:\\velmaro-export.reg";
+  DeleteFileA(file.c_str());
+  SetRaw(HKEY_CURRENT_USER, kPolicies, "NoRun", REG_DWORD, std::string("\1\0\0\0", 4));
+  SetRaw(HKEY_CURRENT_USER, kPolicies, "NoLogOff", REG_BINARY, std::string("\1\0\0", 3));
+  check(RunToEnd("\"" + exe + "\" /export " + file + " \"Start Menu\"") == 0,
+        "Velmaro.exe /export FILE \"Start Menu\" ends with 0");
+  check(!VisibleWindow("VelmaroForm", "Velmaro"), "... and showed no window");
+  check(RunToEnd("\"" + exe + "\" /export C:\\other.reg Nowhere") == 2,
+        "an unknown category ends with 2");
+  const char* names[] = {"NoStartBanner", "NoLogOff", "NoRun", "NoFind", "NoRecentDocsMenu",
+                         "NoFavoritesMenu"};
+  // What the file holds for the Start Menu's key: the values its boxes write.
+  std::string exportedBytes(65536, '\0');
+  HANDLE in = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  DWORD got = 0;
+  ReadFile(in, exportedBytes.data(), static_cast<DWORD>(exportedBytes.size()), &got, nullptr);
+  CloseHandle(in);
+  exportedBytes.resize(got);
+  const velmaro::platform::Cp1252CodePage codePage;
+  velmaro::regfile::File exported;
+  check(velmaro::regfile::Read(exportedBytes, codePage, exported), "the exported file is REGEDIT4");
+  std::map<std::string, std::string> inFile;
+  for (const auto& k : exported.keys)
+    if (k.root == velmaro::platform::HkeyCurrentUser && k.path == kPolicies)
+      for (const auto& v : k.values)
+        if (v.data) inFile[v.name] = std::to_string(v.data->type) + ":" + v.data->bytes;
+  check(inFile.size() == 5 && !inFile.count("NoFind") && inFile["NoRun"] == std::string("4:\1\0\0\0", 6),
+        "the file holds the five values the boxes show, NoFind's 7 left out");
+  // Every value changed by hand, types too; then Wine's regedit imports the file.
+  for (const char* n : names) SetRaw(HKEY_CURRENT_USER, kPolicies, n, REG_SZ, std::string("x\0", 2));
+  check(RunToEnd("regedit.exe /s " + file) == 0, "regedit /s imports the file");
+  bool back = true;
+  for (const char* n : names) {
+    const std::string now = Raw(HKEY_CURRENT_USER, kPolicies, n);
+    // NoFind is not in the file and keeps the hand's "x".
+    const std::string want = inFile.count(n) ? inFile[n] : std::string("1:x\0", 4);
+    if (now != want) {
+      std::printf("     %s differs after the import\n", n);
+      back = false;
+    }
+  }
+  check(back, "after the import every exported value is back, type and bytes");
+
+  // A file with quotes, backslashes and Western letters in key and value
+  // names and in data, written by our writer, imported by regedit exactly.
+  velmaro::regfile::File f;
+  const std::string key = "Software\\VelmaroRoundTrip\\K\xC3\xA9y \"q\" \\ end";
+  f.keys.push_back({velmaro::platform::HkeyCurrentUser, key, false,
+                    {{"", velmaro::regfile::Data{REG_SZ, std::string("def\0", 4)}},
+                     {"na\"me\\ \xC3\xBC", velmaro::regfile::Data{REG_SZ, std::string("C:\\\"x\" \xE9\0", 9)}},
+                     {"bin", velmaro::regfile::Data{REG_BINARY, std::string("\0\1\xff", 3)}},
+                     {"dw", velmaro::regfile::Data{REG_DWORD, std::string("\x78\x56\x34\x12", 4)}},
+                     {"exp", velmaro::regfile::Data{REG_EXPAND_SZ, std::string("%TEMP%\\a\0", 9)}},
+                     {"multi", velmaro::regfile::Data{REG_MULTI_SZ, std::string("a\0b\0\0", 5)}}}});
+  std::string bytes;
+  velmaro::regfile::Write(f, codePage, bytes);
+  const std::string crafted = "C:\\velmaro-roundtrip.reg";
+  HANDLE h = CreateFileA(crafted.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(h);
+  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\VelmaroRoundTrip");
+  check(RunToEnd("regedit.exe /s " + crafted) == 0, "regedit /s imports a file of odd names");
+  const std::string ansiKey = "Software\\VelmaroRoundTrip\\K\xE9y \"q\" \\ end";
+  bool exact = true;
+  for (const auto& v : f.keys[0].values) {
+    std::string ansiName;
+    codePage.ToAnsi(v.name, ansiName);
+    const std::string now = Raw(HKEY_CURRENT_USER, ansiKey.c_str(), ansiName.c_str());
+    const std::string want = std::to_string(v.data->type) + ":" + v.data->bytes;
+    if (now != want) {
+      std::printf("     \"%s\" differs after the import (%zu bytes, want %zu)\n", ansiName.c_str(),
+                  now.size(), want.size());
+      exact = false;
+    }
+  }
+  check(exact, "every value comes back with its type and bytes");
+  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\VelmaroRoundTrip");
+  DeleteFileA(crafted.c_str());
+  DeleteFileA(file.c_str());
+  std::printf("%d failure(s)\n", check.failures);
+  return check.failures == 0 ? 0 : 1;
+}
