@@ -1,5 +1,6 @@
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_registry.h"
+#include "platform/memory/memory_shell.h"
 #include "support/contract_platform.h"
 
 namespace velmaro::testing {
@@ -11,6 +12,14 @@ const char* ContractPlatformName() { return "memory"; }
 
 std::unique_ptr<platform::FileSystem> MakeContractFiles() {
   return std::make_unique<platform::MemoryFiles>();
+}
+
+std::unique_ptr<platform::Drives> MakeContractDrives() {
+  return std::make_unique<platform::MemoryFiles>();
+}
+
+std::unique_ptr<platform::Shell> MakeContractShell(platform::FileSystem& files) {
+  return std::make_unique<platform::MemoryShell>(dynamic_cast<platform::MemoryFiles&>(files));
 }
 
 namespace {

@@ -1,7 +1,9 @@
 #include <windows.h>
 
+#include "platform/win32/win32_drives.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_shell.h"
 #include "support/contract_platform.h"
 
 namespace velmaro::testing {
@@ -13,6 +15,14 @@ const char* ContractPlatformName() { return "win32"; }
 
 std::unique_ptr<platform::FileSystem> MakeContractFiles() {
   return std::make_unique<platform::Win32Files>();
+}
+
+std::unique_ptr<platform::Drives> MakeContractDrives() {
+  return std::make_unique<platform::Win32Drives>();
+}
+
+std::unique_ptr<platform::Shell> MakeContractShell(platform::FileSystem&) {
+  return std::make_unique<platform::Win32Shell>();
 }
 
 namespace {
