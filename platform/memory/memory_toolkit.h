@@ -90,6 +90,14 @@ public:
   // Ends the edit in progress, started by code or by the user: a text is
   // Enter, nothing is Esc. True when the node took the text.
   bool FinishLabelEdit(Form& form, std::string_view tree, std::optional<std::string> newText);
+  // Drive choosers and folder trees read the disks through the source the
+  // program bound them to (a MemoryFiles drive in tests): a missing folder and
+  // a drive whose disk is out are simulated there.
+  // Chooses a drive from the list by its letter.
+  void ChooseDrive(Form& form, std::string_view name, char letter);
+  // Opens a folder the tree shows, by its name as shown; false when it had
+  // gone and the tree only read its list again.
+  bool OpenFolder(Form& form, std::string_view tree, const std::string& folder);
   void PressEnter(Form& form);   // the focused button, else the default button
   void PressEscape(Form& form);  // leaves What's This mode, else the cancel button
   void PressAlt(Form& form, char key);  // the control whose caption marks `key`
