@@ -222,6 +222,7 @@ long MemoryRegistry::DeleteKey(HKey root, std::string_view path) {
   if (it == parent->children.end()) return ErrorFileNotFound;
   it->second->MarkDeleted();
   parent->children.erase(it);
+  if (journal_) journal_->push_back("DeleteKey " + std::string(path));
   return ErrorSuccess;
 }
 

@@ -49,6 +49,9 @@ public:
   void FailNext(std::string operation, long code);
   void ClearFailures() { failures_.clear(); }
   int OpenHandleCount() const { return static_cast<int>(handles_.size()); }
+  // Each key deleted is noted here as "DeleteKey <path>", so that a test can
+  // check an order (with MemoryFiles::RecordInto, in one journal).
+  void RecordInto(std::vector<std::string>* journal) { journal_ = journal; }
 
 private:
   struct Node;
@@ -62,6 +65,7 @@ private:
   std::map<HKey, std::shared_ptr<Node>> handles_;
   HKey nextHandle_ = 0x100;
   std::map<std::string, long> failures_;
+  std::vector<std::string>* journal_ = nullptr;
 };
 
 }  // namespace velmaro::platform

@@ -142,8 +142,9 @@ void MemoryToolkit::End() {
 
 // ---- Message boxes and dialogs ----
 
-void MemoryToolkit::AnswerNextBox(int answer, std::string expectedText) {
-  boxScripts_.push_back({answer, std::move(expectedText)});
+void MemoryToolkit::AnswerNextBox(int answer, std::string expectedText,
+                                  std::function<void()> meanwhile) {
+  boxScripts_.push_back({answer, std::move(expectedText), std::move(meanwhile)});
 }
 
 void MemoryToolkit::AnswerNextFileDialog(std::string fullPath) {
@@ -175,6 +176,7 @@ int MemoryToolkit::MsgBox(const std::string& text, const std::string& title, int
     Fail("message box \"" + text + "\" has no button for the scripted answer " +
          std::to_string(script.answer));
   boxes_.back().answer = script.answer;
+  if (script.meanwhile) script.meanwhile();
   return script.answer;
 }
 

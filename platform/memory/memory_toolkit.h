@@ -47,7 +47,10 @@ public:
   // ---- Scripts, consumed in order ----
   // The next message box gets `answer`; with `expectedText`, the box must show
   // exactly that text. An answer the box's buttons cannot give is an error.
-  void AnswerNextBox(int answer, std::string expectedText = {});
+  // `meanwhile` runs while the box is up, to look at what the program
+  // shows behind it.
+  void AnswerNextBox(int answer, std::string expectedText = {},
+                     std::function<void()> meanwhile = {});
   void AnswerNextFileDialog(std::string fullPath);
   void CancelNextFileDialog();
   // The next modal showing must be of the form named `formName`; `script`
@@ -163,6 +166,7 @@ private:
   struct BoxScript {
     int answer;
     std::string expectedText;
+    std::function<void()> meanwhile;
   };
   std::deque<BoxScript> boxScripts_;
   std::deque<FileDialogResult> fileScripts_;
