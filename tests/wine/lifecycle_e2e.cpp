@@ -1,12 +1,16 @@
 // Velmaro's life cycle in the test's Wine prefix, driven from outside as a
 // user would: Setup.exe from the distribution folder through its six pages
-// into C:\Program Files\Velmaro, then the installed console started by
-// Finish. Each result is checked where it lands: the files, the shortcuts
-// (read back through the ShellLink object), the settings, the uninstall
-// entry and the system's own list of installed programs.
+// into C:\Program Files\Velmaro, the installed console started by Finish
+// and closed, then Uninstall.exe: once started directly and left with No,
+// once started by the system's list of installed programs and driven through
+// Yes. A second installation and removal shows that a file of the user's own
+// keeps the shortcut folder. Each result is checked where it lands: the
+// files, the shortcuts (read back through the ShellLink object), the
+// settings, the uninstall entry and the system's own list.
 //
 // With "--show <page>" (1 to 6) it only walks Setup to that page and leaves
-// it there, for a screenshot.
+// it there, for a screenshot; "--show uninstall" installs and leaves
+// Uninstall's window up.
 #include <windows.h>
 // After windows.h.
 #include <shellapi.h>
@@ -21,6 +25,7 @@
 #include "console/tweaker.h"
 #include "platform/win32/win32_shell.h"
 #include "setup/wizard.h"
+#include "uninstall/form1.h"
 #include "wine/wine_drive.h"
 
 namespace {
@@ -29,10 +34,13 @@ using namespace velmaro::e2e;
 
 const velmaro::forms::FormSpec kWizard = velmaro::setup::Wizard::Design();
 const velmaro::forms::FormSpec kConsole = velmaro::console::Tweaker::Design();
+const velmaro::forms::FormSpec kUninstall = velmaro::uninstall::Form1::Design();
 
 constexpr const char* kFolder = "C:\\Program Files\\Velmaro";
 constexpr const char* kKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmaro 1.0";
 constexpr const char* kSettings = "Software\\Velmaro\\Settings";
+constexpr const char* kInstalled[] = {"Velmaro.exe", "Velmaro.dll", "Velmaro.hlp", "ReadMe.txt",
+                                      "Uninstall.exe"};
 
 int IdOf(const velmaro::forms::FormSpec& spec, const std::string& name, int index = -1) {
   for (std::size_t i = 0; i < spec.controls.size(); ++i)
@@ -240,9 +248,48 @@ bool WalkTo(SetupWindow& s, int page) {
   return true;
 }
 
-int Show(const std::string& dist, int page) {
+// Installs with the default choices and ends Setup without starting anything.
+bool Install(const std::string& dist, Checker& check) {
+  SetupWindow s(check);
+  if (!s.Start(dist) || !WalkTo(s, 6)) return false;
+  PostMessageA(s.Item("Start"), BM_CLICK, 0, 0);
+  if (!WaitFor([&] { return SendMessageA(s.Item("Start"), BM_GETCHECK, 0, 0) == BST_UNCHECKED; })) return false;
+  s.Press("NextStep");
+  return s.process.Ended(5000);
+}
+
+// Uninstall's window, driven by its controls' ids.
+struct UninstallWindow {
+  HWND window = nullptr;
+  HWND Item(const std::string& name) { return GetDlgItem(window, IdOf(kUninstall, name)); }
+  bool Find() {
+    return WaitFor(
+        [&] {
+          window = VisibleWindow("VelmaroForm", "Uninstall - Velmaro 1.0");
+          return window && Item("No");
+        },
+        20000);
+  }
+  HWND Focus() {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+  }
+};
+
+int Show(const std::string& dist, const std::string& what) {
   Checker check;
   ForgetEarlierInstallations(ProgramsFolder() + "\\Velmaro");
+  if (what == "uninstall") {
+    Process u;
+    u.keepRunning = true;
+    UninstallWindow w;
+    return Install(dist, check) && u.Start("\"" + std::string(kFolder) + "\\Uninstall.exe\"", "") && w.Find()
+               ? 0
+               : 1;
+  }
+  const int page = std::atoi(what.c_str());
   SetupWindow s(check);
   s.process.keepRunning = true;
   if (!s.Start(dist)) return 1;
@@ -257,6 +304,66 @@ void CheckExitQuestion(SetupWindow& s, Checker& check, const char* how) {
             text == "Do you want to exit the setup without installing Velmaro 1.0 ?",
         std::string(how) + " asks \"Do you want to exit the setup ...\"");
   check(s.Still(), std::string("... and No keeps Setup (") + how + ")");
+}
+
+bool Installed(const std::string& links) {
+  for (const char* name : kInstalled)
+    if (!Exists(std::string(kFolder) + "\\" + name)) return false;
+  return Exists(links + "\\Velmaro.lnk") && KeyExists(HKEY_LOCAL_MACHINE, kKey) &&
+         KeyExists(HKEY_CURRENT_USER, kSettings);
+}
+
+// Uninstall started directly and left with No, then started as the system's
+// list starts it and driven through Yes.
+void RemoveWithUninstall(Checker& check, const std::string& links, bool emptyFolder) {
+  const std::string uninstaller = std::string(kFolder) + "\\Uninstall.exe";
+  // The console's own options are Velmaro's settings too.
+  HKEY key = nullptr;
+  RegCreateKeyA(HKEY_CURRENT_USER, kSettings, &key);
+  RegSetValueExA(key, "ShowMess", 0, REG_SZ, reinterpret_cast<const BYTE*>("0"), 2);
+  RegCloseKey(key);
+  {
+    Process direct;
+    UninstallWindow w;
+    check(direct.Start("\"" + uninstaller + "\"", "") && w.Find(), "Uninstall.exe opens \"Uninstall - Velmaro 1.0\"");
+    check(TextOf(w.Item("Label1")) == "Do you really want to uninstall Velmaro 1.0 ?" &&
+              WaitFor([&] { return w.Focus() == w.Item("No"); }),
+          "it asks, with the focus on No");
+    PostMessageA(w.Item("No"), BM_CLICK, 0, 0);
+    check(direct.Ended(5000) && Installed(links), "No ends it with everything in place");
+  }
+  const std::string command = ReadValue(HKEY_LOCAL_MACHINE, kKey, "UninstallString");
+  check(command == "\"" + uninstaller + "\"", "UninstallString is the quoted uninstaller: " + command);
+  Process list;
+  UninstallWindow w;
+  check(list.Start("uninstaller.exe --remove \"Velmaro 1.0\"", "") && w.Find(),
+        "the system's list starts Uninstall through UninstallString");
+  check(Lower(ImageOf(w.window)) == Lower(uninstaller), "it is the installed uninstaller");
+  PostMessageA(w.Item("Yes"), BM_CLICK, 0, 0);
+  HWND box = nullptr;
+  check(WaitFor([&] { return (box = VisibleWindow("#32770", "Uninstalling complete.")) != nullptr; }, 10000),
+        "Yes removes and tells \"Uninstalling complete.\"");
+  check(!IsWindowVisible(w.Item("Yes")) && !IsWindowVisible(w.Item("No")), "the buttons are gone meanwhile");
+  PostMessageA(w.window, WM_CLOSE, 0, 0);
+  Sleep(300);
+  check(IsWindow(w.window), "the close box is refused while it removes");
+  std::string text;
+  const bool answered = AnswerBox("Uninstalling complete.", IDOK, &text);
+  check(answered && text == "Velmaro 1.0 has been uninstalled. The directory " + std::string(kFolder) +
+                                " cannot be removed.",
+        "the final message names the folder it leaves: " + text);
+  check(list.Ended(10000), "Uninstall and the system's list end");
+  bool gone = true;
+  for (const char* name : kInstalled)
+    if (std::string(name) != "Uninstall.exe") gone = gone && !Exists(std::string(kFolder) + "\\" + name);
+  check(gone && Exists(uninstaller), "the program files are gone; Uninstall.exe and its folder stay");
+  check(!Exists(links + "\\Velmaro.lnk") && !Exists(links + "\\ReadMe.txt.lnk") &&
+            Exists(links) != emptyFolder,
+        emptyFolder ? "the shortcuts and their folder are gone" : "the shortcuts are gone");
+  check(!KeyExists(HKEY_LOCAL_MACHINE, kKey) && !KeyExists(HKEY_CURRENT_USER, "Software\\Velmaro"),
+        "the uninstall entry and every setting are gone");
+  check(InstalledProgramsList().find("Velmaro 1.0") == std::string::npos,
+        "wine uninstaller --list no longer lists \"Velmaro 1.0\"");
 }
 
 int Run(const std::string& dist) {
@@ -312,12 +419,10 @@ int Run(const std::string& dist) {
             s.Text("Label4", 2) == "Registry updating complete.",
         "the three lines end complete");
 
-  const char* sources[] = {"Velmaro.001", "Velmaro.002", "Velmaro.003", "Velmaro.004", "Velmaro.005"};
-  const char* installed[] = {"Velmaro.exe", "Velmaro.dll", "Velmaro.hlp", "ReadMe.txt", "Uninstall.exe"};
   for (int i = 0; i < 5; ++i) {
-    const std::string source = FileBytes(dist + "\\" + sources[i]);
-    check(source != "<missing>" && FileBytes(std::string(kFolder) + "\\" + installed[i]) == source,
-          std::string(installed[i]) + " is " + sources[i] + " byte for byte");
+    const std::string source = FileBytes(dist + "\\Velmaro.00" + std::to_string(i + 1));
+    check(source != "<missing>" && FileBytes(std::string(kFolder) + "\\" + kInstalled[i]) == source,
+          std::string(kInstalled[i]) + " is Velmaro.00" + std::to_string(i + 1) + " byte for byte");
   }
   velmaro::platform::Win32Shell shell;
   const std::pair<const char*, const char*> shortcuts[] = {{"Velmaro.lnk", "Velmaro.exe"},
@@ -383,6 +488,18 @@ int Run(const std::string& dist) {
     check(process && WaitForSingleObject(process, 5000) == WAIT_OBJECT_0, "the console ends");
     if (process) CloseHandle(process);
   }
+
+  RemoveWithUninstall(check, links, true);
+  // Again, with a file of the user's own among the shortcuts.
+  check(Install(dist, check) && Exists(links + "\\Velmaro.lnk"), "a second installation");
+  const std::string mine = links + "\\My notes.txt";
+  HANDLE h = CreateFileA(mine.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  CloseHandle(h);
+  RemoveWithUninstall(check, links, false);
+  check(Exists(mine) && !Exists(links + "\\Velmaro.lnk") && !Exists(links + "\\ReadMe.txt.lnk"),
+        "a file of the user's own keeps the shortcut folder; the shortcuts go");
+  DeleteFileA(mine.c_str());
+  RemoveDirectoryA(links.c_str());
   std::printf("%d failure(s)\n", check.failures);
   return check.failures ? 1 : 0;
 }
@@ -393,6 +510,6 @@ int main(int argc, char** argv) {
   // argv[1]: the build tree; the distribution folder is its dist folder.
   const std::string root = argc > 1 ? WinePath(argv[1]) : ".";
   const std::string dist = root + "\\dist";
-  if (argc > 3 && std::string(argv[2]) == "--show") return Show(dist, std::atoi(argv[3]));
+  if (argc > 3 && std::string(argv[2]) == "--show") return Show(dist, argv[3]);
   return Run(dist);
 }
