@@ -42,13 +42,6 @@ constexpr const char* kSettings = "Software\\Velmaro\\Settings";
 constexpr const char* kInstalled[] = {"Velmaro.exe", "Velmaro.dll", "Velmaro.hlp", "ReadMe.txt",
                                       "Uninstall.exe"};
 
-int IdOf(const velmaro::forms::FormSpec& spec, const std::string& name, int index = -1) {
-  for (std::size_t i = 0; i < spec.controls.size(); ++i)
-    if (spec.controls[i].name == name && spec.controls[i].index == index)
-      return 1000 + static_cast<int>(i);
-  return -1;
-}
-
 std::string Lower(std::string s) {
   for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return s;
@@ -101,26 +94,6 @@ std::string FileBytes(const std::string& path) {
 }
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// A folder with everything in it, as the user might remove it by hand.
-void RemoveTree(const std::string& folder) {
-  WIN32_FIND_DATAA found{};
-  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string path = folder + "\\" + name;
-      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(path);
-      else
-        DeleteFileA(path.c_str());
-    } while (FindNextFileA(h, &found));
-    FindClose(h);
-  }
-  RemoveDirectoryA(folder.c_str());
-}
 
 // What `wine uninstaller --list` prints: one "key|||name" line per program.
 std::string InstalledProgramsList() {

@@ -149,6 +149,36 @@ private:
   void* memory_ = nullptr;
 };
 
+// The id the toolkit gives a control of a form's design: 1000 + its place in
+// the tab order.
+template <class FormSpec>
+int IdOf(const FormSpec& spec, const std::string& name, int index = -1) {
+  for (std::size_t i = 0; i < spec.controls.size(); ++i)
+    if (spec.controls[i].name == name && spec.controls[i].index == index)
+      return 1000 + static_cast<int>(i);
+  return -1;
+}
+
+// A folder with everything in it, as a user might remove it by hand.
+inline void RemoveTree(const std::string& folder) {
+  WIN32_FIND_DATAA found{};
+  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string path = folder + "\\" + name;
+      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTree(path);
+      else
+        DeleteFileA(path.c_str());
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
 // Counts checks and prints each as it goes, so a failure is seen in context.
 struct Checker {
   int failures = 0;
