@@ -62,6 +62,18 @@ void RemoveTemp(FileSystem& files, const std::string& temp) {
   files.Delete(temp);
 }
 
+// Calls `f` with each line of the file, without its end (CR LF, LF or CR).
+template <class F>
+void ForEachLine(std::string_view file, F&& f) {
+  std::size_t pos = 0;
+  while (pos < file.size()) {
+    const std::size_t end = std::min(file.find_first_of("\r\n", pos), file.size());
+    f(file.substr(pos, end - pos));
+    pos = end + 1;
+    if (end < file.size() && file[end] == '\r' && pos < file.size() && file[pos] == '\n') ++pos;
+  }
+}
+
 }  // namespace
 
 BootOptions LoadBootOptions(const SettingsStore& store) {
@@ -80,18 +92,32 @@ std::string BootDelayCaption(int position) {
   return "Boot delay time(in seconds) : " + std::to_string(position);
 }
 
+BootOptions BootOptionsInFile(FileSystem& files, const BootOptions& fallback) {
+  BootOptions o = fallback;
+  std::string file;
+  if (files.ReadWholeFile(BootFilePath, file, MaxBootFileBytes) != ErrorSuccess) return o;
+  ForEachLine(file, [&o](std::string_view line) {
+    const auto number = [&line](std::string_view prefix) {
+      return WholeNumber(line.substr(prefix.size()));
+    };
+    if (StartsWith(line, kAutoScan)) {
+      if (const auto n = number(kAutoScan)) o.autoScan = *n != 0 ? 1 : 0;
+    } else if (StartsWith(line, kBootDelay)) {
+      if (const auto n = number(kBootDelay))
+        o.delaySl = static_cast<int>(std::clamp<long long>(*n, BootDelayMin, BootDelayMax));
+    } else if (StartsWith(line, kLogo)) {
+      if (const auto n = number(kLogo)) o.disSpl = *n == 0 ? 1 : 0;
+    }
+  });
+  return o;
+}
+
 std::string RewriteBootFile(std::string_view old, const BootOptions& options) {
   const BootOptions o = Normalised(options);
   std::string out;
   out.reserve(old.size() + 64);
   bool seenAutoScan = false, seenBootDelay = false, seenLogo = false;
-  std::size_t pos = 0;
-  while (pos < old.size()) {
-    const std::size_t end = std::min(old.find_first_of("\r\n", pos), old.size());
-    const std::string_view line = old.substr(pos, end - pos);
-    pos = end + 1;
-    if (end < old.size() && old[end] == '\r' && pos < old.size() && old[pos] == '\n') ++pos;
-
+  ForEachLine(old, [&](std::string_view line) {
     if (StartsWith(line, kAutoScan)) {
       out += AutoScanLine(o);
       seenAutoScan = true;
@@ -105,7 +131,7 @@ std::string RewriteBootFile(std::string_view old, const BootOptions& options) {
       out += line;
     }
     out += kLineEnd;
-  }
+  });
   if (!seenAutoScan)
     out += AutoScanLine(o) + std::string(kLineEnd);
   else if (!seenBootDelay)

@@ -51,6 +51,13 @@ struct BootOptions {
 //   "Boot Delay" (default 2) is clamped into the slider's range 0..5.
 BootOptions LoadBootOptions(const SettingsStore& store);
 
+// What the boot file holds, for the load after an apply whose choices the
+// store refused: the file then differs from the store. "AutoScan=" other than
+// 0 ticks AutoScan, "Logo=0" ticks DisSpl, "BootDelay=" is clamped into the
+// slider's range; a line that is missing or holds no number keeps `fallback`'s
+// choice, and so does everything when the file cannot be read.
+BootOptions BootOptionsInFile(platform::FileSystem& files, const BootOptions& fallback);
+
 // Label5's caption for a slider position.
 std::string BootDelayCaption(int position);
 
@@ -87,6 +94,14 @@ struct BootApplyResult {
   bool fileCreated = false;             // ... and there was none before
   bool ok() const { return step == BootStep::Done; }
 };
+
+// What the user is told when an apply stopped before the file was replaced,
+// and when the file was replaced but the store refused the choices.
+inline constexpr std::string_view BootFailedMessage =
+    "The boot options could not be written to c:\\msdos.sys. The file was left as it was.";
+inline constexpr std::string_view BootNotRecordedMessage =
+    "The boot options were written to c:\\msdos.sys, but Velmaro could not record them in "
+    "its settings. Until Velmaro is closed, this panel shows what the file holds.";
 
 // AutoScan1: applies `options` to the boot file and records them in `store`.
 BootApplyResult ApplyBootOptions(platform::FileSystem& files, const SettingsStore& store,

@@ -1,11 +1,21 @@
 #pragma once
 // The console's ten categories: tree node, image, panel and the Apply button's
-// caption while the panel is shown. One table, read by the tree, the panel
-// switch and the Apply dispatch alike.
+// caption while the panel is shown. One table, read by the tree, the design
+// of the main window, the panel switch and the Apply dispatch alike.
+//
+// Adding a panel: one file under console/panels/ that defines its PanelKind
+// (console/panel.h says what it provides), its name declared below, and its
+// row pointing at it.
 #include <array>
 #include <string_view>
 
+#include "console/panel.h"
+
 namespace velmaro::console {
+
+// Defined each in its own file under console/panels/.
+extern const PanelKind WindowsPanel, MiscPanel, ExplorerPanel, MoreExplorerPanel,
+    StartMenuPanel, GeneralPanel;
 
 struct Category {
   int node;                      // tree node index, 1-based in the order added
@@ -16,6 +26,10 @@ struct Category {
   std::string_view applyCaption;
   bool restartNotice;            // the notice precedes the applier
   bool appliesAtOnce;            // an editor panel: Apply stays disabled
+  // Null while the panel is not built: its frame shows empty and Apply stays
+  // disabled. Panels are laid out, and their controls take tab order, in
+  // table order.
+  const PanelKind* panel;
 };
 
 inline constexpr std::string_view NoSettings = "No settings";
@@ -25,18 +39,24 @@ inline constexpr int RootSelectedImage = 8;
 inline constexpr int PanelCount = 10;
 
 inline constexpr std::array<Category, 10> Categories{{
-    {2, "Windows", 1, 0, "Windows options", "Apply 'Windows' settings...", true, false},
-    {3, "Misc. tweaks", 12, 1, "Misc. tweaks", "Apply 'Misc.' settings...", false, false},
-    {4, "Mouse", 2, 2, "Mouse options", "Apply 'Mouse' settings...", false, false},
-    {5, "Explorer", 3, 3, "Explorer options", "Apply 'Explorer' settings...", true, false},
+    {2, "Windows", 1, 0, "Windows options", "Apply 'Windows' settings...", true, false,
+     &WindowsPanel},
+    {3, "Misc. tweaks", 12, 1, "Misc. tweaks", "Apply 'Misc.' settings...", false, false,
+     &MiscPanel},
+    {4, "Mouse", 2, 2, "Mouse options", "Apply 'Mouse' settings...", false, false, nullptr},
+    {5, "Explorer", 3, 3, "Explorer options", "Apply 'Explorer' settings...", true, false,
+     &ExplorerPanel},
     {6, "More Explorer tweaks", 14, 4, "More Explorer tweaks",
-     "Apply 'Explorer tweaks' settings...", false, false},
-    {7, "Start Menu", 4, 5, "Start Menu options", "Apply 'Start Menu' settings...", true, false},
-    {8, "General", 5, 6, "General options", "Apply 'General' settings...", false, false},
+     "Apply 'Explorer tweaks' settings...", false, false, &MoreExplorerPanel},
+    {7, "Start Menu", 4, 5, "Start Menu options", "Apply 'Start Menu' settings...", true, false,
+     &StartMenuPanel},
+    {8, "General", 5, 6, "General options", "Apply 'General' settings...", false, false,
+     &GeneralPanel},
     // The editor panels write on their own buttons.
-    {9, "Change Icons", 6, 7, "Change Icon options", NoSettings, false, true},
-    {10, "Add/Remove", 9, 8, "Add/Remove options", NoSettings, false, true},
-    {11, "StartUp Applications", 10, 9, "Apps. running on startup", NoSettings, false, true},
+    {9, "Change Icons", 6, 7, "Change Icon options", NoSettings, false, true, nullptr},
+    {10, "Add/Remove", 9, 8, "Add/Remove options", NoSettings, false, true, nullptr},
+    {11, "StartUp Applications", 10, 9, "Apps. running on startup", NoSettings, false, true,
+     nullptr},
 }};
 
 // The category of a tree node, or null for the root and unknown nodes.

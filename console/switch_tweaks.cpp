@@ -1,54 +1,13 @@
 #include "console/switch_tweaks.h"
 
+#include "console/tweaker.h"
 #include "system_access/settings_store.h"
 
-
 namespace velmaro::console {
-namespace {
-
-forms::CheckBox* BoxOf(forms::Form& form, std::string_view control) {
-  return dynamic_cast<forms::CheckBox*>(form.Find(control));
-}
-
-}  // namespace
 
 BoxState BoxStateOf(long long number) {
   if (number >= 0 && number <= 2) return {static_cast<int>(number), true};
   return {1, false};
-}
-
-SwitchTable::Shown SwitchTable::Current(std::string_view control, forms::Form& form) {
-  Shown now;
-  if (auto* box = BoxOf(form, control)) now.state = box->Value();
-  if (auto* text = dynamic_cast<forms::TextBox*>(form.Find(control))) now.text = text->Text();
-  if (auto* slider = dynamic_cast<forms::Slider*>(form.Find(control))) now.state = slider->Value();
-  if (auto* list = dynamic_cast<forms::DropDownList*>(form.Find(control)))
-    now.state = list->ListIndex();
-  return now;
-}
-
-void SwitchTable::NoteShown(std::string_view control, forms::Form& form, bool faithful) {
-  Shown now = Current(control, form);
-  now.faithful = faithful;
-  shown_[std::string(control)] = std::move(now);
-}
-
-bool SwitchTable::MayWrite(std::string_view control, forms::Form& form) const {
-  const auto it = shown_.find(control);
-  if (it == shown_.end() || it->second.faithful) return true;
-  const Shown now = Current(control, form);
-  return now.state != it->second.state || now.text != it->second.text;
-}
-
-void SwitchTable::Load(forms::Form& form, const RegExtra& reg) {
-  for (const auto& row : rows_) LoadRow(row, form, reg);
-}
-
-std::vector<std::string> SwitchTable::Apply(forms::Form& form, const RegExtra& reg) const {
-  std::vector<std::string> unsaved;
-  for (const auto& row : rows_)
-    if (!ApplyRow(row, form, reg)) unsaved.emplace_back(row.control);
-  return unsaved;
 }
 
 bool Storable(const RegExtra& reg, std::string_view text) {
@@ -56,105 +15,185 @@ bool Storable(const RegExtra& reg, std::string_view text) {
   return reg.registry().CodePage().ToAnsi(text, ansi);
 }
 
-void SwitchTable::LoadRow(const SwitchRow& row, forms::Form& form, const RegExtra& reg) {
-  auto* box = BoxOf(form, row.control);
+bool SaveText(const RegExtra& reg, platform::HKey root, std::string_view key,
+              std::string_view value, const std::string& text, std::string_view what,
+              SaveReport& report) {
+  if (!Storable(reg, text)) {
+    report.CannotHold(what);
+    return false;
+  }
+  return report.Check(reg.SaveStringValue(root, key, value, text), what);
+}
+
+bool RemoveValue(const RegExtra& reg, platform::HKey root, std::string_view key,
+                 std::string_view value) {
+  return reg.DeleteValue(root, key, value) || !reg.ValueType(root, key, value);
+}
+
+bool RemoveKey(const RegExtra& reg, platform::HKey root, std::string_view key) {
+  return reg.DeleteKey(root, key) || !reg.KeyExists(root, key);
+}
+
+// ---- Shown ----
+
+Shown::State Shown::Now() const {
+  State now;
+  if (auto* box = dynamic_cast<forms::CheckBox*>(control_)) now.number = box->Value();
+  if (auto* text = dynamic_cast<forms::TextBox*>(control_)) now.text = text->Text();
+  if (auto* slider = dynamic_cast<forms::Slider*>(control_)) now.number = slider->Value();
+  if (auto* list = dynamic_cast<forms::DropDownList*>(control_)) now.number = list->ListIndex();
+  return now;
+}
+
+void Shown::Note(bool faithful) {
+  faithful_ = faithful;
+  shown_ = Now();
+}
+
+bool Shown::MayWrite() const { return faithful_ || Now() != shown_; }
+
+// ---- Switch ----
+
+Switch::Switch(const SwitchRow& row, forms::Form& form)
+    : row_(row),
+      box_(row.rule == SwitchRule::Text ? nullptr : &form.Get<forms::CheckBox>(row.control)),
+      text_(row.rule == SwitchRule::Text ? &form.Get<forms::TextBox>(row.control) : nullptr),
+      shown_(box_ ? static_cast<forms::Control&>(*box_) : *text_) {}
+
+std::string Switch::What() const {
+  if (!row_.what.empty() || !box_) return std::string(row_.what);
+  return forms::DisplayText(box_->Caption());
+}
+
+void Switch::Load(const RegExtra& reg) {
   bool faithful = true;
-  switch (row.rule) {
+  switch (row_.rule) {
     case SwitchRule::DwordState: {
-      const BoxState s = BoxStateOf(reg.GetDWordValue(row.root, row.key, row.value, 0));
-      box->SetValue(s.state);
+      const BoxState s = BoxStateOf(reg.GetDWordValue(row_.root, row_.key, row_.value, 0));
+      box_->SetValue(s.state);
       faithful = s.faithful;
       break;
     }
     case SwitchRule::ByteState: {
-      const BoxState s =
-          BoxStateOf(reg.GetBinaryValue(row.root, row.key, row.value, Bytes{0, 0, 0}).FirstByte());
-      box->SetValue(s.state);
+      const BoxState s = BoxStateOf(
+          reg.GetBinaryValue(row_.root, row_.key, row_.value, Bytes{0, 0, 0}).FirstByte());
+      box_->SetValue(s.state);
       faithful = s.faithful;
       break;
     }
     case SwitchRule::ByteZeroChecks: {
-      const auto b = reg.GetBinaryValue(row.root, row.key, row.value, Bytes{1, 0, 0}).FirstByte();
-      box->SetValue(b == 0 ? 1 : 0);
+      const auto b = reg.GetBinaryValue(row_.root, row_.key, row_.value, Bytes{1, 0, 0}).FirstByte();
+      box_->SetValue(b == 0 ? 1 : 0);
       faithful = b <= 1;
       break;
     }
     case SwitchRule::ByteNineChecks: {
-      const auto b = reg.GetBinaryValue(row.root, row.key, row.value, Bytes{9}).FirstByte();
-      box->SetValue(b == 9 ? 1 : 0);
+      const auto b = reg.GetBinaryValue(row_.root, row_.key, row_.value, Bytes{9}).FirstByte();
+      box_->SetValue(b == 9 ? 1 : 0);
       faithful = b == 9 || b == 0;
       break;
     }
     case SwitchRule::TextNumberState: {
-      const std::string text = reg.GetStringValue(row.root, row.key, row.value, row.fallback);
+      const std::string text = reg.GetStringValue(row_.root, row_.key, row_.value, row_.fallback);
       // An absent or empty text counts as 0, as the number conversion reads it.
       if (text.find_first_not_of(" \t") == std::string::npos) {
-        box->SetValue(0);
+        box_->SetValue(0);
       } else if (const auto number = WholeNumber(text)) {
         const BoxState s = BoxStateOf(*number);
-        box->SetValue(s.state);
+        box_->SetValue(s.state);
         faithful = s.faithful;
       } else {
-        box->SetValue(0);
+        box_->SetValue(0);
         faithful = false;
       }
       break;
     }
-    case SwitchRule::Text:
-      form.Get<forms::TextBox>(row.control)
-          .SetText(reg.GetStringValue(row.root, row.key, row.value, ""));
+    case SwitchRule::Text: {
+      std::string text = reg.GetStringValue(row_.root, row_.key, row_.value, "");
+      if (text.empty() && !row_.alsoKey.empty())
+        text = reg.GetStringValue(row_.root, row_.alsoKey, row_.value, "");
+      text_->SetText(text);
       break;
+    }
     case SwitchRule::TextNoChecks: {
-      const std::string text = reg.GetStringValue(row.root, row.key, row.value, "No");
-      if (text == "No") {
-        box->SetValue(1);
-      } else {
-        // Any other text leaves the box as it was; only "Yes" agrees with
-        // an unticked box, so anything else is kept unless the user acts.
-        faithful = text == "Yes" && box->Value() == 0;
-      }
+      const std::string text = reg.GetStringValue(row_.root, row_.key, row_.value, "No");
+      if (text == "No")
+        box_->SetValue(1);
+      else
+        // Any other text leaves the box as it was. "Yes" is what a clear box
+        // writes and "No" what a ticked one does, so with "Yes" the box decides
+        // whatever it shows; another spelling is kept unless the user acts.
+        faithful = text == "Yes";
       break;
     }
   }
-  NoteShown(row.control, form, faithful);
+  shown_.Note(faithful);
 }
 
-bool SwitchTable::ApplyRow(const SwitchRow& row, forms::Form& form, const RegExtra& reg) const {
-  if (!MayWrite(row.control, form)) return true;
-  auto* box = BoxOf(form, row.control);
-  const int state = box ? box->Value() : 0;
-  switch (row.rule) {
+void Switch::Apply(const RegExtra& reg, SaveReport& report) const {
+  if (!shown_.MayWrite()) return;
+  const int state = box_ ? box_->Value() : 0;
+  const auto b = static_cast<std::uint8_t>(state);
+  bool done = true;
+  switch (row_.rule) {
     case SwitchRule::DwordState:
-      reg.SaveDWordValue(row.root, row.key, row.value, state);
+      done = reg.SaveDWordValue(row_.root, row_.key, row_.value, state);
       break;
     case SwitchRule::ByteState:
-      reg.SaveBinaryValue(row.root, row.key, row.value,
-                          Bytes{static_cast<std::uint8_t>(state), 0, 0});
+      done = reg.SaveBinaryValue(row_.root, row_.key, row_.value, Bytes{b, 0, 0});
       break;
     case SwitchRule::ByteZeroChecks:
-      reg.SaveBinaryValue(row.root, row.key, row.value,
-                          state == 1 ? Bytes{0, 0, 0} : Bytes{1, 0, 0});
+      done = reg.SaveBinaryValue(row_.root, row_.key, row_.value,
+                                 state == 1 ? Bytes{0, 0, 0} : Bytes{1, 0, 0});
       break;
     case SwitchRule::ByteNineChecks:
-      if (state == 1)
-        reg.DeleteValue(row.root, row.key, row.value);
-      else
-        reg.SaveBinaryValue(row.root, row.key, row.value, Bytes{0, 0, 0});
+      done = state == 1 ? RemoveValue(reg, row_.root, row_.key, row_.value)
+                        : reg.SaveBinaryValue(row_.root, row_.key, row_.value, Bytes{0, 0, 0});
       break;
     case SwitchRule::TextNumberState:
-      reg.SaveStringValue(row.root, row.key, row.value, std::to_string(state));
+      done = reg.SaveStringValue(row_.root, row_.key, row_.value, std::to_string(state));
       break;
-    case SwitchRule::Text: {
-      const std::string& text = form.Get<forms::TextBox>(row.control).Text();
-      if (!Storable(reg, text)) return false;
-      reg.SaveStringValue(row.root, row.key, row.value, text);
+    case SwitchRule::Text:
+      if (!SaveText(reg, row_.root, row_.key, row_.value, text_->Text(), What(), report)) return;
+      if (!row_.alsoKey.empty() && reg.KeyExists(row_.root, row_.alsoKey))
+        done = reg.SaveStringValue(row_.root, row_.alsoKey, row_.value, text_->Text());
       break;
-    }
     case SwitchRule::TextNoChecks:
-      reg.SaveStringValue(row.root, row.key, row.value, state == 1 ? "No" : "Yes");
+      done = reg.SaveStringValue(row_.root, row_.key, row_.value, state == 1 ? "No" : "Yes");
       break;
   }
-  return true;
+  report.Check(done, What());
+}
+
+// ---- SwitchTable ----
+
+SwitchTable::SwitchTable(std::span<const SwitchRow> rows, forms::Form& form) {
+  switches_.reserve(rows.size());
+  for (const auto& row : rows) switches_.emplace_back(row, form);
+}
+
+void SwitchTable::Load(const RegExtra& reg) {
+  for (auto& s : switches_) s.Load(reg);
+}
+
+void SwitchTable::Apply(const RegExtra& reg, SaveReport& report) const {
+  for (const auto& s : switches_) s.Apply(reg, report);
+}
+
+// ---- RowsPanel ----
+
+RowsPanel::RowsPanel(Tweaker& main, std::span<const SwitchRow> rows)
+    : main_(main), rows_(rows, main) {}
+
+void RowsPanel::Load() { rows_.Load(main_.System().reg); }
+
+void RowsPanel::Apply() {
+  SaveReport report;
+  {
+    forms::Hourglass busy(main_);
+    rows_.Apply(main_.System().reg, report);
+  }
+  report.Tell(main_.System().toolkit);
 }
 
 }  // namespace velmaro::console

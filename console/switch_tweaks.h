@@ -1,19 +1,20 @@
 #pragma once
 // Switch tweaks: one panel control bound to one stored value, with a fixed
 // fallback, a read rule and a write rule. Most rows of the catalogue are data
-// in a table of SwitchRow; the few that need their own steps are code in their
-// panel's file.
+// in a table of SwitchRow that a panel binds to its controls once; the few
+// that need their own steps are code in their panel's file.
 //
 // A stored value that its control cannot show (a policy DWORD of 7, a text
 // that is no number, another spelling of "No") is shown as near as the control
 // allows, and an apply leaves it alone unless the user changed that control
-// since the load.
-#include <map>
+// since the load (Shown).
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "console/panel.h"
+#include "console/save_report.h"
 #include "platform/forms/form.h"
 #include "system_access/reg_extra.h"
 
@@ -40,39 +41,83 @@ struct SwitchRow {
   std::string_view key;
   std::string_view value;
   std::string_view fallback = {};  // TextNumberState: the text read when absent
+  // How the user knows the setting, for the report of what was not saved;
+  // empty: the check box's caption.
+  std::string_view what = {};
+  // Text: a second home of the same value under the same root, where NT-family
+  // systems keep it. Shown when `key` holds no text or an empty one; written
+  // too when that key exists (it is never created: on the 95 family it has no
+  // meaning, and programs take its presence for an NT system).
+  std::string_view alsoKey = {};
 };
 
-// Loads and applies a panel's table rows, remembering what each load showed.
-class SwitchTable {
+// What a load showed in one control, and whether that was the stored value
+// as it is. Before any load the control counts as faithful.
+class Shown {
 public:
-  explicit SwitchTable(std::span<const SwitchRow> rows) : rows_(rows) {}
-  void Load(forms::Form& form, const RegExtra& reg);
-  // The text boxes whose text the ANSI code page cannot hold are not written:
-  // their names are returned, for the panel to tell the user.
-  std::vector<std::string> Apply(forms::Form& form, const RegExtra& reg) const;
-
-  // The same for one row, for panels that interleave rows with their own
-  // steps; false for a text the code page cannot hold (nothing is written).
-  void LoadRow(const SwitchRow& row, forms::Form& form, const RegExtra& reg);
-  bool ApplyRow(const SwitchRow& row, forms::Form& form, const RegExtra& reg) const;
-
-  // Records what a panel's own code showed in a control: `faithful` false
-  // when the stored value could not be shown as it is.
-  void NoteShown(std::string_view control, forms::Form& form, bool faithful);
-  // False when the control still shows what a load showed for a stored value
+  explicit Shown(forms::Control& control) : control_(&control) {}
+  // Records the control's state now; `faithful` false when the stored value
+  // could not be shown as it is.
+  void Note(bool faithful);
+  // False while the control still shows what a load showed for a stored value
   // it could not hold: the apply must then leave that value alone.
-  bool MayWrite(std::string_view control, forms::Form& form) const;
+  bool MayWrite() const;
 
 private:
-  struct Shown {
-    bool faithful = true;
-    int state = 0;
+  struct State {
+    int number = 0;
     std::string text;
+    friend bool operator==(const State&, const State&) = default;
   };
-  static Shown Current(std::string_view control, forms::Form& form);
+  State Now() const;
 
-  std::span<const SwitchRow> rows_;
-  std::map<std::string, Shown, std::less<>> shown_;
+  forms::Control* control_;
+  bool faithful_ = true;
+  State shown_;
+};
+
+// One row bound to its control.
+class Switch {
+public:
+  // Throws forms::FormError when the form has no such control, or the control
+  // is not of the kind the rule works on (a text box for Text, else a check box).
+  Switch(const SwitchRow& row, forms::Form& form);
+  void Load(const RegExtra& reg);
+  // Writes what the control shows; what the system refuses, or what the code
+  // page cannot hold, goes into `report`.
+  void Apply(const RegExtra& reg, SaveReport& report) const;
+
+private:
+  std::string What() const;
+
+  SwitchRow row_;
+  forms::CheckBox* box_ = nullptr;
+  forms::TextBox* text_ = nullptr;
+  Shown shown_;
+};
+
+// A panel's rows, bound once, loaded and applied in table order.
+class SwitchTable {
+public:
+  SwitchTable(std::span<const SwitchRow> rows, forms::Form& form);
+  void Load(const RegExtra& reg);
+  void Apply(const RegExtra& reg, SaveReport& report) const;
+
+private:
+  std::vector<Switch> switches_;
+};
+
+// A panel made of table rows only: loaded and written in table order, with
+// the hourglass while it writes.
+class RowsPanel final : public Panel {
+public:
+  RowsPanel(Tweaker& main, std::span<const SwitchRow> rows);
+  void Load() override;
+  void Apply() override;
+
+private:
+  Tweaker& main_;
+  SwitchTable rows_;
 };
 
 // A check box state for a stored number: 0 to 2 as they are; any other number
@@ -86,5 +131,17 @@ BoxState BoxStateOf(long long number);
 
 // Whether the registry can take this text as it is.
 bool Storable(const RegExtra& reg, std::string_view text);
+
+// Writes a text box's text: one the code page cannot hold is noted in the
+// report (nothing written), one the system refuses too. True when written.
+bool SaveText(const RegExtra& reg, platform::HKey root, std::string_view key,
+              std::string_view value, const std::string& text, std::string_view what,
+              SaveReport& report);
+
+// Deletes and tells whether the thing is gone afterwards: deleting what was
+// never there succeeds, unlike RegExtra's delete, which reports it.
+bool RemoveValue(const RegExtra& reg, platform::HKey root, std::string_view key,
+                 std::string_view value);
+bool RemoveKey(const RegExtra& reg, platform::HKey root, std::string_view key);
 
 }  // namespace velmaro::console

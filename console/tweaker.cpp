@@ -1,6 +1,5 @@
 #include "console/tweaker.h"
 
-#include "console/catalogue.h"
 #include "console/opt.h"
 #include "console/resource_ids.h"
 #include "console/splash.h"
@@ -35,7 +34,8 @@ forms::FormSpec Tweaker::Design() {
               "Select the category for which you want to tune up Windows and it's other "
               "applications from the adjacent list.",
               {kPanel.x + 16, kPanel.y + 24, kPanel.width - 32, 48}));
-  Catalogue::AddControls(f);
+  for (const auto& c : Categories)
+    if (c.panel) c.panel->layout(f, c.frame);
   f.Add(Button("Command3", "What's this?", {8, 430, 88, 28}));
   f.Add(Button("Options", "&Options", {104, 430, 88, 28}));
   f.Add(Button("Apply", std::string(NoSettings), {kPanel.x, 430, 240, 28}).Disabled());
@@ -46,6 +46,9 @@ forms::FormSpec Tweaker::Design() {
 Tweaker::Tweaker(ConsoleSystem& system)
     : Form(Design()),
       system_(system),
+      Tr(Get<forms::TreeView>("Tr")),
+      Label3(Get<forms::Label>("Label3")),
+      Apply(Get<forms::Button>("Apply")),
       splash_(std::make_unique<Splash>(system, *this)),
       options_(std::make_unique<Opt>(system)) {
   On(Event::Load, [this](EventArgs&) { OnLoad(); });
@@ -62,13 +65,14 @@ Tweaker::Tweaker(ConsoleSystem& system)
   SetHelpProvider([this](const forms::Control& c) {
     return system_.help.Find(Name(), c.Name(), c.Index());
   });
-  catalogue_ = std::make_unique<Catalogue>(*this);
+  for (const auto& c : Categories)
+    if (c.panel) panels_[c.node] = c.panel->make(*this);
 }
 
 Tweaker::~Tweaker() = default;
 
-void Tweaker::SetPanel(int node, Panel panel) {
-  if (node >= 2 && node < static_cast<int>(panels_.size())) panels_[node] = std::move(panel);
+void Tweaker::SetPanel(int node, std::unique_ptr<Panel> panel) {
+  if (CategoryOfNode(node)) panels_[node] = std::move(panel);
 }
 
 void Tweaker::OnLoad() {
@@ -83,56 +87,53 @@ void Tweaker::OnLoad() {
 }
 
 void Tweaker::FillTree() {
-  auto& tree = Get<forms::TreeView>("Tr");
-  tree.Clear();
-  auto& root = tree.Add("Velmaro", RootImage, RootSelectedImage);
-  for (const auto& c : Categories) tree.AddChild(root, std::string(c.text), c.image);
+  Tr.Clear();
+  auto& root = Tr.Add("Velmaro", RootImage, RootSelectedImage);
+  for (const auto& c : Categories) Tr.AddChild(root, std::string(c.text), c.image);
 }
 
 void Tweaker::OnNodeClick(forms::TreeNode& node) {
-  SetMousePointer(MousePointer::Hourglass);
+  forms::Hourglass busy(*this);
   SelectOption(node.Index());
-  SetMousePointer(MousePointer::Default);
 }
 
 void Tweaker::SelectOption(int node) {
   const Category* category = CategoryOfNode(node);
   if (node != RootNode && !category) return;
-  Get<forms::Label>("Label3").SetVisible(false);
+  Label3.SetVisible(false);
   for (auto* frame : Array("Fram")) frame->SetVisible(false);
-  auto& apply = Get<forms::Button>("Apply");
   if (!category) {
-    Get<forms::Label>("Label3").SetVisible(true);
-    apply.SetEnabled(false);
-    apply.SetCaption(std::string(NoSettings));
+    Label3.SetVisible(true);
+    Apply.SetEnabled(false);
+    Apply.SetCaption(std::string(NoSettings));
     SetMousePointer(MousePointer::Default);
     return;
   }
-  const Panel& panel = panels_[node];
-  apply.SetCaption(std::string(category->applyCaption));
-  if (panel.load) panel.load();
-  if (loadTail_) loadTail_();
+  Panel* panel = panels_[node].get();
+  Apply.SetCaption(std::string(category->applyCaption));
+  if (panel) panel->Load();
+  for (const auto& any : panels_)
+    if (any) any->AfterAnyLoad();
   Get("Fram", category->frame).SetVisible(true);
-  apply.SetEnabled(!category->appliesAtOnce && static_cast<bool>(panel.apply));
+  Apply.SetEnabled(!category->appliesAtOnce && panel);
   TitleArmed = false;
 }
 
 void Tweaker::ShowNoCategory() {
   for (auto* frame : Array("Fram")) frame->SetVisible(false);
-  Get<forms::Label>("Label3").SetVisible(true);
-  auto& apply = Get<forms::Button>("Apply");
-  apply.SetEnabled(false);
-  apply.SetCaption(std::string(NoSettings));
+  Label3.SetVisible(true);
+  Apply.SetEnabled(false);
+  Apply.SetCaption(std::string(NoSettings));
 }
 
 void Tweaker::OnApply() {
-  const Category* category =
-      CategoryOfApplyCaption(Get<forms::Button>("Apply").Caption());
-  if (!category || !panels_[category->node].apply) return;
+  const Category* category = CategoryOfApplyCaption(Apply.Caption());
+  Panel* panel = category ? panels_[category->node].get() : nullptr;
+  if (!panel) return;
   if (category->restartNotice && OptionIsOn(system_.store, settings::ShowMess))
     system_.toolkit.MsgBox(std::string(RestartNotice), "Information",
                            forms::mb::Ok | forms::mb::IconExclamation);
-  panels_[category->node].apply();
+  panel->Apply();
 }
 
 void Tweaker::OnQueryUnload(EventArgs& e) {

@@ -4,7 +4,6 @@
 // a category reloads its panel from the system; Apply writes it back through
 // the category's applier.
 #include <array>
-#include <functional>
 #include <memory>
 
 #include "console/categories.h"
@@ -15,30 +14,23 @@ namespace velmaro::console {
 
 class Splash;
 class Opt;
-class Catalogue;
 
 class Tweaker : public forms::Form {
 public:
   explicit Tweaker(ConsoleSystem& system);
   ~Tweaker() override;
+  // The window with every built panel's controls, laid out in category order.
   static forms::FormSpec Design();
 
-  // What a category's panel does; the catalogue fills these in. A category
-  // without an applier keeps Apply disabled, so no panel pretends to work.
-  struct Panel {
-    std::function<void()> load;   // fills the panel's controls from the system
-    std::function<void()> apply;  // writes them back
-  };
-  void SetPanel(int node, Panel panel);
-  // Runs after every category's load (the loader's shared tail).
-  void SetLoadTail(std::function<void()> tail) { loadTail_ = std::move(tail); }
+  // Puts another panel in a category's place (tests put stand-ins there).
+  // Without a panel the category shows its empty frame and never offers Apply.
+  void SetPanel(int node, std::unique_ptr<Panel> panel);
 
   // Shows and loads the panel of a tree node (1 to 11); other numbers do nothing.
   void SelectOption(int node);
 
   Splash& SplashForm() { return *splash_; }
   Opt& OptionsForm() { return *options_; }
-  Catalogue& Panels() { return *catalogue_; }
   ConsoleSystem& System() { return system_; }
 
   // Window variables shared with the splash screen and the panels.
@@ -62,11 +54,12 @@ private:
   void OnUnload();
 
   ConsoleSystem& system_;
+  forms::TreeView& Tr;
+  forms::Label& Label3;
+  forms::Button& Apply;
   std::unique_ptr<Splash> splash_;
   std::unique_ptr<Opt> options_;
-  std::unique_ptr<Catalogue> catalogue_;
-  std::array<Panel, 12> panels_{};  // by node index
-  std::function<void()> loadTail_;
+  std::array<std::unique_ptr<Panel>, 12> panels_{};  // by node index
 };
 
 }  // namespace velmaro::console

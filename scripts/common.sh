@@ -45,13 +45,14 @@ velmaro_stop_prefix() {
 
 # A private virtual display for Wine's default driver: sets DISPLAY and
 # velmaro_xvfb_pid, and makes the prefix in $WINEPREFIX if it is missing.
-# A free display number is picked so that two runs do not meet.
+# A free display number is picked so that two runs do not meet. The screen is
+# $VELMARO_SCREEN (width x height x depth), 1024x768x24 unless set.
 velmaro_start_xvfb() {
   local n
   for n in $(seq 100 199); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
   done
-  Xvfb ":$n" -screen 0 1024x768x24 >/dev/null 2>&1 &
+  Xvfb ":$n" -screen 0 "${VELMARO_SCREEN:-1024x768x24}" >/dev/null 2>&1 &
   velmaro_xvfb_pid=$!
   export DISPLAY=":$n"
   sleep 1

@@ -2,22 +2,46 @@
 # Takes the screenshots under docs/screenshots: the console's main window,
 # each switch-tweak panel and the options dialog, as the default Wine driver
 # draws them on a private Xvfb display. Run after a build (scripts/test.sh).
+#
+# With VELMARO_DPI set (144, say) the display has that many dots per inch
+# (Wine's LogPixels) and a screen large enough for the scaled windows, and
+# the shots go to build/screenshots-<dpi> instead, for checking by eye.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 velmaro_install_prerequisites
-out="$velmaro_root/docs/screenshots"
+dpi=${VELMARO_DPI:-96}
+if [ "$dpi" = 96 ]; then
+  out="$velmaro_root/docs/screenshots"
+  export WINEPREFIX="$velmaro_root/build/wineprefix-screens"
+else
+  out="$velmaro_root/build/screenshots-$dpi"
+  export WINEPREFIX="$velmaro_root/build/wineprefix-screens-$dpi"
+  export VELMARO_SCREEN=${VELMARO_SCREEN:-$((1024 * dpi / 96))x$((768 * dpi / 96))x24}
+fi
 mkdir -p "$out"
-export WINEPREFIX="$velmaro_root/build/wineprefix-screens" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 velmaro_start_xvfb
 trap 'wineserver -k >/dev/null 2>&1 || true; kill $velmaro_xvfb_pid 2>/dev/null || true' EXIT
+if [ "$dpi" != 96 ]; then
+  # Under Wine 8 the user's value wins over the machine's (Hardware Profiles).
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  wineserver -k >/dev/null 2>&1 || true
+fi
 driver="$velmaro_root/build/win/tests/console_e2e.exe"
+
+# The geometry of the largest window of velmaro.exe with this title: the
+# splash shares the main window's title and is smaller.
+geometry_of() {
+  xwininfo -root -tree | grep "\"$1\": (\"velmaro.exe\"" |
+    grep -oE '[0-9]+x[0-9]+\+[0-9]+\+[0-9]+' |
+    awk -Fx '{split($2, rest, "+"); print $1 * rest[1], $0}' | sort -n | tail -1 | cut -d' ' -f2
+}
 
 shot() {  # $1 = what to show, $2 = file name, $3 = window title to crop to
   wine "$driver" "$velmaro_root/build/win" --show "$1" >/dev/null 2>&1 || true
   sleep 1
   local geometry
-  geometry=$(xwininfo -root -tree | grep "\"$3\": (\"velmaro.exe\"" | grep -v '323x153' | head -1 |
-             grep -oE '[0-9]+x[0-9]+\+[0-9]+\+[0-9]+' | head -1)
+  geometry=$(geometry_of "$3")
   import -window root ${geometry:+-crop "$geometry"} "$out/$2.png"
   wineserver -k >/dev/null 2>&1 || true
   sleep 1

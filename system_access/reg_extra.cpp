@@ -89,15 +89,31 @@ std::string RegExtra::GetStringValue(HKey root, std::string_view path, std::stri
 
 bool RegExtra::SaveStringValue(HKey root, std::string_view path, std::string_view name,
                                std::string_view text) const {
+  return SaveStringValueAs(root, path, name, text, RegSz);
+}
+
+bool RegExtra::SaveStringValueAs(HKey root, std::string_view path, std::string_view name,
+                                 std::string_view text, std::uint32_t type) const {
+  if (type != RegSz && type != RegExpandSz) return false;
   std::string ansi;
   // Text the code page cannot hold would be stored with substitutes: the old
   // value is kept instead.
   if (!registry_.CodePage().ToAnsi(text, ansi)) return false;
   KeyGuard key(registry_);
   if (!key.Create(root, path)) return false;
-  return registry_.SetValue(key.get(), name, RegSz,
+  return registry_.SetValue(key.get(), name, type,
                             reinterpret_cast<const std::uint8_t*>(ansi.data()),
                             static_cast<std::uint32_t>(ansi.size())) == ErrorSuccess;
+}
+
+std::optional<std::uint32_t> RegExtra::ValueType(HKey root, std::string_view path,
+                                                std::string_view name) const {
+  KeyGuard key(registry_);
+  if (!key.Open(root, path)) return std::nullopt;
+  std::uint32_t type = 0, size = 0;
+  if (registry_.QueryValue(key.get(), name, &type, nullptr, &size) != ErrorSuccess)
+    return std::nullopt;
+  return type;
 }
 
 std::int32_t RegExtra::GetDWordValue(HKey root, std::string_view path, std::string_view name,

@@ -1,8 +1,9 @@
 #pragma once
 // RegExtra: the console's one gateway to the registry. Every procedure opens
 // the key it needs and closes it before returning; reads yield the caller's
-// fallback instead of failing, and writes and deletes fail silently (the bool
-// results are for callers that must know, such as tests; the panels ignore them).
+// fallback instead of failing. Writes and deletes never raise: they return
+// whether the system took them, and the panels tell the user about the ones
+// it refused.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -54,6 +55,13 @@ public:
                              std::string_view fallback) const;
   bool SaveStringValue(HKey root, std::string_view path, std::string_view name,
                        std::string_view text) const;
+  // The same as another text type: RegExpandSz keeps a value that the system
+  // expands ("%USERPROFILE%\\Desktop") expandable. Other types are refused.
+  bool SaveStringValueAs(HKey root, std::string_view path, std::string_view name,
+                         std::string_view text, std::uint32_t type) const;
+  // The value's type, or nothing when the key or the value is absent.
+  std::optional<std::uint32_t> ValueType(HKey root, std::string_view path,
+                                         std::string_view name) const;
 
   std::int32_t GetDWordValue(HKey root, std::string_view path, std::string_view name,
                              std::int32_t fallback) const;

@@ -11,25 +11,19 @@
 
 namespace {
 
+// Help topics are a few kilobytes; a larger file is not ours.
+constexpr std::uint64_t kMaxHelpFile = 1u << 20;
+
 // Velmaro.hlp beside the program, converted from the ANSI code page; a
-// missing or unreadable file leaves What's This without topics.
-std::string ReadHelpFile(const velmaro::platform::AnsiCodePage& codePage) {
-  char path[MAX_PATH] = {};
-  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return {};
-  std::string file(path, n);
-  file = file.substr(0, file.find_last_of('\\') + 1) + "Velmaro.hlp";
-  HANDLE h = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return {};
-  std::string text;
-  char buffer[4096];
-  DWORD got = 0;
-  // Help topics are a few kilobytes; a larger file is not ours.
-  while (text.size() < (1u << 20) && ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0)
-    text.append(buffer, got);
-  CloseHandle(h);
-  return codePage.FromAnsi(text);
+// missing, unreadable or oversized file leaves What's This without topics.
+std::string ReadHelpFile(velmaro::platform::FileSystem& files,
+                         const velmaro::platform::AnsiCodePage& codePage) {
+  std::string path;
+  if (files.ModulePath(path) != velmaro::platform::ErrorSuccess) return {};
+  path = path.substr(0, path.find_last_of('\\') + 1) + "Velmaro.hlp";
+  std::string bytes;
+  if (files.ReadWholeFile(path, bytes, kMaxHelpFile) != velmaro::platform::ErrorSuccess) return {};
+  return codePage.FromAnsi(bytes);
 }
 
 }  // namespace
@@ -40,7 +34,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   velmaro::forms::Win32Toolkit toolkit(instance);
   velmaro::console::ConsoleSystem system(
       toolkit, registry, files,
-      velmaro::console::HelpTopics::Parse(ReadHelpFile(registry.CodePage())));
+      velmaro::console::HelpTopics::Parse(ReadHelpFile(files, registry.CodePage())));
   velmaro::console::Tweaker main(system);
   toolkit.Show(main);
   return toolkit.Run();

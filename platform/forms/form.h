@@ -126,4 +126,21 @@ private:
   int raiseDepth_ = 0;
 };
 
+// The hourglass over a form for as long as the object lives. The pointer that
+// was there before comes back on every way out, an exception included, so a
+// handler that fails never leaves the user looking at an hourglass.
+class Hourglass {
+public:
+  explicit Hourglass(Form& form) : form_(form), before_(form.Pointer()) {
+    form_.SetMousePointer(MousePointer::Hourglass);
+  }
+  ~Hourglass() { form_.SetMousePointer(before_); }
+  Hourglass(const Hourglass&) = delete;
+  Hourglass& operator=(const Hourglass&) = delete;
+
+private:
+  Form& form_;
+  MousePointer before_;
+};
+
 }  // namespace velmaro::forms

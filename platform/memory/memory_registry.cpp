@@ -70,12 +70,17 @@ struct MemoryRegistry::Node {
   };
   std::string name;
   bool deleted = false;
+  bool readOnly = false;
   std::map<std::string, std::shared_ptr<Node>> children;  // by folded name
   std::map<std::string, Value> values;                    // by folded name
 
   void MarkDeleted() {
     deleted = true;
     for (auto& [key, child] : children) child->MarkDeleted();
+  }
+  void MarkReadOnly() {
+    readOnly = true;
+    for (auto& [key, child] : children) child->MarkReadOnly();
   }
 };
 
@@ -91,6 +96,11 @@ MemoryRegistry::MemoryRegistry()
 }
 
 MemoryRegistry::~MemoryRegistry() = default;
+
+void MemoryRegistry::ProtectKey(HKey root, std::string_view path) {
+  std::shared_ptr<Node> node;
+  if (Walk(root, path, true, node) == ErrorSuccess) node->MarkReadOnly();
+}
 
 void MemoryRegistry::FailNext(std::string operation, long code) {
   failures_[std::move(operation)] = code;
@@ -129,6 +139,7 @@ long MemoryRegistry::Walk(HKey root, std::string_view path, bool create,
     auto it = node->children.find(folded);
     if (it == node->children.end()) {
       if (!create) return ErrorFileNotFound;
+      if (node->readOnly) return ErrorAccessDenied;
       auto child = std::make_shared<Node>();
       child->name = part;
       it = node->children.emplace(folded, std::move(child)).first;
@@ -153,6 +164,8 @@ long MemoryRegistry::CreateKey(HKey root, std::string_view path, HKey& out) {
   std::shared_ptr<Node> node;
   const long rc = Walk(root, path, true, node);
   if (rc != ErrorSuccess) return rc;
+  // RegCreateKeyA asks for write access, which a protected key refuses.
+  if (node->readOnly) return ErrorAccessDenied;
   out = SplitPath(path).empty() ? root : NewHandle(node);
   return ErrorSuccess;
 }
@@ -197,6 +210,7 @@ long MemoryRegistry::SetValue(HKey key, std::string_view name, std::uint32_t typ
   if (node->deleted) return 1018;
   std::string ansi;
   if (!codePage_.ToAnsi(name, ansi)) return ErrorNoUnicodeTranslation;
+  if (node->readOnly) return ErrorAccessDenied;
   if (size > 0 && !data) return ErrorInvalidParameter;
   std::vector<std::uint8_t> bytes(data, data + size);
   // Text written without its NUL is stored with one, as the system does when
@@ -220,6 +234,7 @@ long MemoryRegistry::DeleteKey(HKey root, std::string_view path) {
   if (rc != ErrorSuccess) return rc;
   const auto it = parent->children.find(Fold(leaf));
   if (it == parent->children.end()) return ErrorFileNotFound;
+  if (parent->readOnly || it->second->readOnly) return ErrorAccessDenied;
   it->second->MarkDeleted();
   parent->children.erase(it);
   if (journal_) journal_->push_back("DeleteKey " + std::string(path));
@@ -231,6 +246,7 @@ long MemoryRegistry::DeleteValue(HKey key, std::string_view name) {
   const auto node = Resolve(key);
   if (!node) return ErrorInvalidHandle;
   if (node->deleted) return 1018;
+  if (node->readOnly) return ErrorAccessDenied;
   return node->values.erase(Fold(name)) ? ErrorSuccess : ErrorFileNotFound;
 }
 

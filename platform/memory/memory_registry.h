@@ -48,6 +48,10 @@ public:
   // with `code`, to test what callers do when the system refuses.
   void FailNext(std::string operation, long code);
   void ClearFailures() { failures_.clear(); }
+  // Makes the key (created if missing) and every key now below it refuse
+  // changes with ErrorAccessDenied while reads go on working, as
+  // HKEY_LOCAL_MACHINE does for a standard user. An empty path takes the root.
+  void ProtectKey(HKey root, std::string_view path);
   int OpenHandleCount() const { return static_cast<int>(handles_.size()); }
   // Each key deleted is noted here as "DeleteKey <path>", so that a test can
   // check an order (with MemoryFiles::RecordInto, in one journal).

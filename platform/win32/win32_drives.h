@@ -1,7 +1,7 @@
 #pragma once
 // The machine's drives through kernel32.
 #include "platform/drives.h"
-#include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_text.h"
 
 namespace velmaro::platform {
 

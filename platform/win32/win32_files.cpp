@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace velmaro::platform {
@@ -120,16 +121,24 @@ long Win32Files::ReadWholeFile(std::string_view path, std::string& bytes, std::u
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file.Get(), &size)) return LastError();
   if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes) return ErrorFileTooLarge;
-  std::string data;
-  std::vector<char> chunk(kChunk);
+  // Read straight into a buffer of the file's size and one byte more: the
+  // file may grow while it is read, and the spare byte shows that it did.
+  std::string data(static_cast<std::size_t>(size.QuadPart) + 1, '\0');
+  const std::uint64_t room = maxBytes == UINT64_MAX ? maxBytes : maxBytes + 1;
+  std::size_t total = 0;
   for (;;) {
+    if (total == data.size()) {
+      if (total > maxBytes) return ErrorFileTooLarge;
+      data.resize(static_cast<std::size_t>(std::min<std::uint64_t>(2 * total, room)));
+    }
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(kChunk, data.size() - total));
     DWORD got = 0;
-    if (!::ReadFile(file.Get(), chunk.data(), kChunk, &got, nullptr)) return LastError();
+    if (!::ReadFile(file.Get(), data.data() + total, want, &got, nullptr)) return LastError();
     if (got == 0) break;
-    // The file may grow while it is read.
-    if (data.size() + got > maxBytes) return ErrorFileTooLarge;
-    data.append(chunk.data(), got);
+    total += got;
   }
+  if (total > maxBytes) return ErrorFileTooLarge;
+  data.resize(total);
   bytes = std::move(data);
   return ErrorSuccess;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The real file system through the ANSI kernel32 functions.
 #include "platform/files.h"
-#include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_text.h"
 
 namespace velmaro::platform {
 

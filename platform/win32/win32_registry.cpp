@@ -7,31 +7,6 @@
 namespace velmaro::platform {
 namespace {
 
-std::wstring Utf8ToWide(std::string_view utf8, bool& ok) {
-  ok = true;
-  if (utf8.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
-                                    static_cast<int>(utf8.size()), nullptr, 0);
-  if (n <= 0) {
-    ok = false;
-    return {};
-  }
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
-                      wide.data(), n);
-  return wide;
-}
-
-std::string WideToUtf8(std::wstring_view wide) {
-  if (wide.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                    nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
-                      nullptr, nullptr);
-  return out;
-}
-
 // RegDeleteKeyA refuses a key that has subkeys on NT and under Wine, so the
 // subtree goes first, deepest keys first. Names stay in the ANSI code page.
 long DeleteTree(HKEY parent, const std::string& path) {
@@ -48,32 +23,6 @@ long DeleteTree(HKEY parent, const std::string& path) {
 }
 
 }  // namespace
-
-bool Win32CodePage::ToAnsi(std::string_view utf8, std::string& ansi) const {
-  ansi.clear();
-  bool ok = true;
-  const std::wstring wide = Utf8ToWide(utf8, ok);
-  if (!ok) return false;
-  if (wide.empty()) return true;
-  BOOL usedDefault = FALSE;
-  const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
-                                    static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                                    &usedDefault);
-  if (n <= 0 || usedDefault) return false;
-  ansi.assign(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
-                      ansi.data(), n, nullptr, &usedDefault);
-  return !usedDefault;
-}
-
-std::string Win32CodePage::FromAnsi(std::string_view ansi) const {
-  if (ansi.empty()) return {};
-  const int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()),
-                                    nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
-  return WideToUtf8(wide);
-}
 
 Win32Registry::~Win32Registry() {
   for (auto& [handle, native] : handles_) RegCloseKey(static_cast<HKEY>(native));

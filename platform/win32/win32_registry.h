@@ -3,15 +3,9 @@
 #include <map>
 
 #include "platform/registry.h"
+#include "platform/win32/win32_text.h"
 
 namespace velmaro::platform {
-
-// The system's ANSI code page (CP_ACP).
-class Win32CodePage final : public AnsiCodePage {
-public:
-  bool ToAnsi(std::string_view utf8, std::string& ansi) const override;
-  std::string FromAnsi(std::string_view ansi) const override;
-};
 
 class Win32Registry final : public Registry {
 public:

@@ -3,7 +3,7 @@
 // calling thread (apartment-threaded, as the shell's objects want) for as
 // long as it lives: make it on the user-interface thread.
 #include "platform/shell.h"
-#include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_text.h"
 
 namespace velmaro::platform {
 

@@ -16,6 +16,7 @@
 // about 2 s for each window it hides, which stalls every close.
 //
 //   startup_bench <build tree> [runs] [seconds to hold the console after the memory reading]
+//                 [--against <another build tree>]...
 #include <windows.h>
 // After windows.h.
 #include <commctrl.h>
@@ -375,10 +376,63 @@ std::string Beside(const std::string& name) {
   return self.substr(0, self.find_last_of('\\') + 1) + name;
 }
 
+// The figures of one console program over all runs.
+struct ConsoleSeries {
+  explicit ConsoleSeries(std::string program) : exe(std::move(program)) {}
+  std::string exe;
+  std::vector<double> mainCreated, controlsMade, splashShown, mainShown, ready, splashClosed,
+      splashLife, question, ended;
+
+  void Add(const ConsoleRun& c) {
+    mainCreated.push_back(c.mainCreated);
+    controlsMade.push_back(c.controlsMade);
+    splashShown.push_back(c.splashShown);
+    mainShown.push_back(c.mainShown);
+    ready.push_back(c.ready);
+    splashClosed.push_back(c.splashClosed);
+    question.push_back(c.questionShown);
+    ended.push_back(c.endedAfterYes);
+    splashLife.push_back(c.splashShown >= 0 && c.splashClosed >= 0 ? c.splashClosed - c.splashShown
+                                                                   : -1);
+  }
+
+  void Print(const std::vector<double>& bareReady) const {
+    std::printf(" console (%s)\n", exe.c_str());
+    PrintRow("main window created", mainCreated);
+    PrintRow("its last control created", controlsMade);
+    PrintRow("splash visible", splashShown);
+    PrintRow("main window visible", mainShown);
+    PrintRow("ready (visible, tree filled, loop answers)", ready);
+    PrintRow("splash closed", splashClosed);
+    PrintRow("splash on screen (closed - visible)", splashLife);
+    PrintSeries("every run: console ready", ready);
+    const Stats b = Of(bareReady), c = Of(ready), sc = Of(splashClosed);
+    if (b.median > 0 && c.median > 0)
+      std::printf("  Ready ratio console/bare (medians): %.2f  (+%.0f%%, goal at most +30%%)\n",
+                  c.median / b.median, (c.median / b.median - 1) * 100);
+    if (b.min > 0 && c.min > 0)
+      std::printf("  Ready ratio console/bare (minimums, least disturbed runs): %.2f\n",
+                  c.min / b.min);
+    if (b.median > 0 && sc.median > 0)
+      std::printf(
+          "  Splash-closed ratio console/bare (medians): %.2f (includes the splash's %d ms "
+          "minimum)\n",
+          sc.median / b.median, velmaro::console::Splash::TimerInterval);
+  }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  // argv[1]: the build tree; Velmaro.exe is in its console folder.
+  // argv[1]: the build tree; Velmaro.exe is in its console folder. Each
+  // "--against <tree>" (at the end) adds that tree's Velmaro.exe to every
+  // round, so that builds are compared in one run.
+  SeeRealPixels();
+  std::vector<std::string> against;
+  while (argc > 3 && std::string(argv[argc - 2]) == "--against") {
+    against.insert(against.begin(), WinePath(argv[argc - 1]) + "\\console\\Velmaro.exe");
+    argc -= 2;
+  }
   const std::string root = argc > 1 ? WinePath(argv[1]) : ".";
   const std::string console = root + "\\console\\Velmaro.exe";
   const std::string bare = Beside("bare_window.exe");
@@ -390,59 +444,32 @@ int main(int argc, char** argv) {
   // prefix's first-use work are warm before the first measured run.
   RunBare(bare);
   RunConsole(console);
+  for (const std::string& other : against) RunConsole(other);
 
-  std::vector<double> bareCreated, bareReady, bareEnded, question, consoleEnded;
-  std::vector<double> mainCreated, controlsMade, splashShown, mainShown, ready, splashClosed,
-      splashLife;
+  std::vector<double> bareCreated, bareReady, bareEnded;
+  std::vector<ConsoleSeries> consoles;
+  consoles.emplace_back(console);
+  for (const std::string& other : against) consoles.emplace_back(other);
   for (int i = 0; i < runs; ++i) {
     const BareRun b = RunBare(bare);
     bareCreated.push_back(b.created);
     bareReady.push_back(b.ready);
     bareEnded.push_back(b.ended);
-    const ConsoleRun c = RunConsole(console);
-    mainCreated.push_back(c.mainCreated);
-    controlsMade.push_back(c.controlsMade);
-    splashShown.push_back(c.splashShown);
-    mainShown.push_back(c.mainShown);
-    ready.push_back(c.ready);
-    splashClosed.push_back(c.splashClosed);
-    question.push_back(c.questionShown);
-    consoleEnded.push_back(c.endedAfterYes);
-    splashLife.push_back(c.splashShown >= 0 && c.splashClosed >= 0 ? c.splashClosed - c.splashShown
-                                                                   : -1);
+    for (ConsoleSeries& series : consoles) series.Add(RunConsole(series.exe));
   }
 
   std::printf("Start-up, %d runs each, ms from just before CreateProcess:\n", runs);
   std::printf(" bare window (one empty top-level window and its loop)\n");
   PrintRow("window created", bareCreated);
   PrintRow("ready (visible, loop answers)", bareReady);
-  std::printf(" console (Velmaro.exe)\n");
-  PrintRow("main window created", mainCreated);
-  PrintRow("its last control created", controlsMade);
-  PrintRow("splash visible", splashShown);
-  PrintRow("main window visible", mainShown);
-  PrintRow("ready (visible, tree filled, loop answers)", ready);
-  PrintRow("splash closed", splashClosed);
-  PrintRow("splash on screen (closed - visible)", splashLife);
-  std::printf(" every run, in order\n");
-  PrintSeries("bare ready", bareReady);
-  PrintSeries("console ready", ready);
-  PrintSeries("console splash closed", splashClosed);
-  const Stats b = Of(bareReady), c = Of(ready), sc = Of(splashClosed);
-  if (b.median > 0 && c.median > 0)
-    std::printf("Ready ratio console/bare (medians): %.2f  (+%.0f%%, goal at most +30%%)\n",
-                c.median / b.median, (c.median / b.median - 1) * 100);
-  if (b.min > 0 && c.min > 0)
-    std::printf("Ready ratio console/bare (minimums, least disturbed runs): %.2f\n", c.min / b.min);
-  if (b.median > 0 && sc.median > 0)
-    std::printf(
-        "Splash-closed ratio console/bare (medians): %.2f (includes the splash's %d ms "
-        "minimum)\n",
-        sc.median / b.median, velmaro::console::Splash::TimerInterval);
+  PrintSeries("every run: bare ready", bareReady);
+  for (const ConsoleSeries& series : consoles) series.Print(bareReady);
   std::printf("Closing, ms:\n");
   PrintRow("bare: ended after WM_CLOSE", bareEnded);
-  PrintRow("console: question shown after WM_CLOSE", question);
-  PrintRow("console: ended after Yes", consoleEnded);
+  for (const ConsoleSeries& series : consoles) {
+    PrintRow("console: question shown after WM_CLOSE", series.question);
+    PrintRow("console: ended after Yes", series.ended);
+  }
   if (terminatedConsoles)
     std::printf("%d console start(s) (warm-up included) had to be terminated\n",
                 terminatedConsoles);

@@ -42,6 +42,27 @@ protected:
   RegExtra reg_{*registry_};
 };
 
+TEST_F(RegistryContract, TextCanBeWrittenExpandableAndTypesAreReported) {
+  const auto p = Path("Typed");
+  EXPECT_EQ(reg_.ValueType(HkeyCurrentUser, p, "Desktop"), std::nullopt);  // no key
+  ASSERT_TRUE(reg_.SaveStringValueAs(HkeyCurrentUser, p, "Desktop", "%WINDIR%\\Desk", RegExpandSz));
+  ASSERT_TRUE(reg_.SaveDWordValue(HkeyCurrentUser, p, "Number", 3));
+  EXPECT_EQ(reg_.ValueType(HkeyCurrentUser, p, "Desktop"), RegExpandSz);
+  EXPECT_EQ(reg_.ValueType(HkeyCurrentUser, p, "Number"), RegDword);
+  EXPECT_EQ(reg_.ValueType(HkeyCurrentUser, p, "Missing"), std::nullopt);
+  HKey key = 0;
+  ASSERT_EQ(registry_->OpenKey(HkeyCurrentUser, p, key), ErrorSuccess);
+  std::uint8_t data[64] = {};
+  std::uint32_t type = 0, size = sizeof data;
+  ASSERT_EQ(registry_->QueryValue(key, "Desktop", &type, data, &size), ErrorSuccess);
+  registry_->CloseKey(key);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(data)), "%WINDIR%\\Desk");
+  // Only the text types; a plain write is REG_SZ again.
+  EXPECT_FALSE(reg_.SaveStringValueAs(HkeyCurrentUser, p, "Desktop", "x", RegBinary));
+  ASSERT_TRUE(reg_.SaveStringValue(HkeyCurrentUser, p, "Desktop", "c:\\Desk"));
+  EXPECT_EQ(reg_.ValueType(HkeyCurrentUser, p, "Desktop"), RegSz);
+}
+
 TEST_F(RegistryContract, StringReadsYieldTheFallbackUnlessTheValueIsRegSz) {
   const auto p = Path("Strings");
   EXPECT_EQ(reg_.GetStringValue(HkeyCurrentUser, p, "Missing", "NoKey"), "NoKey");

@@ -12,6 +12,7 @@
 
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_registry.h"
+#include "support/recording_registry.h"
 
 namespace velmaro::console {
 namespace {
@@ -42,43 +43,6 @@ BootOptions Options(int autoScan, int disSpl, int delay) {
   return {autoScan, disSpl, delay};
 }
 
-// Records the names of the values the store writes, in order.
-class RecordingRegistry final : public Registry {
-public:
-  long OpenKey(HKey root, std::string_view path, HKey& out) override {
-    return real.OpenKey(root, path, out);
-  }
-  long CreateKey(HKey root, std::string_view path, HKey& out) override {
-    return real.CreateKey(root, path, out);
-  }
-  long CloseKey(HKey key) override { return real.CloseKey(key); }
-  long QueryValue(HKey key, std::string_view name, std::uint32_t* type, std::uint8_t* data,
-                  std::uint32_t* size) override {
-    return real.QueryValue(key, name, type, data, size);
-  }
-  long SetValue(HKey key, std::string_view name, std::uint32_t type, const std::uint8_t* data,
-                std::uint32_t size) override {
-    written.emplace_back(name);
-    return real.SetValue(key, name, type, data, size);
-  }
-  long DeleteKey(HKey root, std::string_view path) override { return real.DeleteKey(root, path); }
-  long DeleteValue(HKey key, std::string_view name) override { return real.DeleteValue(key, name); }
-  long EnumKey(HKey key, std::uint32_t index, std::string& name, std::uint32_t capacity) override {
-    return real.EnumKey(key, index, name, capacity);
-  }
-  long EnumValue(HKey key, std::uint32_t index, std::string& name, std::uint32_t nameCapacity,
-                 std::uint32_t* type, std::uint32_t dataCapacity) override {
-    return real.EnumValue(key, index, name, nameCapacity, type, dataCapacity);
-  }
-  bool IsTextUnicode(const std::uint8_t* bytes, int length, int flags) const override {
-    return real.IsTextUnicode(bytes, length, flags);
-  }
-  const AnsiCodePage& CodePage() const override { return real.CodePage(); }
-
-  MemoryRegistry real;
-  std::vector<std::string> written;
-};
-
 class BootOptionsTest : public ::testing::Test {
 protected:
   std::string Content(const std::string& path) {
@@ -89,7 +53,12 @@ protected:
   std::uint32_t Rhs(const std::string& path) { return files_.AttributesOf(path) & kRhs; }
   BootApplyResult Apply(const BootOptions& o) { return ApplyBootOptions(files_, store_, o); }
 
-  RecordingRegistry registry_;
+  // The names of the values written, in order.
+  std::vector<std::string> Written() const { return registry_.Writes("SetValue"); }
+
+  MemoryRegistry memory_;
+  std::vector<std::string> log_;
+  test_support::RecordingRegistry registry_{memory_, log_};
   SettingsStore store_{registry_};
   MemoryFiles files_;
 };
@@ -229,7 +198,7 @@ TEST_F(BootOptionsTest, ApplyReplacesTheFileKeepsItsAttributesThenRecordsTheChoi
   EXPECT_EQ(Rhs(kBoot), kRhs);
   EXPECT_FALSE(files_.Exists(kTemp));
 
-  EXPECT_THAT(registry_.written, ElementsAre("Auto Scan", "DisSplach", "Boot Delay"));
+  EXPECT_THAT(Written(), ElementsAre("Auto Scan", "DisSplach", "Boot Delay"));
   EXPECT_EQ(store_.Read(settings::AutoScan), "1");
   EXPECT_EQ(store_.Read(settings::DisSplach), "0");  // inverted against the box
   EXPECT_EQ(store_.Read(settings::BootDelay), "4");
@@ -298,13 +267,13 @@ TEST_F(BootOptionsTest, ALeftoverTemporaryFileIsClearedFirst) {
 
 TEST_F(BootOptionsTest, AStoreThatRefusesIsReportedAfterTheFileWasReplaced) {
   files_.PutFile(kBoot, kSample, kRhs);
-  registry_.real.FailNext("SetValue", ErrorAccessDenied);
+  memory_.FailNext("SetValue", ErrorAccessDenied);
   const auto result = Apply(Options(1, 1, 4));
   EXPECT_FALSE(result.ok());
   EXPECT_EQ(result.step, BootStep::SaveSettings);
   EXPECT_TRUE(result.fileReplaced);
   EXPECT_EQ(Content(kBoot), RewriteBootFile(kSample, Options(1, 1, 4)));
-  EXPECT_THAT(registry_.written, ElementsAre("Auto Scan", "DisSplach", "Boot Delay"));
+  EXPECT_THAT(Written(), ElementsAre("Auto Scan", "DisSplach", "Boot Delay"));
 }
 
 // Every way an apply can fail leaves the old file exactly as it was, no
@@ -329,7 +298,7 @@ TEST_P(BootApplyFailure, LeavesTheOldFileAndTheStoreAsTheyWere) {
   store_.Write(settings::AutoScan, "0");
   store_.Write(settings::DisSplach, "1");
   store_.Write(settings::BootDelay, "2");
-  registry_.written.clear();
+  log_.clear();
   c.arrange(files_);
   const auto before = files_.AllPaths();
 
@@ -343,7 +312,7 @@ TEST_P(BootApplyFailure, LeavesTheOldFileAndTheStoreAsTheyWere) {
   EXPECT_EQ(Content(kBoot), kSample);
   EXPECT_EQ(Rhs(kBoot), kRhs);
   EXPECT_EQ(files_.AllPaths(), before);  // no temporary file, nothing else either
-  EXPECT_TRUE(registry_.written.empty());
+  EXPECT_TRUE(Written().empty());
   EXPECT_EQ(store_.Read(settings::DisSplach), "1");
 }
 
@@ -426,7 +395,7 @@ TEST_F(BootOptionsTest, BootFilesThatCannotBeRewrittenAreLeftAlone) {
   EXPECT_EQ(result.step, BootStep::Replace);
   EXPECT_FALSE(files_.Exists(kBoot));
   EXPECT_FALSE(files_.Exists(kTemp));
-  EXPECT_TRUE(registry_.written.empty());
+  EXPECT_TRUE(Written().empty());
 }
 
 TEST_F(BootOptionsTest, ABootFileAppearingDuringTheApplyIsNotOverwritten) {

@@ -2,82 +2,10 @@
 // each load shows what the registry holds (absent, present, other type), each
 // apply writes what the catalogue says and nothing else, and values a control
 // cannot show survive an apply that did not touch them.
-#include <gtest/gtest.h>
-
-#include <map>
-#include <string>
-
-#include "console/catalogue.h"
-#include "console/splash.h"
-#include "console/tweaker.h"
-#include "platform/memory/memory_files.h"
-#include "platform/memory/memory_registry.h"
-#include "platform/memory/memory_toolkit.h"
+#include "native/console_fixture.h"
 
 namespace velmaro::console {
 namespace {
-
-using namespace platform;
-using forms::CheckBox;
-using forms::TextBox;
-
-constexpr const char* kPolicies = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
-constexpr const char* kSystemPolicies = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
-constexpr const char* kDesktop = "control panel\\desktop";
-constexpr const char* kShellFolders =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-constexpr const char* kCdRom = "System\\CurrentControlSet\\Services\\Class\\hdc\\0004";
-
-// Every value under a key, raw, to prove what an apply did and did not write.
-using Snapshot = std::map<std::string, std::pair<std::uint32_t, Bytes>>;
-
-class CatalogueTest : public ::testing::Test {
-protected:
-  void SetUp() override {
-    system.store.Write(settings::ShowMess, "0");  // no restart notice in the way
-    tk.Show(main);
-    tk.Advance(Splash::TimerInterval);
-    tk.ExpandNode(main, "Tr", 1);
-  }
-  void Choose(int node) { tk.ClickNode(main, "Tr", node); }
-  void ApplyPanel() { tk.Click(main, "Apply"); }
-  CheckBox& Box(const char* name) { return main.Get<CheckBox>(name); }
-  TextBox& Text(const char* name) { return main.Get<TextBox>(name); }
-
-  Snapshot Values(HKey root, const std::string& path) {
-    Snapshot all;
-    HKey key = 0;
-    if (registry.OpenKey(root, path, key) != ErrorSuccess) return all;
-    std::string name;
-    std::uint32_t type = 0;
-    for (std::uint32_t i = 0; registry.EnumValue(key, i, name, 1000, &type, 100000) == ErrorSuccess;
-         ++i) {
-      std::uint32_t size = 100000;
-      Bytes data(size);
-      registry.QueryValue(key, name, &type, data.data(), &size);
-      data.resize(size);
-      all[name] = {type, data};
-    }
-    registry.CloseKey(key);
-    return all;
-  }
-  std::int32_t Dword(const char* path, const char* name, std::int32_t fallback = -99) {
-    return system.reg.GetDWordValue(HkeyCurrentUser, path, name, fallback);
-  }
-  BinaryValue Binary(HKey root, const char* path, const char* name) {
-    return system.reg.GetBinaryValue(root, path, name);
-  }
-  std::string String(HKey root, const std::string& path, const char* name,
-                     const char* fallback = "<none>") {
-    return system.reg.GetStringValue(root, path, name, fallback);
-  }
-
-  MemoryRegistry registry;
-  MemoryFiles files;
-  forms::MemoryToolkit tk;
-  ConsoleSystem system{tk, registry, files};
-  Tweaker main{system};
-};
 
 // ---- Start Menu ----
 
@@ -171,7 +99,7 @@ TEST_F(CatalogueTest, TypedTextWindowsCannotStoreIsReportedAndTheOldValueKept) {
   Choose(8);
   tk.Type(main, "Text4", "Snow \xE9\x9B\xAA");  // no ANSI form in a Western code page
   tk.Type(main, "Text5", "Caf\xC3\xA9 Ltd");       // Latin letters are fine
-  tk.AnswerNextBox(forms::IdOk, std::string(Catalogue::NotStorable) + "\nDefault user name");
+  tk.AnswerNextBox(forms::IdOk, std::string(SaveReport::NotStorable) + "\nDefault user name");
   ApplyPanel();
   EXPECT_EQ(String(HkeyCurrentUser, acme, "DefName"), "Old Name");
   EXPECT_EQ(String(HkeyCurrentUser, acme, "DefCompany"), "Caf\xC3\xA9 Ltd");
@@ -181,7 +109,7 @@ TEST_F(CatalogueTest, TypedTextWindowsCannotStoreIsReportedAndTheOldValueKept) {
   system.reg.SaveStringValue(HkeyCurrentUser, kShellFolders, "Desktop", "c:\\desk");
   Choose(3);
   tk.Type(main, "Text10", "c:\\\xE9\x9B\xAA");
-  tk.AnswerNextBox(forms::IdOk, std::string(Catalogue::NotStorable) + "\nCurrent path");
+  tk.AnswerNextBox(forms::IdOk, std::string(SaveReport::NotStorable) + "\nCurrent path");
   tk.Click(main, "Change_folder");
   EXPECT_EQ(String(HkeyCurrentUser, kShellFolders, "Desktop"), "c:\\desk");
 }
@@ -358,7 +286,7 @@ TEST_F(CatalogueTest, ABootFileThatCannotBeReplacedIsReportedAndTheRestStillAppl
   files.HoldOpen("c:\\msdos.sys");
   Choose(2);
   tk.Click(main, "ShowWindCont");
-  tk.AnswerNextBox(forms::IdOk, std::string(Catalogue::BootFailed));
+  tk.AnswerNextBox(forms::IdOk, std::string(BootFailedMessage));
   ApplyPanel();
   EXPECT_EQ(String(HkeyCurrentUser, kDesktop, "DragFullWindows"), "1");
   EXPECT_EQ(system.store.Read(settings::AutoScan, "<none>"), "<none>");

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "console/opt.h"
+#include "native/console_fixture.h"
 #include "console/splash.h"
 #include "console/tweaker.h"
 #include "platform/memory/memory_files.h"
@@ -21,20 +22,31 @@ using forms::IdNo;
 using forms::IdOk;
 using forms::IdYes;
 
+// A panel that records what the window asks of it.
+class StandIn : public Panel {
+public:
+  StandIn(std::vector<std::string>& log, std::string name, bool recordsTail)
+      : log_(log), name_(std::move(name)), recordsTail_(recordsTail) {}
+  void Load() override { log_.push_back("load " + name_); }
+  void Apply() override { log_.push_back("apply " + name_); }
+  void AfterAnyLoad() override {
+    if (recordsTail_) log_.push_back("tail");
+  }
+
+private:
+  std::vector<std::string>& log_;
+  std::string name_;
+  bool recordsTail_;
+};
+
 class MainWindowTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    // Every category gets stand-in hooks that record what ran, so that the
-    // window's own rules can be seen apart from what each panel does.
-    for (const auto& c : Categories) {
-      if (c.appliesAtOnce) {
-        main.SetPanel(c.node, {[this, &c] { ran.push_back("load " + std::string(c.text)); }, {}});
-      } else {
-        main.SetPanel(c.node, {[this, &c] { ran.push_back("load " + std::string(c.text)); },
-                               [this, &c] { ran.push_back("apply " + std::string(c.text)); }});
-      }
-    }
-    main.SetLoadTail([this] { ran.push_back("tail"); });
+    // Every category gets a stand-in that records what ran, so that the
+    // window's own rules can be seen apart from what each panel does. One of
+    // them records the shared tail, which runs once per load.
+    for (const auto& c : Categories)
+      main.SetPanel(c.node, std::make_unique<StandIn>(ran, std::string(c.text), c.node == 2));
   }
 
   void Start() {
@@ -51,10 +63,10 @@ protected:
 
   platform::MemoryRegistry registry;
   platform::MemoryFiles files;
-  forms::MemoryToolkit tk;
+  std::vector<std::string> ran;  // loads, appliers and message boxes, in order
+  LoggingToolkit tk{ran};
   ConsoleSystem system{tk, registry, files};
   Tweaker main{system};
-  std::vector<std::string> ran;
 };
 
 TEST_F(MainWindowTest, StartsWithTheCategoryTreeAndNoPanel) {
@@ -135,10 +147,17 @@ TEST_F(MainWindowTest, RootNodeAndCollapseLeaveNoCategoryChosen) {
 
 TEST_F(MainWindowTest, ThePointerIsAnHourglassWhileAPanelLoads) {
   Start();
-  forms::MousePointer during = forms::MousePointer::Default;
-  main.SetPanel(8, {[&] { during = main.Pointer(); }, [] {}});
+  struct Watcher : Panel {
+    explicit Watcher(forms::Form& f) : form(f) {}
+    void Load() override { during = form.Pointer(); }
+    forms::Form& form;
+    forms::MousePointer during = forms::MousePointer::Default;
+  };
+  auto watcher = std::make_unique<Watcher>(main);
+  auto& seen = *watcher;
+  main.SetPanel(8, std::move(watcher));
   tk.ClickNode(main, "Tr", 8);
-  EXPECT_EQ(during, forms::MousePointer::Hourglass);
+  EXPECT_EQ(seen.during, forms::MousePointer::Hourglass);
   EXPECT_EQ(main.Pointer(), forms::MousePointer::Default);
 }
 
@@ -152,7 +171,9 @@ TEST_F(MainWindowTest, ApplyRunsTheShownCategorysApplierAfterTheNoticeWhereDue) 
     const auto boxesBefore = tk.Boxes().size();
     if (c.restartNotice) tk.AnswerNextBox(IdOk, notice);
     tk.Click(main, "Apply");
-    EXPECT_EQ(ran, std::vector<std::string>{"apply " + std::string(c.text)});
+    std::vector<std::string> expected{"apply " + std::string(c.text)};
+    if (c.restartNotice) expected.insert(expected.begin(), "MsgBox Information");
+    EXPECT_EQ(ran, expected);
     ASSERT_EQ(tk.Boxes().size(), boxesBefore + (c.restartNotice ? 1 : 0)) << c.text;
     if (c.restartNotice) {
       const auto& box = tk.Boxes().back();
@@ -190,7 +211,7 @@ TEST_F(MainWindowTest, ApplyDoesNothingForCaptionsItDoesNotKnow) {
 
 TEST_F(MainWindowTest, ACategoryWithoutAnApplierNeverOffersApply) {
   Start();
-  main.SetPanel(4, {});
+  main.SetPanel(4, nullptr);
   tk.ClickNode(main, "Tr", 4);
   EXPECT_TRUE(PanelShown(2));
   EXPECT_EQ(Apply().Caption(), "Apply 'Mouse' settings...");

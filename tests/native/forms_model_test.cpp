@@ -2,6 +2,7 @@
 // and state changes raise the events handlers rely on, whoever makes them.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -213,6 +214,25 @@ TEST(FormsLifecycle, UnloadForgetsRuntimeStateButKeepsHandlers) {
   EXPECT_EQ(f.Get<TreeView>("Tr").Count(), 0);
   f.Load();
   EXPECT_EQ(loads, 2);
+}
+
+TEST(FormsLifecycle, TheHourglassGoesOnEveryWayOutAndNestsWithoutEndingEarly) {
+  Form f(Sample());
+  {
+    Hourglass outer(f);
+    {
+      Hourglass inner(f);
+      EXPECT_EQ(f.Pointer(), MousePointer::Hourglass);
+    }
+    EXPECT_EQ(f.Pointer(), MousePointer::Hourglass);  // the outer work goes on
+  }
+  EXPECT_EQ(f.Pointer(), MousePointer::Default);
+  try {
+    Hourglass busy(f);
+    throw std::runtime_error("handler failed");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_EQ(f.Pointer(), MousePointer::Default);
 }
 
 // The tree raises NodeClick only for the user's choice, Expand and Collapse

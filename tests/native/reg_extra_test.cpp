@@ -58,6 +58,25 @@ TEST_F(RegExtraTest, RefusedCallsLeaveTheRegistryAsItWasAndNoHandleOpen) {
   EXPECT_EQ(registry_.OpenHandleCount(), 0);
 }
 
+TEST_F(RegExtraTest, AProtectedKeyIsReadableButRefusesEveryChange) {
+  ASSERT_TRUE(reg_.SaveStringValue(HkeyLocalMachine, "SOFTWARE\\Kept\\Sub", "v", "old"));
+  ASSERT_TRUE(reg_.SaveStringValue(HkeyCurrentUser, p_, "v", "old"));
+  registry_.ProtectKey(HkeyLocalMachine, "");
+  EXPECT_EQ(reg_.GetStringValue(HkeyLocalMachine, "SOFTWARE\\Kept\\Sub", "v", "x"), "old");
+  EXPECT_TRUE(reg_.KeyExists(HkeyLocalMachine, "SOFTWARE\\Kept"));
+  EXPECT_FALSE(reg_.SaveStringValue(HkeyLocalMachine, "SOFTWARE\\Kept\\Sub", "v", "new"));
+  EXPECT_FALSE(reg_.SaveDWordValue(HkeyLocalMachine, "SOFTWARE\\New", "d", 1));
+  EXPECT_FALSE(reg_.CreateKey(HkeyLocalMachine, "SOFTWARE\\Kept"));
+  EXPECT_FALSE(reg_.DeleteValue(HkeyLocalMachine, "SOFTWARE\\Kept\\Sub", "v"));
+  EXPECT_FALSE(reg_.DeleteKey(HkeyLocalMachine, "SOFTWARE\\Kept"));
+  EXPECT_FALSE(reg_.SaveStringValue(HkeyClassesRoot, "*\\shell\\open", "", "x"));  // a view of it
+  EXPECT_EQ(reg_.GetStringValue(HkeyLocalMachine, "SOFTWARE\\Kept\\Sub", "v", "x"), "old");
+  EXPECT_FALSE(reg_.KeyExists(HkeyLocalMachine, "SOFTWARE\\New"));
+  // Other roots go on as before.
+  EXPECT_TRUE(reg_.SaveStringValue(HkeyCurrentUser, p_, "v", "new"));
+  EXPECT_EQ(registry_.OpenHandleCount(), 0);
+}
+
 TEST_F(RegExtraTest, RootsAreNeverDeleted) {
   ASSERT_TRUE(reg_.SaveStringValue(HkeyCurrentUser, p_, "v", "x"));
   EXPECT_FALSE(reg_.DeleteKey(HkeyCurrentUser, ""));

@@ -14,6 +14,7 @@
 
 #include "platform/forms/toolkit.h"
 #include "platform/win32/win32_toolkit.h"
+#include "wine/wine_drive.h"
 
 namespace {
 
@@ -39,6 +40,7 @@ FormSpec MainSpec() {
       .Add(d::TreeView("Tr", {226, 8, 204, 150}).TreeStyle(true, true, LabelEditMode::Manual))
       .Add(d::Label("Status", "", {226, 166, 204, 15}))
       .Add(d::Label("Ticks", "Ticks: 0", {226, 186, 100, 15}))
+      .Add(d::Label("NodeClicks", "0", {330, 186, 100, 15}))
       .Add(d::Label("Link", "Velmaro on the web", {226, 206, 150, 15}).Link())
       .Add(d::Button("Command3", "What's this?", {10, 262, 90, 25}))
       .Add(d::Button("Options", "&Options...", {106, 262, 90, 25}))
@@ -68,6 +70,7 @@ int RunDemo() {
   Form main(MainSpec());
   Form options(OptionsSpec());
   int ticks = 0;
+  int nodeClicks = 0;
   auto status = [&](const std::string& text) { main.Get<Label>("Status").SetCaption(text); };
 
   main.On(Event::Load, [&](EventArgs&) {
@@ -102,6 +105,7 @@ int RunDemo() {
   });
   main.On(Event::NodeClick, "Tr", [&](EventArgs& a) {
     status("Node: " + a.node->Text() + " (" + std::to_string(a.node->Index()) + ")");
+    main.Get<Label>("NodeClicks").SetCaption(std::to_string(++nodeClicks));
   });
   main.On(Event::Expand, "Tr", [&](EventArgs& a) { status("Expand: " + a.node->Text()); });
   main.On(Event::Collapse, "Tr", [&](EventArgs& a) { status("Collapse: " + a.node->Text()); });
@@ -137,24 +141,10 @@ int RunDemo() {
 
 // ---- The driver ----
 
-bool WaitFor(const std::function<bool()>& done, int ms = 5000) {
-  for (int waited = 0; waited < ms; waited += 25) {
-    if (done()) return true;
-    Sleep(25);
-  }
-  return done();
-}
-
-std::string TextOf(HWND h) {
-  char buf[512] = {};
-  SendMessageA(h, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf));
-  return buf;
-}
-
-HWND VisibleWindow(const char* cls, const char* title) {
-  HWND h = FindWindowA(cls, title);
-  return h && IsWindowVisible(h) ? h : nullptr;
-}
+using velmaro::e2e::RemoteTree;
+using velmaro::e2e::TextOf;
+using velmaro::e2e::VisibleWindow;
+using velmaro::e2e::WaitFor;
 
 struct Driver {
   PROCESS_INFORMATION pi{};
@@ -174,18 +164,14 @@ struct Driver {
   bool StatusBecomes(const std::string& want) {
     return WaitFor([&] { return Status() == want; });
   }
-  // Answers the message box with this title by its button, as a click would.
-  bool Answer(const char* title, int button) {
-    HWND box = nullptr;
-    if (!WaitFor([&] { return (box = VisibleWindow("#32770", title)) != nullptr; })) return false;
-    HWND b = GetDlgItem(box, button);
-    if (!b) return false;
-    PostMessageA(b, BM_CLICK, 0, 0);
-    return WaitFor([&] { return !VisibleWindow("#32770", title); });
-  }
-  void Key(HWND h, WPARAM vk) {
-    PostMessageA(h, WM_KEYDOWN, vk, 1);
-    PostMessageA(h, WM_KEYUP, vk, 0xC0000001);
+  bool Answer(const char* title, int button) { return velmaro::e2e::AnswerBox(title, button); }
+  void Key(HWND h, WPARAM vk) { velmaro::e2e::Key(h, vk); }
+  // NodeClick is raised this many times in all, and not once more.
+  bool NodeClicksBecome(int n) {
+    const std::string want = std::to_string(n);
+    const bool reached = WaitFor([&] { return TextOf(Item("NodeClicks")) == want; });
+    Sleep(300);
+    return reached && TextOf(Item("NodeClicks")) == want;
   }
 
   int Run() {
@@ -238,7 +224,9 @@ struct Driver {
   void Steps() {
     RECT r;
     GetClientRect(main, &r);
-    Check(r.right == 440 && r.bottom == 300, "the client area has the described size");
+    const int dpi = velmaro::e2e::ScreenDpi();
+    Check(r.right == MulDiv(440, dpi, 96) && r.bottom == MulDiv(300, dpi, 96),
+          "the client area has the described size, scaled to the display's DPI");
     Check(SendMessageA(Item("Check1"), BM_GETCHECK, 0, 0) == BST_INDETERMINATE,
           "a value of 2 set at load shows a grayed box");
     Check(StatusBecomes("List: Shortcut icon"), "events raised by the load reached their handlers");
@@ -270,7 +258,17 @@ struct Driver {
     Key(tree, VK_RIGHT);
     Check(StatusBecomes("Expand: Velmaro"), "expanding a node raises Expand");
     Key(tree, VK_DOWN);
-    Check(StatusBecomes("Node: Windows (2)"), "choosing a node by key raises NodeClick with its index");
+    Check(StatusBecomes("Node: Windows (2)") && NodeClicksBecome(1),
+          "choosing a node by key raises NodeClick once, with its index");
+    RemoteTree nodes(tree, pi.hProcess);
+    HTREEITEM mouse = nodes.Next(nodes.Next(nodes.Root(), TVGN_CHILD), TVGN_NEXT);
+    Check(nodes.Click(mouse) && StatusBecomes("Node: Mouse (3)") && NodeClicksBecome(2),
+          "a click on another node raises NodeClick once");
+    Check(nodes.Click(mouse) && NodeClicksBecome(3) && Status() == "Node: Mouse (3)",
+          "a click on the selected node raises NodeClick once too");
+    Key(tree, VK_UP);
+    Check(StatusBecomes("Node: Windows (2)") && NodeClicksBecome(4),
+          "a key that moves the selection raises it once");
 
     PostMessageA(Item("Command3"), BM_CLICK, 0, 0);
     Sleep(200);
@@ -323,6 +321,7 @@ struct Driver {
 }  // namespace
 
 int main(int argc, char** argv) {
+  velmaro::e2e::SeeRealPixels();  // the demo as Velmaro.exe's manifest declares it
   if (argc > 1 && std::string(argv[1]) == "--demo") return RunDemo();
   Driver driver;
   return driver.Run();

@@ -13,6 +13,18 @@
 
 namespace velmaro::e2e {
 
+// A driver sees positions and sizes as the programs it drives do only when it
+// is DPI-aware too (the programs declare it); call first thing.
+inline void SeeRealPixels() { SetProcessDPIAware(); }
+
+// The display's DPI; forms are designed for 96 and drawn larger above it.
+inline int ScreenDpi() {
+  HDC dc = GetDC(nullptr);
+  const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 0;
+  if (dc) ReleaseDC(nullptr, dc);
+  return dpi > 0 ? dpi : 96;
+}
+
 inline bool WaitFor(const std::function<bool()>& done, int ms = 5000) {
   for (int waited = 0; waited < ms; waited += 25) {
     if (done()) return true;
@@ -47,10 +59,13 @@ inline void Key(HWND h, WPARAM vk) {
 }
 
 // Answers the message box with this title by its button, as a click would;
-// `text` receives the box's message.
-inline bool AnswerBox(const char* title, int button, std::string* text = nullptr) {
+// `text` receives the box's message, and `whileShown` runs while the box is
+// up, before the answer (to see what the program had done by then).
+inline bool AnswerBox(const char* title, int button, std::string* text = nullptr,
+                      const std::function<void()>& whileShown = {}) {
   HWND box = nullptr;
   if (!WaitFor([&] { return (box = VisibleWindow("#32770", title)) != nullptr; })) return false;
+  if (whileShown) whileShown();
   if (text) {
     text->clear();
     for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
@@ -126,6 +141,10 @@ public:
     return true;
   }
   HTREEITEM Selected() const { return Next(nullptr, TVGN_CARET); }
+  bool Expanded(HTREEITEM item) const {
+    return (SendMessageA(tree_, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_EXPANDED) &
+            TVIS_EXPANDED) != 0;
+  }
 
 private:
   // TVM_GETITEMRECT takes the item in the rectangle's first bytes, in the
