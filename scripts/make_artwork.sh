@@ -64,10 +64,13 @@ tile=(-fill "$bottom" -stroke "$top" -strokewidth 1 -draw 'roundrectangle 1,1 30
 icon "$res/setup.ico" "${tile[@]}" -fill '#f2c14e' -stroke '#8a6a10' -draw 'polygon 18,20 30,20 24,29'
 icon "$root/uninstall/res/uninstall.ico" "${tile[@]}" \
   -stroke '#b22222' -strokewidth 3 -draw 'line 19,19 28,28' -draw 'line 28,19 19,28'
-"$im" -size 48x48 xc:'#f0f0f0' \
-  -fill '#8aa4c0' -stroke '#3d5a80' -strokewidth 2 -draw 'rectangle 12,15 36,43' \
-  -draw 'rectangle 8,10 40,15' -draw 'rectangle 19,5 29,10' \
-  -draw 'line 18,20 18,38' -draw 'line 24,20 24,38' -draw 'line 30,20 30,38' \
+# Uninstall's picture: a waste bin on the programs' blue, so that it does not
+# depend on the colour of the window behind it.
+"$im" -size 48x48 "gradient:$top-$bottom" \
+  -fill white -stroke none -draw 'polygon 14,16 34,16 32,41 16,41' \
+  -draw 'rectangle 10,10 38,14' -draw 'rectangle 20,6 28,10' \
+  -stroke "$top" -strokewidth 2 -draw 'line 19,20 19,37' -draw 'line 24,20 24,37' \
+  -draw 'line 29,20 29,37' \
   -alpha off +dither -colors 256 -type Palette -compress None "BMP3:$root/uninstall/res/removing.bmp"
 
 # The icon library: index 9 (the tenth icon) is blank; the others are shell
