@@ -73,6 +73,7 @@ void TreeFill(FormWindow& w, std::size_t i) {
   std::vector<HTREEITEM> way;  // the item at each level of the way down
   HTREEITEM current = nullptr;
   const auto& entries = tree.Entries();
+  const auto here = static_cast<std::size_t>(tree.CurrentEntry());
   for (std::size_t e = 0; e < entries.size(); ++e) {
     const FolderTree::Entry& entry = entries[e];
     std::string text = ToAnsiBestFit(entry.name);
@@ -80,7 +81,11 @@ void TreeFill(FormWindow& w, std::size_t i) {
     const auto level = static_cast<std::size_t>(entry.level);
     ins.hParent = level > 0 && level <= way.size() ? way[level - 1] : TVI_ROOT;
     ins.hInsertAfter = TVI_LAST;
-    ins.item.mask = TVIF_TEXT | TVIF_PARAM | (closed >= 0 ? TVIF_IMAGE | TVIF_SELECTEDIMAGE : 0);
+    ins.item.mask =
+        TVIF_TEXT | TVIF_PARAM | TVIF_STATE | (closed >= 0 ? TVIF_IMAGE | TVIF_SELECTEDIMAGE : 0);
+    // The current folder stands out even while the tree has no focus.
+    ins.item.state = e == here ? TVIS_BOLD : 0;
+    ins.item.stateMask = TVIS_BOLD;
     ins.item.pszText = text.data();
     ins.item.iImage = entry.open ? open : closed;
     ins.item.iSelectedImage = open;
