@@ -39,19 +39,6 @@ constexpr const char* kSetupFolder = "C:\\Velmaro Bench";
 constexpr const char* kBareFolder = "C:\\Bare Bench";
 constexpr const char* kKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmaro 1.0";
 
-double Frequency() {
-  LARGE_INTEGER f;
-  QueryPerformanceFrequency(&f);
-  return static_cast<double>(f.QuadPart);
-}
-
-double Now() {
-  static const double frequency = Frequency();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / frequency;
-}
-
 std::string ProgramsFolder() {
   char path[MAX_PATH] = {};
   SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, path);
