@@ -13,7 +13,10 @@
 //   run:   from the button turning disabled (the timer armed) to done;
 //   click: from the click to done, which adds Setup's change to page 5.
 // The programs take turns, after one unmeasured run of each; minimum and
-// median are printed.
+// median are printed. Under Wine each link saved in the Start menu starts
+// the menu builder (winemenubuilder.exe), which then runs beside the rest of
+// Setup's run but after the bare program's end; WINEDLLOVERRIDES=
+// "winemenubuilder.exe=d" leaves it out of both.
 //
 //   install_bench <build tree> [runs]
 #include <windows.h>
