@@ -134,6 +134,17 @@ TEST_F(InstallTest, ARenamedSetupStillFindsItsFiles) {
   EXPECT_TRUE(W().Problems().empty());
 }
 
+TEST_F(InstallTest, ASetupWhosePathIsLongerThan255CharactersFindsItsFiles) {
+  files.Delete(std::string(kDist) + "\\Setup.exe");
+  // 256 characters with the program's name: no buffer of 255 may cut it.
+  const std::string deep = "D:\\" + std::string(243, 'd');
+  PutDistribution(deep, "Setup.exe");
+  ASSERT_EQ((deep + "\\Setup.exe").size(), 256u);
+  RunInstall();
+  EXPECT_EQ(Bytes(std::string(kFolder) + "\\Velmaro.exe"), Content(1));
+  EXPECT_TRUE(W().Problems().empty());
+}
+
 TEST_F(InstallTest, AMissingSourceFileIsToldAndTheRestGoesOn) {
   files.Delete(std::string(kDist) + "\\Velmaro.003");
   RunInstall(kFolder, true);
