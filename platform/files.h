@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The return codes shared with the registry (ErrorSuccess, ErrorFileNotFound,
 // ErrorAccessDenied, ErrorInvalidParameter, ErrorNoUnicodeTranslation).
@@ -91,6 +92,12 @@ public:
   // RemoveDirectoryA (empty directories only: ErrorDirNotEmpty otherwise).
   virtual long CreateDir(std::string_view path) = 0;
   virtual long RemoveDir(std::string_view path) = 0;
+  // FindFirstFileA/FindNextFileA over the folder: the names of the folders
+  // directly inside it, spelt as the disk holds them, without "." and "..",
+  // in no particular order. A missing folder gives ErrorPathNotFound, a file
+  // ErrorDirectory. A name the ANSI code page cannot spell is left out: no
+  // ANSI call could open it.
+  virtual long ListFolders(std::string_view folder, std::vector<std::string>& names) = 0;
 
   // Conveniences over GetAttributes.
   std::uint32_t AttributesOf(std::string_view path) {
@@ -108,5 +115,8 @@ public:
     return a != InvalidFileAttributes && (a & FileAttributeDirectory) != 0;
   }
 };
+
+// Why a file operation failed, in words for a message ("access was denied").
+std::string FileErrorText(long code);
 
 }  // namespace velmaro::platform

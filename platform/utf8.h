@@ -52,4 +52,23 @@ inline void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
+// Upper-cases the letters of ASCII and Latin-1, the ones a Western code page
+// holds in both cases, so that names compare as the registry and the file
+// system compare them. Malformed bytes are kept as they are.
+inline std::string UpperLatin(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  std::size_t i = 0;
+  while (i < utf8.size()) {
+    char32_t cp = 0;
+    if (!NextCodePoint(utf8, i, cp)) {
+      out += utf8[i++];
+      continue;
+    }
+    if ((cp >= U'a' && cp <= U'z') || (cp >= 0xE0 && cp <= 0xFE && cp != 0xF7)) cp -= 0x20;
+    AppendUtf8(out, cp);
+  }
+  return out;
+}
+
 }  // namespace velmaro::platform

@@ -1,36 +1,46 @@
 #!/usr/bin/env bash
-# Builds everything and starts the Velmaro console under Wine, in a private
-# prefix (build/wineprefix-run, or $WINEPREFIX when set). Without a display it
-# runs on a private Xvfb display and saves a screenshot to look at.
+# Builds everything and starts a program under Wine, in a private prefix
+# (build/wineprefix-run, or $WINEPREFIX when set):
+#   scripts/run.sh            the Velmaro console
+#   scripts/run.sh setup      Setup.exe from the distribution folder build/win/dist
+#   scripts/run.sh uninstall  the installed Uninstall.exe, as the list of installed programs starts it
+# Without a display it runs on a private Xvfb display and saves a screenshot.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
+program=${1:-console}
 velmaro_install_prerequisites
 velmaro_build host >/dev/null
 velmaro_build win >/dev/null
 
 export WINEPREFIX=${WINEPREFIX:-$velmaro_root/build/wineprefix-run}
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-exe="$velmaro_root/build/win/console/Velmaro.exe"
+case $program in
+  console) run=(wine "$velmaro_root/build/win/console/Velmaro.exe"); title=Velmaro; image=velmaro.exe ;;
+  # From its own folder, as a user starts it after unpacking the distribution.
+  setup) cd "$velmaro_root/build/win/dist"; run=(wine Setup.exe); title="Velmaro setup - Step 1"; image=setup.exe ;;
+  uninstall) run=(wine uninstaller --remove "Velmaro 1.0"); title="Uninstall - Velmaro 1.0"; image=uninstall.exe ;;
+  *) echo "usage: $0 [console|setup|uninstall]" >&2; exit 2 ;;
+esac
 
 if [ -n "${DISPLAY:-}" ]; then
   [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
-  echo "Starting Velmaro (Wine prefix $WINEPREFIX)"
-  exec wine "$exe"
+  echo "Starting $program (Wine prefix $WINEPREFIX)"
+  exec "${run[@]}"
 fi
 
 velmaro_start_xvfb
 trap 'kill $velmaro_xvfb_pid 2>/dev/null || true' EXIT
-wine "$exe" >/dev/null 2>&1 &
-console=$!
+"${run[@]}" >/dev/null 2>&1 &
+started=$!
 for _ in $(seq 1 100); do
-  xwininfo -root -tree 2>/dev/null | grep -q '"Velmaro": ("velmaro.exe"' && break
+  xwininfo -root -tree 2>/dev/null | grep -q "\"$title\": (\"$image\"" && break
   sleep 0.2
 done
 sleep 1
-shot="$velmaro_root/build/velmaro-screen.png"
+shot="$velmaro_root/build/${program/console/velmaro}-screen.png"
 import -window root "$shot"
-echo "No display here: Velmaro runs on the virtual display $DISPLAY (Wine prefix $WINEPREFIX)."
+echo "No display here: $program runs on the virtual display $DISPLAY (Wine prefix $WINEPREFIX)."
 echo "A screenshot of it is in $shot."
 echo "To see it live, point a VNC server at that display (e.g. x11vnc -display $DISPLAY) or run"
-echo "this command again where DISPLAY is set. Velmaro keeps running until it is closed."
-wait $console
+echo "this command again where DISPLAY is set. It keeps running until it is closed."
+wait $started

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the screenshots under docs/screenshots: the console's main window,
-# each switch-tweak panel and the options dialog, as the default Wine driver
-# draws them on a private Xvfb display. Run after a build (scripts/test.sh).
+# each switch-tweak panel and the options dialog, Setup's six pages and
+# Uninstall's window, as the default Wine driver draws them on a private Xvfb
+# display. Run after a build (scripts/test.sh).
 #
 # With VELMARO_DPI set (144, say) the display has that many dots per inch
 # (Wine's LogPixels) and a screen large enough for the scaled windows, and
@@ -27,21 +28,23 @@ if [ "$dpi" != 96 ]; then
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
   wineserver -k >/dev/null 2>&1 || true
 fi
-driver="$velmaro_root/build/win/tests/console_e2e.exe"
-
-# The geometry of the largest window of velmaro.exe with this title: the
-# splash shares the main window's title and is smaller.
+# The geometry of the largest window of a program ($2, velmaro.exe unless
+# given) with this title: the splash shares the main window's title and is
+# smaller.
 geometry_of() {
-  xwininfo -root -tree | grep "\"$1\": (\"velmaro.exe\"" |
+  xwininfo -root -tree | grep "\"$1\": (\"${2:-velmaro.exe}\"" |
     grep -oE '[0-9]+x[0-9]+\+[0-9]+\+[0-9]+' |
     awk -Fx '{split($2, rest, "+"); print $1 * rest[1], $0}' | sort -n | tail -1 | cut -d' ' -f2
 }
 
-shot() {  # $1 = what to show, $2 = file name, $3 = window title to crop to
+# $1 = what to show, $2 = file name, $3 = window title to crop to; then the
+# driver (console_e2e unless given) and the program's file name.
+shot() {
+  local driver="$velmaro_root/build/win/tests/${4:-console_e2e}.exe"
   wine "$driver" "$velmaro_root/build/win" --show "$1" >/dev/null 2>&1 || true
   sleep 1
   local geometry
-  geometry=$(geometry_of "$3")
+  geometry=$(geometry_of "$3" "${5:-velmaro.exe}")
   import -window root ${geometry:+-crop "$geometry"} "$out/$2.png"
   wineserver -k >/dev/null 2>&1 || true
   sleep 1
@@ -53,4 +56,8 @@ for category in "Windows" "Misc. tweaks" "Explorer" "More Explorer tweaks" "Star
 done
 shot Options options-dialog Options
 shot Help whats-this Velmaro
+for page in 1 2 3 4 5 6; do
+  shot "$page" "setup-step-$page" "Velmaro setup - Step $page" lifecycle_e2e setup.exe
+done
+shot uninstall uninstall "Uninstall - Velmaro 1.0" lifecycle_e2e uninstall.exe
 echo "Screenshots in $out"

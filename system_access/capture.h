@@ -93,6 +93,9 @@ public:
   long RemoveDir(std::string_view path) override {
     return capturing_ ? platform::ErrorSuccess : real_.RemoveDir(path);
   }
+  long ListFolders(std::string_view folder, std::vector<std::string>& names) override {
+    return real_.ListFolders(folder, names);
+  }
 
 private:
   platform::FileSystem& real_;

@@ -485,6 +485,9 @@ public:
   // Folders are not recorded: the console creates and removes none.
   long CreateDir(std::string_view path) override { return real_.CreateDir(path); }
   long RemoveDir(std::string_view path) override { return real_.RemoveDir(path); }
+  long ListFolders(std::string_view folder, std::vector<std::string>& names) override {
+    return real_.ListFolders(folder, names);
+  }
 
 private:
   // A file too large to record is not changed either.

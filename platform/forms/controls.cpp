@@ -73,6 +73,8 @@ bool Control::CanFocus() const {
     case ControlKind::DropDownList:
     case ControlKind::TreeView:
     case ControlKind::Slider:
+    case ControlKind::DriveChooser:
+    case ControlKind::FolderTree:
       return VisibleInForm() && EnabledInForm();
     default:
       return false;

@@ -18,7 +18,8 @@ enum class Event {
   Click,           // button, check box (value changed), option (became selected),
                    // drop-down list (ListIndex changed), label, picture, frame, tree
   DblClick,        // label, frame, picture
-  Change,          // text box text, slider position
+  Change,          // text box text, slider position, the drive chooser's drive,
+                   // the folder tree's folder
   MouseMove,       // label, frame, picture
   NodeClick,       // tree: a node chosen by the user
   Expand,          // tree node
@@ -64,7 +65,8 @@ enum class Property {
   Enabled,
   Visible,
   Bounds,
-  Items,
+  Items,      // drop-down list entries
+  Listing,    // the drive chooser's drives, the folder tree's folders
   Range,
   Image,
   Nodes,      // tree: cleared

@@ -23,6 +23,8 @@ std::unique_ptr<Control> MakeControl(Form& form, const ControlSpec& spec, Contro
     case ControlKind::ProgressBar: return std::make_unique<ProgressBar>(form, spec, parent);
     case ControlKind::Picture: return std::make_unique<Picture>(form, spec, parent);
     case ControlKind::Timer: return std::make_unique<Timer>(form, spec, parent);
+    case ControlKind::DriveChooser: return std::make_unique<DriveChooser>(form, spec, parent);
+    case ControlKind::FolderTree: return std::make_unique<FolderTree>(form, spec, parent);
   }
   throw FormError("unknown control kind for " + spec.name);
 }
@@ -41,6 +43,8 @@ bool Raises(ControlKind kind, Event event) {
       return event == Event::Click;
     case ControlKind::TextBox:
     case ControlKind::Slider:
+    case ControlKind::DriveChooser:
+    case ControlKind::FolderTree:
       return event == Event::Change;
     case ControlKind::TreeView:
       return event == Event::Click || event == Event::NodeClick || event == Event::Expand ||

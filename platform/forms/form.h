@@ -10,6 +10,7 @@
 
 #include "platform/forms/controls.h"
 #include "platform/forms/events.h"
+#include "platform/forms/folder_controls.h"
 #include "platform/forms/form_design.h"
 
 namespace velmaro::forms {

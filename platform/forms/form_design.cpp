@@ -20,6 +20,8 @@ std::string_view KindName(ControlKind kind) {
     case ControlKind::ProgressBar: return "progress bar";
     case ControlKind::Picture: return "picture";
     case ControlKind::Timer: return "timer";
+    case ControlKind::DriveChooser: return "drive chooser";
+    case ControlKind::FolderTree: return "folder tree";
   }
   return "control";
 }
@@ -86,6 +88,12 @@ ControlSpec Timer(std::string name, int intervalMs, bool enabled) {
   c.interval = intervalMs;
   c.enabled = enabled;
   return c;
+}
+ControlSpec DriveChooser(std::string name, Rect bounds) {
+  return Make(ControlKind::DriveChooser, std::move(name), "", bounds);
+}
+ControlSpec FolderTree(std::string name, Rect bounds) {
+  return Make(ControlKind::FolderTree, std::move(name), "", bounds);
 }
 }  // namespace design
 

@@ -33,6 +33,8 @@ enum class ControlKind {
   ProgressBar,
   Picture,
   Timer,
+  DriveChooser,  // a drop-down list of the machine's drives
+  FolderTree,    // the way down to one folder, and the folders inside it
 };
 std::string_view KindName(ControlKind kind);
 
@@ -150,6 +152,8 @@ ControlSpec Slider(std::string name, int min, int max, Rect bounds);
 ControlSpec ProgressBar(std::string name, int min, int max, Rect bounds);
 ControlSpec Picture(std::string name, int bitmap, Rect bounds);
 ControlSpec Timer(std::string name, int intervalMs, bool enabled);
+ControlSpec DriveChooser(std::string name, Rect bounds);
+ControlSpec FolderTree(std::string name, Rect bounds);
 }  // namespace design
 
 struct FormSpec {

@@ -39,11 +39,9 @@ bool IsInvalidNameByte(char c) {
 }  // namespace
 
 MemoryFiles::MemoryFiles() {
-  nodes_["c:"].directory = true;
+  AddDrive('C');
   SetWindowsDirectory(windowsDir_);
-  Resolved r;
-  Resolve(systemDir_, kNoLimit, r);
-  MakeFolders(r.parts, r.parts.size());
+  PutFolder(systemDir_);
   PutFile(modulePath_, "MZ");
 }
 
@@ -58,9 +56,11 @@ long MemoryFiles::Resolve(std::string_view path, std::size_t limit, Resolved& ou
   if (ansi.size() < 3 || !std::isalpha(static_cast<unsigned char>(ansi[0])) || ansi[1] != ':' ||
       ansi[2] != '\\')
     return ErrorInvalidName;
-  if (FoldAnsi(ansi[0]) != 'c') return ErrorPathNotFound;  // no such drive
+  const auto drive = drives_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(ansi[0]))));
+  if (drive == drives_.end()) return ErrorPathNotFound;
+  if (!drive->second.ready) return ErrorNotReady;
 
-  std::vector<std::string> parts;
+  std::vector<std::string> parts, names;
   std::size_t start = 3;
   while (start <= ansi.size()) {
     const std::size_t end = std::min(ansi.find('\\', start), ansi.size());
@@ -75,18 +75,21 @@ long MemoryFiles::Resolve(std::string_view path, std::size_t limit, Resolved& ou
     // Windows drops trailing dots and blanks from each name.
     while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
     if (part.empty()) continue;
+    names.push_back(codePage_.FromAnsi(part));
     std::transform(part.begin(), part.end(), part.begin(), FoldAnsi);
     parts.push_back(std::move(part));
   }
   out.trailingSeparator = !parts.empty() && ansi.back() == '\\';
-  out.key = "c:";
+  out.drive = std::string(1, static_cast<char>(std::tolower(static_cast<unsigned char>(ansi[0])))) + ":";
+  out.key = out.drive;
   for (const auto& part : parts) out.key += "\\" + part;
   out.parts = std::move(parts);
+  out.names = std::move(names);
   return ErrorSuccess;
 }
 
 long MemoryFiles::CheckFolders(const Resolved& r) const {
-  std::string prefix = "c:";
+  std::string prefix = r.drive;
   for (std::size_t i = 0; i + 1 < r.parts.size(); ++i) {
     prefix += "\\" + r.parts[i];
     const auto it = nodes_.find(prefix);
@@ -192,7 +195,9 @@ long MemoryFiles::WriteWholeFile(std::string_view path, std::string_view bytes) 
     if (node->attributes & FileAttributeReadOnly) return ErrorAccessDenied;
   } else {
     node = &nodes_[r.key];
+    node->name = r.names.empty() ? std::string() : r.names.back();
   }
+  Note("WriteWholeFile", path);
   // Truncated and marked for backup; hidden and system stay.
   node->attributes =
       (node->attributes & (FileAttributeHidden | FileAttributeSystem)) | FileAttributeArchive;
@@ -231,7 +236,10 @@ long MemoryFiles::Move(std::string_view from, std::string_view to, std::uint32_t
       ++it;
     }
   }
+  if (auto top = moved.find(rt.key); top != moved.end() && !rt.names.empty())
+    top->second.name = rt.names.back();
   for (auto& [key, node] : moved) nodes_[key] = std::move(node);
+  Note("Move", from);
   return ErrorSuccess;
 }
 
@@ -243,6 +251,7 @@ long MemoryFiles::Delete(std::string_view path) {
   if (node->directory || (node->attributes & FileAttributeReadOnly)) return ErrorAccessDenied;
   if (node->heldOpen) return ErrorSharingViolation;
   nodes_.erase(r.key);
+  Note("Delete", path);
   return ErrorSuccess;
 }
 
@@ -260,9 +269,11 @@ long MemoryFiles::Copy(std::string_view from, std::string_view to, bool failIfEx
     if (target->heldOpen) return ErrorSharingViolation;
   }
   Node copy;
+  copy.name = rt.names.empty() ? std::string() : rt.names.back();
   copy.attributes = source->attributes | FileAttributeArchive;
   copy.data = source->data;
   nodes_[rt.key] = std::move(copy);
+  Note("Copy", to);
   return ErrorSuccess;
 }
 
@@ -270,7 +281,10 @@ long MemoryFiles::CreateDir(std::string_view path) {
   Resolved r;
   if (const long rc = Enter("CreateDir", path, MaxDirectoryPath, r)) return rc;
   if (Find(r)) return ErrorAlreadyExists;
-  nodes_[r.key].directory = true;
+  Node& node = nodes_[r.key];
+  node.directory = true;
+  node.name = r.names.empty() ? std::string() : r.names.back();
+  Note("CreateDir", path);
   return ErrorSuccess;
 }
 
@@ -283,17 +297,100 @@ long MemoryFiles::RemoveDir(std::string_view path) {
   if (r.parts.empty()) return ErrorAccessDenied;  // the drive root
   if (HasChildren(r.key)) return ErrorDirNotEmpty;
   nodes_.erase(r.key);
+  Note("RemoveDir", path);
   return ErrorSuccess;
 }
 
-void MemoryFiles::MakeFolders(const std::vector<std::string>& parts, std::size_t count) {
-  std::string key = "c:";
-  for (std::size_t i = 0; i < count && i < parts.size(); ++i) {
-    key += "\\" + parts[i];
+long MemoryFiles::ListFolders(std::string_view folder, std::vector<std::string>& names) {
+  names.clear();
+  Resolved r;
+  if (const long rc = Enter("ListFolders", folder, MaxPath - 2, r)) return rc;
+  const Node* node = Find(r);
+  if (!node) return ErrorPathNotFound;
+  if (!node->directory) return ErrorDirectory;
+  const std::string prefix = r.key + "\\";
+  for (auto it = nodes_.lower_bound(prefix); it != nodes_.end(); ++it) {
+    if (it->first.compare(0, prefix.size(), prefix) != 0) break;
+    const std::string rest = it->first.substr(prefix.size());
+    if (!it->second.directory || rest.find('\\') != std::string::npos) continue;
+    names.push_back(it->second.name.empty() ? codePage_.FromAnsi(rest) : it->second.name);
+  }
+  return ErrorSuccess;
+}
+
+// ---- Drives ----
+
+long MemoryFiles::DriveRoots(std::vector<std::string>& roots) {
+  roots.clear();
+  if (const long rc = Fail("DriveRoots")) return rc;
+  for (const auto& [letter, drive] : drives_) roots.push_back(std::string(1, letter) + ":\\");
+  return ErrorSuccess;
+}
+
+long MemoryFiles::DriveReady(std::string_view root) {
+  std::string label;
+  return VolumeLabel(root, label);
+}
+
+long MemoryFiles::VolumeLabel(std::string_view root, std::string& label) {
+  label.clear();
+  if (root.size() != 3 || root.substr(1, 2) != ":\\") return ErrorInvalidDrive;
+  if (const long rc = Fail("VolumeLabel")) return rc;
+  const auto it = drives_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(root[0]))));
+  if (it == drives_.end()) return ErrorInvalidDrive;
+  if (!it->second.ready) return ErrorNotReady;
+  label = it->second.label;
+  return ErrorSuccess;
+}
+
+long MemoryFiles::DriveFolder(char letter, std::string& path) {
+  const char up = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+  path = std::string(1, up) + ":\\";
+  if (const long rc = Fail("DriveFolder")) return rc;
+  const auto it = drives_.find(up);
+  if (it != drives_.end() && !it->second.folder.empty()) path = it->second.folder;
+  return ErrorSuccess;
+}
+
+long MemoryFiles::CurrentDirectory(std::string& path) {
+  path.clear();
+  if (const long rc = Fail("CurrentDirectory")) return rc;
+  path = currentDirectory_;
+  return ErrorSuccess;
+}
+
+void MemoryFiles::AddDrive(char letter, bool ready, std::string label) {
+  const char up = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+  Drive& drive = drives_[up];
+  drive.ready = ready;
+  drive.label = std::move(label);
+  Node& root = nodes_[std::string(1, static_cast<char>(std::tolower(static_cast<unsigned char>(up)))) + ":"];
+  root.directory = true;
+}
+
+void MemoryFiles::SetDriveReady(char letter, bool ready) {
+  const auto it = drives_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(letter))));
+  if (it != drives_.end()) it->second.ready = ready;
+}
+
+void MemoryFiles::SetDriveFolder(char letter, std::string path) {
+  const auto it = drives_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(letter))));
+  if (it != drives_.end()) it->second.folder = std::move(path);
+}
+
+void MemoryFiles::Note(std::string_view operation, std::string_view path) {
+  if (journal_) journal_->push_back(std::string(operation) + " " + std::string(path));
+}
+
+void MemoryFiles::MakeFolders(const Resolved& r, std::size_t count) {
+  std::string key = r.drive;
+  for (std::size_t i = 0; i < count && i < r.parts.size(); ++i) {
+    key += "\\" + r.parts[i];
     Node& node = nodes_[key];
     if (!node.directory) {
       node = Node{};
       node.directory = true;
+      node.name = r.names[i];
     }
   }
 }
@@ -301,16 +398,27 @@ void MemoryFiles::MakeFolders(const std::vector<std::string>& parts, std::size_t
 void MemoryFiles::SetWindowsDirectory(std::string_view path) {
   Resolved r;
   if (Resolve(path, kNoLimit, r) != ErrorSuccess) return;
-  MakeFolders(r.parts, r.parts.size());
+  MakeFolders(r, r.parts.size());
   windowsDir_ = std::string(path);
+}
+
+void MemoryFiles::PutFolder(std::string_view path) {
+  Resolved r;
+  if (Resolve(path, kNoLimit, r) == ErrorSuccess) MakeFolders(r, r.parts.size());
+}
+
+void MemoryFiles::SetModulePath(std::string_view path) {
+  PutFile(path, "MZ");
+  modulePath_ = std::string(path);
 }
 
 void MemoryFiles::PutFile(std::string_view path, std::string_view bytes, std::uint32_t attributes) {
   Resolved r;
   if (Resolve(path, kNoLimit, r) != ErrorSuccess || r.parts.empty()) return;
-  MakeFolders(r.parts, r.parts.size() - 1);
+  MakeFolders(r, r.parts.size() - 1);
   Node& node = nodes_[r.key];
   node = Node{};
+  node.name = r.names.back();
   node.attributes = attributes & kKeptAttributes;
   node.data = bytes;
 }

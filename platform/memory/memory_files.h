@@ -1,5 +1,5 @@
 #pragma once
-// An in-memory drive C: with the Windows file semantics the programs rely on:
+// In-memory drives with the Windows file semantics the programs rely on:
 // paths compared without regard to letter case (Western code page letters
 // included), backslashes or slashes, "." and ".." and doubled separators
 // folded as Windows folds them; directories; the read-only, hidden, system
@@ -9,20 +9,23 @@
 // (ErrorAccessDenied, as the system answers a rename over an open file).
 //
 // Only absolute paths ("c:\..."): a relative path gives ErrorInvalidName.
+// Drive C: is there and ready; a test can add drives, and take a drive's
+// disk out, which every call on that drive then meets (ErrorNotReady).
 #include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "platform/drives.h"
 #include "platform/files.h"
 #include "platform/memory/memory_registry.h"
 
 namespace velmaro::platform {
 
-class MemoryFiles final : public FileSystem {
+class MemoryFiles final : public FileSystem, public Drives {
 public:
   // Drive C: holding C:\WINDOWS, C:\WINDOWS\SYSTEM and this program as
-  // C:\Program Files\Velmaro\Velmaro.exe.
+  // C:\Program Files\Velmaro\Velmaro.exe; the current directory is C:\.
   MemoryFiles();
 
   long WindowsDirectory(std::string& path) override;
@@ -37,8 +40,26 @@ public:
   long Copy(std::string_view from, std::string_view to, bool failIfExists) override;
   long CreateDir(std::string_view path) override;
   long RemoveDir(std::string_view path) override;
+  long ListFolders(std::string_view folder, std::vector<std::string>& names) override;
+
+  long DriveRoots(std::vector<std::string>& roots) override;
+  long DriveReady(std::string_view root) override;
+  long VolumeLabel(std::string_view root, std::string& label) override;
+  long DriveFolder(char letter, std::string& path) override;
+  long CurrentDirectory(std::string& path) override;
 
   // Test aids.
+  // Adds a drive (its root folder is empty), or changes one: its label, and
+  // whether its disk is in.
+  void AddDrive(char letter, bool ready = true, std::string label = {});
+  void SetDriveReady(char letter, bool ready);
+  // The folder a drive uses for a path without a folder of its own.
+  void SetDriveFolder(char letter, std::string path);
+  void SetCurrentDirectory(std::string path) { currentDirectory_ = std::move(path); }
+  // Where this program runs from (creating it, with the folders on the way).
+  void SetModulePath(std::string_view path);
+  // Creates a folder and those on the way.
+  void PutFolder(std::string_view path);
   // Points GetWindowsDirectory elsewhere (creating the folders on the way).
   void SetWindowsDirectory(std::string_view path);
   // Creates or replaces a file with the folders on the way, ignoring the
@@ -57,9 +78,13 @@ public:
   // Every path that exists, folded to lower case, in sorted order: lets a
   // test prove that nothing was left behind.
   std::vector<std::string> AllPaths() const;
+  // Each call that changed something is noted here as "<Operation> <path>"
+  // (the paths as given), so that a test can check an order.
+  void RecordInto(std::vector<std::string>* journal) { journal_ = journal; }
 
 private:
   struct Node {
+    std::string name;  // as first given; keys are folded
     bool directory = false;
     std::uint32_t attributes = 0;  // read-only, hidden, system, archive
     std::string data;
@@ -72,8 +97,15 @@ private:
   };
   struct Resolved {
     std::string key;                 // folded full path, e.g. "c:\windows\msdos.sys"
+    std::string drive;               // "c:"
     std::vector<std::string> parts;  // folded names below the drive
+    std::vector<std::string> names;  // the same names as given
     bool trailingSeparator = false;
+  };
+  struct Drive {
+    bool ready = true;
+    std::string label;
+    std::string folder;  // empty: the root
   };
 
   // The path's key, or why the path is not acceptable at all.
@@ -83,16 +115,20 @@ private:
   // Resolve, then an armed failure, then the folders: the common entry.
   long Enter(std::string_view operation, std::string_view path, std::size_t limit, Resolved& r);
   long Fail(std::string_view operation, const std::string& key = {});
-  void MakeFolders(const std::vector<std::string>& parts, std::size_t count);
+  void MakeFolders(const Resolved& r, std::size_t count);
   Node* Find(const Resolved& r);
   bool HasChildren(const std::string& key) const;
+  void Note(std::string_view operation, std::string_view path);
 
   Cp1252CodePage codePage_;
   std::map<std::string, Node> nodes_;
   std::string windowsDir_ = "C:\\WINDOWS";
   std::string systemDir_ = "C:\\WINDOWS\\SYSTEM";
   std::string modulePath_ = "C:\\Program Files\\Velmaro\\Velmaro.exe";
+  std::string currentDirectory_ = "C:\\";
+  std::map<char, Drive> drives_;  // by upper-case letter
   std::vector<Failure> failures_;
+  std::vector<std::string>* journal_ = nullptr;
 };
 
 }  // namespace velmaro::platform

@@ -14,22 +14,7 @@ constexpr char32_t kCp1252High[32] = {
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
-// Upper-cases the letters a Western code page can hold, so that names compare
-// as the registry compares them.
-std::string Fold(std::string_view utf8) {
-  std::string out;
-  std::size_t i = 0;
-  while (i < utf8.size()) {
-    char32_t cp = 0;
-    if (!NextCodePoint(utf8, i, cp)) {
-      out += utf8[i++];
-      continue;
-    }
-    if ((cp >= U'a' && cp <= U'z') || (cp >= 0xE0 && cp <= 0xFE && cp != 0xF7)) cp -= 0x20;
-    AppendUtf8(out, cp);
-  }
-  return out;
-}
+std::string Fold(std::string_view utf8) { return UpperLatin(utf8); }
 
 std::vector<std::string> SplitPath(std::string_view path) {
   std::vector<std::string> parts;
@@ -265,6 +250,7 @@ long MemoryRegistry::DeleteKey(HKey root, std::string_view path) {
   if (parent->readOnly || it->second->readOnly) return ErrorAccessDenied;
   it->second->MarkDeleted();
   parent->children.erase(it);
+  if (journal_) journal_->push_back("DeleteKey " + std::string(path));
   return ErrorSuccess;
 }
 

@@ -59,6 +59,9 @@ public:
   // HKEY_LOCAL_MACHINE does for a standard user. An empty path takes the root.
   void ProtectKey(HKey root, std::string_view path);
   int OpenHandleCount() const { return static_cast<int>(handles_.size()); }
+  // Each key deleted is noted here as "DeleteKey <path>", so that a test can
+  // check an order (with MemoryFiles::RecordInto, in one journal).
+  void RecordInto(std::vector<std::string>* journal) { journal_ = journal; }
 
 private:
   struct Node;
@@ -74,6 +77,7 @@ private:
   std::map<HKey, std::shared_ptr<Node>> handles_;
   HKey nextHandle_ = 0x100;
   std::map<std::string, long> failures_;
+  std::vector<std::string>* journal_ = nullptr;
 };
 
 }  // namespace velmaro::platform

@@ -142,8 +142,9 @@ void MemoryToolkit::End() {
 
 // ---- Message boxes and dialogs ----
 
-void MemoryToolkit::AnswerNextBox(int answer, std::string expectedText) {
-  boxScripts_.push_back({answer, std::move(expectedText)});
+void MemoryToolkit::AnswerNextBox(int answer, std::string expectedText,
+                                  std::function<void()> meanwhile) {
+  boxScripts_.push_back({answer, std::move(expectedText), std::move(meanwhile)});
 }
 
 void MemoryToolkit::AnswerNextFileDialog(std::string fullPath) {
@@ -175,6 +176,7 @@ int MemoryToolkit::MsgBox(const std::string& text, const std::string& title, int
     Fail("message box \"" + text + "\" has no button for the scripted answer " +
          std::to_string(script.answer));
   boxes_.back().answer = script.answer;
+  if (script.meanwhile) script.meanwhile();
   return script.answer;
 }
 
@@ -392,6 +394,35 @@ bool MemoryToolkit::FinishLabelEdit(Form& form, std::string_view tree,
   TreeView& t = ActionableTree(form, tree);
   if (!t.EditingNode()) throw ScriptError(t.Id() + " is not editing a node");
   return t.EndLabelEdit(std::move(newText));
+}
+
+void MemoryToolkit::ChooseDrive(Form& form, std::string_view name, char letter) {
+  Control& c = Actionable(form, name, kNoIndex);
+  if (c.Kind() != ControlKind::DriveChooser) throw ScriptError(c.Id() + " is not a drive chooser");
+  if (helpForm_) throw ScriptError("choosing a drive while in What's This mode");
+  ConsumePopup();
+  auto& chooser = static_cast<DriveChooser&>(c);
+  const char up = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+  const auto& drives = chooser.Drives();
+  const auto it = std::find_if(drives.begin(), drives.end(),
+                               [&](const DriveEntry& d) { return d.letter == up; });
+  if (it == drives.end()) throw ScriptError(c.Id() + " lists no drive " + std::string(1, up));
+  chooser.SetFocus();
+  chooser.ChooseByUser(static_cast<int>(it - drives.begin()));
+}
+
+bool MemoryToolkit::OpenFolder(Form& form, std::string_view tree, const std::string& folder) {
+  Control& c = Actionable(form, tree, kNoIndex);
+  if (c.Kind() != ControlKind::FolderTree) throw ScriptError(c.Id() + " is not a folder tree");
+  if (helpForm_) throw ScriptError("opening a folder while in What's This mode");
+  ConsumePopup();
+  auto& t = static_cast<FolderTree&>(c);
+  const auto& entries = t.Entries();
+  const auto it = std::find_if(entries.begin(), entries.end(),
+                               [&](const FolderTree::Entry& e) { return e.name == folder; });
+  if (it == entries.end()) throw ScriptError(c.Id() + " shows no folder " + folder);
+  t.SetFocus();
+  return t.OpenByUser(static_cast<int>(it - entries.begin()));
 }
 
 void MemoryToolkit::PressEnter(Form& form) {

@@ -47,7 +47,10 @@ public:
   // ---- Scripts, consumed in order ----
   // The next message box gets `answer`; with `expectedText`, the box must show
   // exactly that text. An answer the box's buttons cannot give is an error.
-  void AnswerNextBox(int answer, std::string expectedText = {});
+  // `meanwhile` runs while the box is up, to look at what the program
+  // shows behind it.
+  void AnswerNextBox(int answer, std::string expectedText = {},
+                     std::function<void()> meanwhile = {});
   void AnswerNextFileDialog(std::string fullPath);
   void CancelNextFileDialog();
   // The next modal showing must be of the form named `formName`; `script`
@@ -90,6 +93,14 @@ public:
   // Ends the edit in progress, started by code or by the user: a text is
   // Enter, nothing is Esc. True when the node took the text.
   bool FinishLabelEdit(Form& form, std::string_view tree, std::optional<std::string> newText);
+  // Drive choosers and folder trees read the disks through the source the
+  // program bound them to (a MemoryFiles drive in tests): a missing folder and
+  // a drive whose disk is out are simulated there.
+  // Chooses a drive from the list by its letter.
+  void ChooseDrive(Form& form, std::string_view name, char letter);
+  // Opens a folder the tree shows, by its name as shown; false when it had
+  // gone and the tree only read its list again.
+  bool OpenFolder(Form& form, std::string_view tree, const std::string& folder);
   void PressEnter(Form& form);   // the focused button, else the default button
   void PressEscape(Form& form);  // leaves What's This mode, else the cancel button
   void PressAlt(Form& form, char key);  // the control whose caption marks `key`
@@ -155,6 +166,7 @@ private:
   struct BoxScript {
     int answer;
     std::string expectedText;
+    std::function<void()> meanwhile;
   };
   std::deque<BoxScript> boxScripts_;
   std::deque<FileDialogResult> fileScripts_;

@@ -56,7 +56,7 @@ constexpr int kDropDownHeight = 200;  // room for a drop-down list's entries
 
 // A check box is not the automatic kind: a click goes to the model, which
 // never grays a box.
-const std::array<ControlKindInfo, 12> kKinds{{
+const std::array<ControlKindInfo, 14> kKinds{{
     {ControlKind::Label, "STATIC", SS_NOTIFY, 0, LabelStyle, 0, &kStaticBehaviour},
     {ControlKind::Button, "BUTTON", WS_TABSTOP, 0, ButtonStyle, 0, &kButtonBehaviour},
     {ControlKind::CheckBox, "BUTTON", WS_TABSTOP | BS_3STATE | BS_MULTILINE, 0, nullptr, 0,
@@ -75,6 +75,10 @@ const std::array<ControlKindInfo, 12> kKinds{{
     {ControlKind::ProgressBar, PROGRESS_CLASSA, 0, 0, nullptr, 0, &kProgressBarBehaviour},
     {ControlKind::Picture, "STATIC", SS_OWNERDRAW | SS_NOTIFY, 0, PictureStyle, 0,
      &kPictureBehaviour},
+    {ControlKind::DriveChooser, "COMBOBOX", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, nullptr,
+     kDropDownHeight, &kDriveChooserBehaviour},
+    {ControlKind::FolderTree, WC_TREEVIEWA, WS_TABSTOP | TVS_SHOWSELALWAYS | TVS_HASLINES,
+     WS_EX_CLIENTEDGE, nullptr, 0, &kFolderTreeBehaviour},
     // Timers are SetTimer calls on the form's window, not windows of their own.
     {ControlKind::Timer, nullptr, 0, 0, nullptr, 0, nullptr},
 }};

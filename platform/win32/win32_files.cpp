@@ -206,4 +206,35 @@ long Win32Files::RemoveDir(std::string_view path) {
   return RemoveDirectoryA(p.c_str()) ? ErrorSuccess : LastError();
 }
 
+long Win32Files::ListFolders(std::string_view folder, std::vector<std::string>& names) {
+  names.clear();
+  std::string p;
+  // Room for the "\*" the search adds.
+  if (const long rc = SystemPath(folder, MaxPath - 2, p)) return rc;
+  const DWORD a = GetFileAttributesA(p.c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) {
+    const long rc = LastError();
+    return rc == ErrorFileNotFound ? ErrorPathNotFound : rc;
+  }
+  if (!(a & FILE_ATTRIBUTE_DIRECTORY)) return ErrorDirectory;
+  if (p.back() != '\\' && p.back() != '/') p += '\\';
+  p += '*';
+  WIN32_FIND_DATAA found{};
+  HANDLE h = FindFirstFileA(p.c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) {
+    const long rc = LastError();
+    return rc == ErrorFileNotFound ? ErrorSuccess : rc;  // an empty drive root
+  }
+  do {
+    const std::string name = found.cFileName;
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == "." || name == "..") continue;
+    // The ANSI functions spell a name outside the code page with '?'.
+    if (name.find('?') != std::string::npos) continue;
+    names.push_back(codePage_.FromAnsi(name));
+  } while (FindNextFileA(h, &found));
+  const long rc = LastError();
+  FindClose(h);
+  return rc == ERROR_NO_MORE_FILES ? ErrorSuccess : rc;
+}
+
 }  // namespace velmaro::platform

@@ -19,6 +19,7 @@ public:
   long Copy(std::string_view from, std::string_view to, bool failIfExists) override;
   long CreateDir(std::string_view path) override;
   long RemoveDir(std::string_view path) override;
+  long ListFolders(std::string_view folder, std::vector<std::string>& names) override;
 
 private:
   // The path as the ANSI functions take it, or why it cannot be given to them.

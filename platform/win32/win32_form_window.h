@@ -112,6 +112,8 @@ extern const ControlBehaviour kSliderBehaviour;
 extern const ControlBehaviour kProgressBarBehaviour;
 extern const ControlBehaviour kPictureBehaviour;
 extern const ControlBehaviour kTreeViewBehaviour;
+extern const ControlBehaviour kDriveChooserBehaviour;  // win32_folder_controls.cpp
+extern const ControlBehaviour kFolderTreeBehaviour;
 
 struct Win32Toolkit::Impl {
   HINSTANCE self = GetModuleHandleA(nullptr);

@@ -44,19 +44,6 @@ constexpr int kTimeoutMs = 20000;
 const int kLastControlId =
     999 + static_cast<int>(velmaro::console::Tweaker::Design().controls.size());
 
-double Frequency() {
-  LARGE_INTEGER f;
-  QueryPerformanceFrequency(&f);
-  return static_cast<double>(f.QuadPart);
-}
-
-double Now() {
-  static const double frequency = Frequency();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / frequency;
-}
-
 // Answered only when the window's thread retrieves messages: it is in a
 // message loop, not loading.
 bool Answers(HWND h, UINT msg = WM_NULL, LRESULT* result = nullptr) {

@@ -219,6 +219,29 @@ TEST_F(FilesContract, FoldersAreCreatedOnceAndRemovedOnlyWhenEmpty) {
   EXPECT_FALSE(files_->Exists(dir));
 }
 
+TEST_F(FilesContract, ListingGivesTheFoldersInsideAsTheyAreSpelt) {
+  const auto top = P("Top");
+  const auto alpha = P("Top\\Alpha Folder");
+  const auto beta = P("Top\\beta");
+  const auto inner = P("Top\\beta\\inner");
+  const auto file = P("Top\\file.txt");
+  for (const auto& dir : {top, alpha, beta, inner}) ASSERT_EQ(files_->CreateDir(dir), ErrorSuccess);
+  ASSERT_EQ(files_->WriteWholeFile(file, "f"), ErrorSuccess);
+  std::vector<std::string> names;
+  ASSERT_EQ(files_->ListFolders(top, names), ErrorSuccess);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"Alpha Folder", "beta"})) << "files and deeper folders are not listed";
+  ASSERT_EQ(files_->ListFolders(Lower(top) + "\\", names), ErrorSuccess);
+  EXPECT_EQ(names.size(), 2u);
+  ASSERT_EQ(files_->ListFolders(inner, names), ErrorSuccess);
+  EXPECT_TRUE(names.empty());
+  EXPECT_EQ(files_->ListFolders(std::string(kBase) + "\\missing", names), ErrorPathNotFound);
+  EXPECT_EQ(files_->ListFolders(file, names), ErrorDirectory);
+  EXPECT_TRUE(names.empty());
+  ASSERT_EQ(files_->ListFolders("c:\\", names), ErrorSuccess);
+  EXPECT_NE(std::find(names.begin(), names.end(), "VelmaroFilesContract"), names.end());
+}
+
 TEST_F(FilesContract, PathsIgnoreLetterCaseAndSeparatorStyle) {
   const auto f = P("Mixed Case.txt");
   ASSERT_EQ(files_->WriteWholeFile(f, "m"), ErrorSuccess);

@@ -103,6 +103,9 @@ public:
   long RemoveDir(std::string_view path) override {
     return plan_.Fails() ? ErrorAccessDenied : real_.RemoveDir(path);
   }
+  long ListFolders(std::string_view folder, std::vector<std::string>& names) override {
+    return real_.ListFolders(folder, names);
+  }
 
 private:
   MemoryFiles& real_;

@@ -4,8 +4,10 @@
 #include <memory>
 #include <string>
 
+#include "platform/drives.h"
 #include "platform/files.h"
 #include "platform/registry.h"
+#include "platform/shell.h"
 
 namespace velmaro::testing {
 
@@ -13,6 +15,9 @@ std::unique_ptr<platform::Registry> MakeContractRegistry();
 const char* ContractPlatformName();
 
 std::unique_ptr<platform::FileSystem> MakeContractFiles();
+std::unique_ptr<platform::Drives> MakeContractDrives();
+// The shell over `files`, a FileSystem from MakeContractFiles.
+std::unique_ptr<platform::Shell> MakeContractShell(platform::FileSystem& files);
 
 // Stores a text value holding a character the ANSI code page lacks, as a
 // program using the wide functions would (HKEY_CURRENT_USER).

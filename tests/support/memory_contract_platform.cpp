@@ -1,5 +1,6 @@
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_registry.h"
+#include "platform/memory/memory_shell.h"
 #include "support/contract_platform.h"
 
 namespace velmaro::testing {
@@ -17,6 +18,14 @@ void StoreUnmappableText(platform::Registry& registry, const std::string& path,
                          const std::string& name) {
   dynamic_cast<platform::MemoryRegistry&>(registry).SetUnmappableText(platform::HkeyCurrentUser,
                                                                        path, name);
+}
+
+std::unique_ptr<platform::Drives> MakeContractDrives() {
+  return std::make_unique<platform::MemoryFiles>();
+}
+
+std::unique_ptr<platform::Shell> MakeContractShell(platform::FileSystem& files) {
+  return std::make_unique<platform::MemoryShell>(dynamic_cast<platform::MemoryFiles&>(files));
 }
 
 namespace {

@@ -1,7 +1,9 @@
 #include <windows.h>
 
+#include "platform/win32/win32_drives.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_shell.h"
 #include "support/contract_platform.h"
 
 namespace velmaro::testing {
@@ -22,6 +24,14 @@ void StoreUnmappableText(platform::Registry&, const std::string& path, const std
   const wchar_t text[] = L"Omega \x03A9 and Han \x4E2D";
   RegSetValueExW(key, wide.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text);
   RegCloseKey(key);
+}
+
+std::unique_ptr<platform::Drives> MakeContractDrives() {
+  return std::make_unique<platform::Win32Drives>();
+}
+
+std::unique_ptr<platform::Shell> MakeContractShell(platform::FileSystem&) {
+  return std::make_unique<platform::Win32Shell>();
 }
 
 namespace {

@@ -18,19 +18,6 @@ namespace {
 
 using namespace velmaro::e2e;
 
-std::string ReadValue(HKEY root, const char* path, const char* name, DWORD* type = nullptr) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return "<no key>";
-  char data[1024] = {};
-  DWORD size = sizeof data - 1, t = 0;
-  const LONG rc = RegQueryValueExA(key, name, nullptr, &t, reinterpret_cast<BYTE*>(data), &size);
-  RegCloseKey(key);
-  if (type) *type = t;
-  if (rc != ERROR_SUCCESS) return "<none>";
-  if (t == REG_DWORD) return std::to_string(*reinterpret_cast<DWORD*>(data));
-  return std::string(data, strnlen(data, size));
-}
-
 bool Absent(const std::string& value) { return value == "<none>" || value == "<no key>"; }
 
 std::map<std::string, std::string> AllValues(HKEY root, const char* path) {

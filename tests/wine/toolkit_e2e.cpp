@@ -1,11 +1,13 @@
 // The forms toolkit on real windows. Run with "--demo" it is a small program
 // whose form uses every kind of control; run otherwise (as ctest does) it
 // starts itself as that program and drives it from outside as a user would:
-// clicks, keys, the close box, message boxes, a modal form, What's This.
+// clicks, keys, the close box, message boxes, a modal form, What's This, and
+// a drive chooser and folder tree over the real disks.
 #include <windows.h>
 // After windows.h.
 #include <commctrl.h>
 
+#include <cctype>
 #include <cstdio>
 #include <functional>
 #include <stdexcept>
@@ -13,6 +15,8 @@
 #include <thread>
 
 #include "platform/forms/toolkit.h"
+#include "platform/win32/win32_drives.h"
+#include "platform/win32/win32_files.h"
 #include "platform/win32/win32_toolkit.h"
 #include "wine/wine_drive.h"
 
@@ -24,9 +28,11 @@ namespace d = velmaro::forms::design;
 constexpr char kMainCaption[] = "Toolkit demo";
 constexpr char kOptionsCaption[] = "Demo options";
 constexpr char kHelloHelp[] = "Shows a greeting and offers to quit.";
+// The demo starts in this folder, which holds Alpha and Beta.
+constexpr char kFolders[] = "C:\\VelmaroTreeDemo";
 
 FormSpec MainSpec() {
-  FormSpec s{"Demo", kMainCaption, 440, 300};
+  FormSpec s{"Demo", kMainCaption, 440, 420};
   s.Add(d::Label("Label1", "&Name:", {10, 12, 50, 15}))
       .Add(d::TextBox("Text1", "", {64, 8, 150, 21}))
       .Add(d::CheckBox("Check1", "&Tick me", {10, 36, 204, 20}))
@@ -46,7 +52,9 @@ FormSpec MainSpec() {
       .Add(d::Button("Options", "&Options...", {106, 262, 90, 25}))
       .Add(d::Button("Hello", "Say &hello", {246, 262, 90, 25}).Default())
       .Add(d::Button("Close", "Close", {342, 262, 90, 25}).Cancel())
-      .Add(d::Timer("Timer1", 200, true));
+      .Add(d::Timer("Timer1", 200, true))
+      .Add(d::DriveChooser("Drive1", {10, 300, 204, 21}))
+      .Add(d::FolderTree("Dir1", {226, 300, 204, 110}));
   return s;
 }
 
@@ -67,7 +75,12 @@ int IdOf(const FormSpec& spec, const std::string& name) {
 
 int RunDemo() {
   Win32Toolkit tk;
+  velmaro::platform::Win32Files files;
+  velmaro::platform::Win32Drives drives;
+  DiskFolders folders(files, drives);
   Form main(MainSpec());
+  main.Get<DriveChooser>("Drive1").Bind(folders);
+  main.Get<FolderTree>("Dir1").Bind(folders);
   Form options(OptionsSpec());
   int ticks = 0;
   int nodeClicks = 0;
@@ -111,6 +124,16 @@ int RunDemo() {
   main.On(Event::Collapse, "Tr", [&](EventArgs& a) { status("Collapse: " + a.node->Text()); });
   main.On(Event::Timer, "Timer1", [&](EventArgs&) {
     main.Get<Label>("Ticks").SetCaption("Ticks: " + std::to_string(++ticks));
+  });
+  main.On(Event::Change, "Dir1", [&](EventArgs&) {
+    status("Folder: " + main.Get<FolderTree>("Dir1").Path());
+  });
+  main.On(Event::Change, "Drive1", [&](EventArgs&) {
+    try {
+      main.Get<FolderTree>("Dir1").SetPath(main.Get<DriveChooser>("Drive1").Drive());
+    } catch (const ControlError& e) {
+      status("Drive error " + std::to_string(e.Number()));
+    }
   });
   main.OnClick("Command3", [&] { tk.EnterWhatsThisMode(main); });
   main.OnClick("Options", [&] {
@@ -180,7 +203,11 @@ struct Driver {
     std::string cmd = std::string("\"") + self + "\" --demo";
     STARTUPINFOA si{};
     si.cb = sizeof si;
-    if (!CreateProcessA(self, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    velmaro::e2e::RemoveTree(kFolders);
+    CreateDirectoryA(kFolders, nullptr);
+    CreateDirectoryA((std::string(kFolders) + "\\Alpha").c_str(), nullptr);
+    CreateDirectoryA((std::string(kFolders) + "\\Beta").c_str(), nullptr);
+    if (!CreateProcessA(self, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, kFolders, &si, &pi)) {
       std::printf("FAIL cannot start the demo\n");
       return 1;
     }
@@ -201,6 +228,7 @@ struct Driver {
     if (!exited) TerminateProcess(pi.hProcess, 1);
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
+    velmaro::e2e::RemoveTree(kFolders);
     std::printf("%d failure(s)\n", failures);
     return failures ? 1 : 0;
   }
@@ -225,7 +253,7 @@ struct Driver {
     RECT r;
     GetClientRect(main, &r);
     const int dpi = velmaro::e2e::ScreenDpi();
-    Check(r.right == MulDiv(440, dpi, 96) && r.bottom == MulDiv(300, dpi, 96),
+    Check(r.right == MulDiv(440, dpi, 96) && r.bottom == MulDiv(420, dpi, 96),
           "the client area has the described size, scaled to the display's DPI");
     Check(SendMessageA(Item("Check1"), BM_GETCHECK, 0, 0) == BST_INDETERMINATE,
           "a value of 2 set at load shows a grayed box");
@@ -269,6 +297,8 @@ struct Driver {
     Key(tree, VK_UP);
     Check(StatusBecomes("Node: Windows (2)") && NodeClicksBecome(4),
           "a key that moves the selection raises it once");
+
+    Folders();
 
     PostMessageA(Item("Command3"), BM_CLICK, 0, 0);
     Sleep(200);
@@ -315,6 +345,50 @@ struct Driver {
 
     Key(Item("Text1"), VK_RETURN);
     Check(Answer("Demo", IDYES), "Enter presses the default button, whose handler asks");
+  }
+
+  // The folder tree shows the way down to the demo's folder and the folders
+  // inside; choosing one by the pointer or a key opens it; one removed
+  // meanwhile is dropped, not entered; the drive chooser moves the tree.
+  void Folders() {
+    HWND dir = Item("Dir1");
+    RemoteTree tree(dir, pi.hProcess);
+    auto count = [&] { return SendMessageA(dir, TVM_GETCOUNT, 0, 0); };
+    HTREEITEM demo = tree.Next(tree.Root(), TVGN_CHILD);
+    HTREEITEM alpha = tree.Next(demo, TVGN_CHILD);
+    Check(count() == 4 && tree.Text(tree.Root()) == "C:\\" && tree.Text(demo) == "VelmaroTreeDemo" &&
+              tree.Text(alpha) == "Alpha" && tree.Text(tree.Next(alpha, TVGN_NEXT)) == "Beta",
+          "the folder tree shows C:\\, the demo's folder and the two inside it");
+    Check(tree.Click(alpha) && StatusBecomes("Folder: C:\\VelmaroTreeDemo\\Alpha") &&
+              WaitFor([&] { return count() == 3; }),
+          "a click opens a folder and raises Change");
+    Key(dir, VK_UP);
+    Check(StatusBecomes("Folder: C:\\VelmaroTreeDemo") && WaitFor([&] { return count() == 4; }),
+          "a key that moves up opens the folder above");
+    RemoveDirectoryA((std::string(kFolders) + "\\Beta").c_str());
+    HTREEITEM beta = tree.Next(tree.Next(tree.Next(tree.Root(), TVGN_CHILD), TVGN_CHILD), TVGN_NEXT);
+    Check(tree.Click(beta) && WaitFor([&] { return count() == 3; }) &&
+              Status() == "Folder: C:\\VelmaroTreeDemo",
+          "a folder removed meanwhile is dropped from the tree, without Change");
+
+    HWND drive = Item("Drive1");
+    const auto drives = SendMessageA(drive, CB_GETCOUNT, 0, 0);
+    const auto at = SendMessageA(drive, CB_GETCURSEL, 0, 0);
+    // Another process's list answers in UTF-16.
+    auto entry = [&](LRESULT i) {
+      wchar_t text[64] = {};
+      SendMessageW(drive, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+      return std::wstring(text);
+    };
+    Check(drives >= 2 && entry(at).rfind(L"c:", 0) == 0, "the drive chooser lists the drives, on c:");
+    if (at + 1 < drives) {
+      Key(drive, VK_DOWN);
+      const std::string root = std::string(1, static_cast<char>(std::toupper(entry(at + 1)[0]))) + ":\\";
+      Check(WaitFor([&] { return Status().rfind("Folder: " + root, 0) == 0; }),
+            "choosing another drive moves the tree to it through Change");
+      Key(drive, VK_UP);
+      Check(StatusBecomes("Folder: C:\\VelmaroTreeDemo"), "and back to c:, to its current folder");
+    }
   }
 };
 

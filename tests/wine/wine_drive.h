@@ -168,6 +168,63 @@ private:
   void* memory_ = nullptr;
 };
 
+// A registry value as text: a DWORD as its decimal number, "<no key>" and
+// "<none>" when the key or the value is missing; `type` receives its type.
+inline std::string ReadValue(HKEY root, const char* path, const char* name, DWORD* type = nullptr) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return "<no key>";
+  char data[1024] = {};
+  DWORD size = sizeof data - 1, t = 0;
+  const LONG rc = RegQueryValueExA(key, name, nullptr, &t, reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(key);
+  if (type) *type = t;
+  if (rc != ERROR_SUCCESS) return "<none>";
+  if (t == REG_DWORD) return std::to_string(*reinterpret_cast<DWORD*>(data));
+  return std::string(data, strnlen(data, size));
+}
+
+// Milliseconds on the performance counter, for timing from outside.
+inline double Now() {
+  static const double frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<double>(f.QuadPart);
+  }();
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return static_cast<double>(t.QuadPart) * 1000.0 / frequency;
+}
+
+// The id the toolkit gives a control of a form's design: 1000 + its place in
+// the tab order.
+template <class FormSpec>
+int IdOf(const FormSpec& spec, const std::string& name, int index = -1) {
+  for (std::size_t i = 0; i < spec.controls.size(); ++i)
+    if (spec.controls[i].name == name && spec.controls[i].index == index)
+      return 1000 + static_cast<int>(i);
+  return -1;
+}
+
+// A folder with everything in it, as a user might remove it by hand.
+inline void RemoveTree(const std::string& folder) {
+  WIN32_FIND_DATAA found{};
+  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string path = folder + "\\" + name;
+      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTree(path);
+      else
+        DeleteFileA(path.c_str());
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
 // Counts checks and prints each as it goes, so a failure is seen in context.
 struct Checker {
   int failures = 0;

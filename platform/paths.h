@@ -1,0 +1,30 @@
+#pragma once
+// Windows paths compared as the file system compares them, without asking
+// it: separators, "." and "..", trailing dots and blanks folded as Windows
+// folds them, letters compared without regard to case. Used where a program
+// must know whether one path lies inside another before it deletes anything.
+#include <string>
+#include <string_view>
+
+namespace velmaro::platform {
+
+// "c:/A//b\.\c\..\" -> "C:\A\b"; a drive root keeps its backslash ("C:\").
+// Empty when the text is no full path on a drive: relative ("Velmaro"),
+// drive-relative ("C:Velmaro"), a network path, or empty.
+std::string NormalPath(std::string_view path);
+
+// Whether both name the same place; false when either is no full path.
+bool SamePath(std::string_view a, std::string_view b);
+
+// Whether `inner` lies below `outer` (not the same place); false when either
+// is no full path.
+bool IsInside(std::string_view inner, std::string_view outer);
+
+// The folder that holds a path's last name: "C:\A\b.exe" -> "C:\A",
+// "C:\b.exe" -> "C:\"; empty for a drive root or no full path.
+std::string FolderOf(std::string_view path);
+
+// `folder` and `name` with one backslash between them ("C:\" + "a" -> "C:\a").
+std::string JoinPath(std::string_view folder, std::string_view name);
+
+}  // namespace velmaro::platform

@@ -1,0 +1,263 @@
+// Setup's installation run through the in-memory platform: what lands where,
+// what is registered, and what happens when a step fails.
+#include <string>
+#include <vector>
+
+#include "native/setup_fixture.h"
+#include "setup/installation.h"
+#include "setup/shortcut.h"
+
+namespace velmaro::setup {
+namespace {
+
+using forms::IdOk;
+using platform::HkeyLocalMachine;
+
+constexpr const char* kFolder = "C:\\Program Files\\Velmaro";
+const std::string kLinks = std::string(kPrograms) + "\\Velmaro";
+const std::string kKey(install::UninstallKey);
+
+class InstallTest : public SetupTest {
+protected:
+  std::string Value(const std::string& name) {
+    return system.reg.GetStringValue(HkeyLocalMachine, kKey, name, "<none>");
+  }
+  std::string Setting(std::string_view key) { return system.store.Read(key, "<none>"); }
+  std::string Bytes(const std::string& path) {
+    std::string bytes;
+    files.ReadWholeFile(path, bytes, 1 << 20);
+    return bytes;
+  }
+  platform::ShellLinkData Link(const std::string& file) {
+    platform::ShellLinkData data;
+    EXPECT_EQ(shell.ReadShellLink(file, data), platform::SOk) << file;
+    return data;
+  }
+  // Runs the installation; a run with problems shows them in one box.
+  void RunInstall(const std::string& folder = kFolder, bool expectProblems = false) {
+    WalkTo(5, folder);
+    if (expectProblems) tk.AnswerNextBox(IdOk);
+    RunTimer();
+    EXPECT_EQ(tk.UnusedScripts(), 0u);
+    if (expectProblems) {
+      EXPECT_EQ(tk.Boxes().back().title, "Installation incomplete");
+      EXPECT_EQ(tk.Boxes().back().flags, forms::mb::Ok | forms::mb::IconExclamation);
+    }
+  }
+  bool Registered() { return system.reg.KeyExists(HkeyLocalMachine, kKey); }
+};
+
+TEST_F(InstallTest, CopiesLinksStoresAndRegistersEverything) {
+  std::vector<std::string> journal;
+  files.RecordInto(&journal);
+  RunInstall();
+  for (std::size_t i = 0; i < install::Files.size(); ++i)
+    EXPECT_EQ(Bytes(std::string(kFolder) + "\\" + std::string(install::Files[i].installed)),
+              Content(static_cast<int>(i) + 1));
+  std::vector<std::string> copies;
+  for (const auto& entry : journal)
+    if (entry.rfind("Copy ", 0) == 0) copies.push_back(entry.substr(5));
+  EXPECT_EQ(copies, (std::vector<std::string>{
+                        "C:\\Program Files\\Velmaro\\Velmaro.exe", "C:\\Program Files\\Velmaro\\Velmaro.dll",
+                        "C:\\Program Files\\Velmaro\\Velmaro.hlp", "C:\\Program Files\\Velmaro\\ReadMe.txt",
+                        "C:\\Program Files\\Velmaro\\Uninstall.exe"}));
+
+  const auto console = Link(kLinks + "\\Velmaro.lnk");
+  EXPECT_EQ(console.path, "C:\\Program Files\\Velmaro\\Velmaro.exe");
+  EXPECT_EQ(console.description, "ShellLink Sample");
+  EXPECT_EQ(console.iconFile, console.path);
+  EXPECT_EQ(console.iconIndex, 0);
+  EXPECT_EQ(console.showCmd, platform::SwShowNormal);
+  EXPECT_EQ(console.workingDirectory, "");
+  EXPECT_EQ(console.arguments, "");
+  EXPECT_EQ(Link(kLinks + "\\ReadMe.txt.lnk").path, "C:\\Program Files\\Velmaro\\ReadMe.txt");
+
+  EXPECT_EQ(Setting(settings::DllPath), "C:\\Program Files\\Velmaro\\Velmaro.dll");
+  EXPECT_EQ(Setting(settings::ShortcutPath), kLinks);
+  EXPECT_EQ(Value("DisplayName"), "Velmaro 1.0");
+  EXPECT_EQ(Value("UninstallString"), "\"C:\\Program Files\\Velmaro\\Uninstall.exe\"")
+      << "quoted: the path holds a blank";
+  EXPECT_EQ(Value("DisplayVersion"), "1.0");
+  EXPECT_EQ(Value("DisplayIcon"), "C:\\Program Files\\Velmaro\\Velmaro.exe");
+  EXPECT_EQ(Value("InstallLocation"), kFolder);
+  EXPECT_EQ(Value("Publisher"), "The Velmaro developers");
+  EXPECT_EQ(system.reg.GetDWordValue(HkeyLocalMachine, kKey, "NoModify", 0), 1);
+  EXPECT_EQ(system.reg.GetDWordValue(HkeyLocalMachine, kKey, "NoRepair", 0), 1);
+
+  EXPECT_EQ(Caption("Label2", 3), "Copying complete.");
+  EXPECT_EQ(Caption("Label3", 3), "Creating shortcut completed.");
+  EXPECT_EQ(Caption("Label4", 2), "Registry updating complete.");
+  for (const char* bar : {"ProgressBar1", "ProgressBar2", "ProgressBar3"})
+    EXPECT_EQ(Get<forms::ProgressBar>(bar).Value(), 100) << bar;
+  EXPECT_TRUE(Get("Label3", 3).Visible() && Get("ProgressBar3").Visible());
+  EXPECT_TRUE(W().Problems().empty());
+  Next();
+  EXPECT_EQ(Caption("Label1", 5),
+            "Installation of Velmaro 1.0 is completed. The 'Velmaro 1.0' is ready to run.");
+  EXPECT_TRUE(Enabled("Start"));
+}
+
+TEST_F(InstallTest, ADriveRootTakesTheFilesDirectly) {
+  RunInstall("C:\\");
+  EXPECT_TRUE(files.IsFile("C:\\Velmaro.exe") && files.IsFile("C:\\Uninstall.exe"));
+  EXPECT_EQ(Setting(settings::DllPath), "C:\\Velmaro.dll");
+  EXPECT_EQ(Value("UninstallString"), "C:\\Uninstall.exe") << "no blank, no quotes";
+  EXPECT_EQ(Value("InstallLocation"), "C:\\");
+  EXPECT_EQ(Link(kLinks + "\\Velmaro.lnk").path, "C:\\Velmaro.exe");
+  EXPECT_EQ(Link(kLinks + "\\ReadMe.txt.lnk").path, "C:\\ReadMe.txt");
+}
+
+TEST_F(InstallTest, ATypedTrailingBackslashIsNotDoubled) {
+  files.PutFolder("C:\\Velmaro");
+  RunInstall("c:\\velmaro\\");
+  EXPECT_EQ(Setting(settings::DllPath), "C:\\Velmaro\\Velmaro.dll");
+  EXPECT_EQ(Value("UninstallString"), "C:\\Velmaro\\Uninstall.exe");
+  EXPECT_EQ(Link(kLinks + "\\Velmaro.lnk").path, "C:\\Velmaro\\Velmaro.exe");
+}
+
+TEST_F(InstallTest, ASecondInstallOverwritesAndKeepsOtherValues) {
+  files.PutFolder(kFolder);
+  files.PutFile(std::string(kFolder) + "\\Velmaro.exe", "older console");
+  system.reg.SaveStringValue(HkeyLocalMachine, kKey, "DisplayName", "Velmaro 0.9");
+  system.reg.SaveStringValue(HkeyLocalMachine, kKey, "Comments", "kept");
+  RunInstall();
+  EXPECT_EQ(Bytes(std::string(kFolder) + "\\Velmaro.exe"), Content(1));
+  EXPECT_EQ(Value("DisplayName"), "Velmaro 1.0");
+  EXPECT_EQ(Value("Comments"), "kept");
+}
+
+TEST_F(InstallTest, ARenamedSetupStillFindsItsFiles) {
+  files.Delete(std::string(kDist) + "\\Setup.exe");
+  PutDistribution("D:\\Downloads", "Setup (1).exe");
+  RunInstall();
+  EXPECT_EQ(Bytes(std::string(kFolder) + "\\Uninstall.exe"), Content(5));
+  EXPECT_TRUE(W().Problems().empty());
+}
+
+TEST_F(InstallTest, ASetupWhosePathIsLongerThan255CharactersFindsItsFiles) {
+  files.Delete(std::string(kDist) + "\\Setup.exe");
+  // 256 characters with the program's name: no buffer of 255 may cut it.
+  const std::string deep = "D:\\" + std::string(243, 'd');
+  PutDistribution(deep, "Setup.exe");
+  ASSERT_EQ((deep + "\\Setup.exe").size(), 256u);
+  RunInstall();
+  EXPECT_EQ(Bytes(std::string(kFolder) + "\\Velmaro.exe"), Content(1));
+  EXPECT_TRUE(W().Problems().empty());
+}
+
+TEST_F(InstallTest, AMissingSourceFileIsToldAndTheRestGoesOn) {
+  files.Delete(std::string(kDist) + "\\Velmaro.003");
+  RunInstall(kFolder, true);
+  EXPECT_FALSE(files.Exists(std::string(kFolder) + "\\Velmaro.hlp"));
+  EXPECT_TRUE(files.IsFile(std::string(kFolder) + "\\ReadMe.txt"));
+  EXPECT_EQ(Caption("Label2", 3), "Copying failed for : Velmaro.hlp");
+  EXPECT_EQ(Caption("Label3", 3), "Creating shortcut completed.");
+  EXPECT_EQ(Caption("Label4", 2), "Registry updating complete.");
+  EXPECT_EQ(Get<forms::ProgressBar>("ProgressBar1").Value(), 100);
+  ASSERT_EQ(W().Problems().size(), 1u);
+  EXPECT_EQ(W().Problems()[0],
+            "Velmaro.hlp could not be copied: Velmaro.003 is missing from the folder Setup was started "
+            "from.");
+  EXPECT_NE(tk.Boxes().back().text.find(W().Problems()[0]), std::string::npos);
+  EXPECT_TRUE(Registered()) << "what was installed can be uninstalled";
+  Next();
+  EXPECT_EQ(Caption("Label1", 5),
+            "Installation of Velmaro 1.0 is not complete: Setup could not install everything it "
+            "should.");
+  EXPECT_TRUE(Enabled("Start")) << "the console itself is there";
+}
+
+TEST_F(InstallTest, WithoutTheConsoleNothingIsOfferedToStart) {
+  files.Delete(std::string(kDist) + "\\Velmaro.001");
+  RunInstall(kFolder, true);
+  EXPECT_EQ(Caption("Label3", 3), "Creating shortcut failed for : Velmaro.exe");
+  EXPECT_FALSE(files.Exists(kLinks + "\\Velmaro.lnk"));
+  EXPECT_TRUE(files.IsFile(kLinks + "\\ReadMe.txt.lnk"));
+  Next();
+  EXPECT_EQ(Get<forms::CheckBox>("Start").Value(), 0);
+  EXPECT_FALSE(Enabled("Start"));
+  Next();
+  EXPECT_TRUE(shell.Executions().empty());
+  EXPECT_TRUE(tk.Ended());
+}
+
+TEST_F(InstallTest, NothingInstalledMeansNothingRegistered) {
+  // Read-only folder, full disk, missing sources: every copy fails.
+  for (const auto& file : install::Files)
+    files.FailNext("Copy", platform::ErrorAccessDenied,
+                   std::string(kFolder) + "\\" + std::string(file.installed));
+  RunInstall(kFolder, true);
+  EXPECT_EQ(W().Problems().size(), 7u) << "five copies and two shortcuts";
+  EXPECT_EQ(W().Problems()[0], "Velmaro.exe could not be copied: access was denied.");
+  EXPECT_EQ(Caption("Label4", 2), "Registry not updated: nothing was installed.");
+  EXPECT_FALSE(Registered());
+  EXPECT_EQ(Setting(settings::DllPath), "<none>");
+  EXPECT_EQ(Setting(settings::ShortcutPath), "<none>");
+  EXPECT_FALSE(files.Exists(kLinks)) << "the empty shortcut folder is not left behind";
+  Next();
+  EXPECT_FALSE(Enabled("Start"));
+}
+
+TEST_F(InstallTest, WithoutTheUninstallerTheProgramIsNotListed) {
+  files.Delete(std::string(kDist) + "\\Velmaro.005");
+  RunInstall(kFolder, true);
+  EXPECT_FALSE(Registered());
+  EXPECT_EQ(Setting(settings::DllPath), "C:\\Program Files\\Velmaro\\Velmaro.dll");
+  EXPECT_EQ(W().Problems().back(),
+            "Velmaro 1.0 was not entered in the list of installed programs: Uninstall.exe is not in "
+            "the install folder.");
+  EXPECT_EQ(Caption("Label4", 2), "Registry updating failed.");
+}
+
+TEST_F(InstallTest, AShortcutTheShellRefusesIsToldWithItsReason) {
+  shell.FailNext("Save", platform::HResultFromWin32(platform::ErrorAccessDenied));
+  RunInstall(kFolder, true);
+  EXPECT_EQ(Caption("Label3", 3), "Creating shortcut failed for : Velmaro.exe");
+  EXPECT_EQ(W().Problems()[0], "The shortcut to Velmaro.exe could not be made (error 0x80070005).");
+  EXPECT_EQ(Setting(settings::ShortcutPath), kLinks) << "the other shortcut is in it";
+}
+
+TEST_F(InstallTest, ARegistryThatRefusesWritesIsTold) {
+  registry.FailNext("SetValue", platform::ErrorAccessDenied);
+  RunInstall(kFolder, true);
+  EXPECT_EQ(Caption("Label4", 2), "Registry updating failed.");
+  EXPECT_EQ(W().Problems(), (std::vector<std::string>{
+                                "The settings of Velmaro could not be stored.",
+                                "Velmaro 1.0 could not be entered in the list of installed programs."}));
+}
+
+class ShortcutTest : public ::testing::Test {
+protected:
+  void SetUp() override { files.PutFile("C:\\App\\app.exe", "MZ"); }
+  platform::MemoryFiles files;
+  platform::MemoryShell shell{files};
+};
+
+TEST_F(ShortcutTest, SetsOnlyWhatItIsGivenAndStopsAtTheFirstRefusal) {
+  using platform::Failed;
+  EXPECT_EQ(CreateShortcut(shell, "", "C:\\App\\app.exe", "", "", "", 0, 1), platform::EInvalidArg);
+  EXPECT_EQ(CreateShortcut(shell, "C:\\a.lnk", "", "", "", "", 0, 1), platform::EInvalidArg);
+  EXPECT_FALSE(files.Exists("C:\\a.lnk"));
+
+  ASSERT_FALSE(Failed(CreateShortcut(shell, "C:\\a.lnk", "C:\\App\\app.exe", "C:\\App", "-x",
+                                     "C:\\App\\app.exe", 3, 7)));
+  platform::ShellLinkData data;
+  ASSERT_EQ(shell.ReadShellLink("C:\\a.lnk", data), platform::SOk);
+  EXPECT_EQ(data.workingDirectory, "C:\\App");
+  EXPECT_EQ(data.arguments, "-x");
+  EXPECT_EQ(data.iconIndex, 3);
+  EXPECT_EQ(data.showCmd, 7);
+
+  for (const char* step : {"NewShellLink", "SetPath", "SetDescription", "Resolve", "Save"}) {
+    shell.FailNext(step, platform::EFail);
+    EXPECT_EQ(CreateShortcut(shell, "C:\\b.lnk", "C:\\App\\app.exe", "", "", "", 0, 1), platform::EFail)
+        << step;
+    EXPECT_FALSE(files.Exists("C:\\b.lnk")) << step;
+  }
+  // Steps it was not asked for are not taken, so their failure cannot stop it.
+  shell.FailNext("SetArguments", platform::EFail);
+  EXPECT_FALSE(Failed(CreateShortcut(shell, "C:\\b.lnk", "C:\\App\\app.exe", "", "", "", 0, 1)));
+}
+
+}  // namespace
+}  // namespace velmaro::setup

@@ -1,0 +1,475 @@
+// Velmaro's life cycle in the test's Wine prefix, driven from outside as a
+// user would: Setup.exe from the distribution folder through its six pages
+// into C:\Program Files\Velmaro, the installed console started by Finish
+// and closed, then Uninstall.exe: once started directly and left with No,
+// once started by the system's list of installed programs and driven through
+// Yes. A second installation and removal shows that a file of the user's own
+// keeps the shortcut folder. Each result is checked where it lands: the
+// files, the shortcuts (read back through the ShellLink object), the
+// settings, the uninstall entry and the system's own list.
+//
+// With "--show <page>" (1 to 6) it only walks Setup to that page and leaves
+// it there, for a screenshot; "--show uninstall" installs and leaves
+// Uninstall's window up.
+#include <windows.h>
+// After windows.h.
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "console/tweaker.h"
+#include "platform/win32/win32_shell.h"
+#include "setup/wizard.h"
+#include "uninstall/form1.h"
+#include "wine/wine_drive.h"
+
+namespace {
+
+using namespace velmaro::e2e;
+
+const velmaro::forms::FormSpec kWizard = velmaro::setup::Wizard::Design();
+const velmaro::forms::FormSpec kConsole = velmaro::console::Tweaker::Design();
+const velmaro::forms::FormSpec kUninstall = velmaro::uninstall::Form1::Design();
+
+constexpr const char* kFolder = "C:\\Program Files\\Velmaro";
+constexpr const char* kKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmaro 1.0";
+constexpr const char* kSettings = "Software\\Velmaro\\Settings";
+constexpr const char* kInstalled[] = {"Velmaro.exe", "Velmaro.dll", "Velmaro.hlp", "ReadMe.txt",
+                                      "Uninstall.exe"};
+
+std::string Lower(std::string s) {
+  for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// The whole text: TextOf stops at a kilobyte.
+std::string LongTextOf(HWND h) {
+  const auto n = SendMessageA(h, WM_GETTEXTLENGTH, 0, 0);
+  std::string text(static_cast<std::size_t>(n) + 1, '\0');
+  SendMessageA(h, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(std::strlen(text.c_str()));
+  return text;
+}
+
+std::string ProgramsFolder() {
+  char path[MAX_PATH] = {};
+  SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, path);
+  return path;
+}
+
+bool KeyExists(HKEY root, const char* path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+std::string FileBytes(const std::string& path) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return "<missing>";
+  std::string bytes;
+  char buffer[65536];
+  DWORD got = 0;
+  while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  CloseHandle(h);
+  return bytes;
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// What `wine uninstaller --list` prints: one "key|||name" line per program.
+std::string InstalledProgramsList() {
+  SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+  HANDLE read = nullptr, write = nullptr;
+  if (!CreatePipe(&read, &write, &sa, 0)) return "<no pipe>";
+  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = write;
+  si.hStdError = write;
+  PROCESS_INFORMATION pi{};
+  char cmd[] = "uninstaller.exe --list";
+  const BOOL started = CreateProcessA(nullptr, cmd, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+  CloseHandle(write);
+  std::string out;
+  if (started) {
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+  }
+  CloseHandle(read);
+  return started ? out : "<not started>";
+}
+
+struct Process {
+  PROCESS_INFORMATION pi{};
+  bool keepRunning = false;
+  ~Process() {
+    if (!pi.hProcess) return;
+    if (!keepRunning && WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi.hProcess, 1);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+  }
+  bool Start(const std::string& commandLine, const std::string& folder) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    std::string cmd = commandLine;
+    if (CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       folder.empty() ? nullptr : folder.c_str(), &si, &pi))
+      return true;
+    std::printf("FAIL cannot start %s (error %lu)\n", commandLine.c_str(), GetLastError());
+    return false;
+  }
+  bool Ended(int ms) { return WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0; }
+  DWORD ExitCode() {
+    DWORD code = 1;
+    GetExitCodeProcess(pi.hProcess, &code);
+    return code;
+  }
+};
+
+std::string ImageOf(HWND window) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!process) return "<no process>";
+  char path[MAX_PATH] = {};
+  DWORD size = MAX_PATH;
+  QueryFullProcessImageNameA(process, 0, path, &size);
+  CloseHandle(process);
+  return path;
+}
+
+// Setup's window, driven by its controls' ids.
+struct SetupWindow {
+  Process process;
+  HWND window = nullptr;
+  Checker& check;
+  explicit SetupWindow(Checker& c) : check(c) {}
+
+  HWND Item(const std::string& name, int index = -1) { return GetDlgItem(window, IdOf(kWizard, name, index)); }
+  std::string Text(const std::string& name, int index = -1) { return TextOf(Item(name, index)); }
+  bool On(const std::string& name) { return IsWindowEnabled(Item(name)) != FALSE; }
+  void Press(const std::string& name) { PostMessageA(Item(name), BM_CLICK, 0, 0); }
+  void Type(const std::string& name, const std::string& text) {
+    SendMessageA(Item(name), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  }
+  bool OnPage(int page) {
+    const std::string title = "Velmaro setup - Step " + std::to_string(page);
+    return WaitFor([&] { return TextOf(window) == title && IsWindowVisible(Item("Step" + std::to_string(page))); });
+  }
+  bool Start(const std::string& dist) {
+    if (!process.Start("\"" + dist + "\\Setup.exe\"", dist)) return false;
+    // The buttons are made last: once ExitSetup is there the window is complete.
+    return check(WaitFor(
+                     [&] {
+                       window = VisibleWindow("VelmaroForm", "Velmaro setup - Step 1");
+                       return window && Item("ExitSetup");
+                     },
+                     20000),
+                 "Setup opens \"Velmaro setup - Step 1\"");
+  }
+  bool Next(int to) {
+    Press("NextStep");
+    return OnPage(to);
+  }
+  bool Still() {
+    Sleep(300);
+    return !process.Ended(0) && IsWindowVisible(window);
+  }
+};
+
+// Nothing of an earlier run may be mistaken for this one's work.
+void ForgetEarlierInstallations(const std::string& links) {
+  RemoveTree(kFolder);
+  RemoveTree(links);
+  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Velmaro");
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, kKey);
+}
+
+// Walks from page 1 to `page`, answering the create question on page 3.
+bool WalkTo(SetupWindow& s, int page) {
+  for (int p = 1; p < page; ++p) {
+    if (p == 3) s.Type("TextCopy", kFolder);
+    if (p == 5 && !WaitFor([&] { return s.On("NextStep"); }, 10000)) return false;
+    s.Press("NextStep");
+    if (p == 3 && !Exists(kFolder) && !AnswerBox("Create folder", IDYES)) return false;
+    if (!s.OnPage(p + 1)) return false;
+  }
+  return true;
+}
+
+// Installs with the default choices and ends Setup without starting anything.
+bool Install(const std::string& dist, Checker& check) {
+  SetupWindow s(check);
+  if (!s.Start(dist) || !WalkTo(s, 6)) return false;
+  PostMessageA(s.Item("Start"), BM_CLICK, 0, 0);
+  if (!WaitFor([&] { return SendMessageA(s.Item("Start"), BM_GETCHECK, 0, 0) == BST_UNCHECKED; })) return false;
+  s.Press("NextStep");
+  return s.process.Ended(5000);
+}
+
+// Uninstall's window, driven by its controls' ids.
+struct UninstallWindow {
+  HWND window = nullptr;
+  HWND Item(const std::string& name) { return GetDlgItem(window, IdOf(kUninstall, name)); }
+  bool Find() {
+    return WaitFor(
+        [&] {
+          window = VisibleWindow("VelmaroForm", "Uninstall - Velmaro 1.0");
+          return window && Item("No");
+        },
+        20000);
+  }
+  HWND Focus() {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+  }
+};
+
+int Show(const std::string& dist, const std::string& what) {
+  Checker check;
+  ForgetEarlierInstallations(ProgramsFolder() + "\\Velmaro");
+  if (what == "uninstall") {
+    Process u;
+    u.keepRunning = true;
+    UninstallWindow w;
+    return Install(dist, check) && u.Start("\"" + std::string(kFolder) + "\\Uninstall.exe\"", "") && w.Find()
+               ? 0
+               : 1;
+  }
+  const int page = std::atoi(what.c_str());
+  SetupWindow s(check);
+  s.process.keepRunning = true;
+  if (!s.Start(dist)) return 1;
+  if (!WalkTo(s, page)) return 1;
+  if (page == 5) WaitFor([&] { return s.On("NextStep"); }, 10000);
+  return 0;
+}
+
+void CheckExitQuestion(SetupWindow& s, Checker& check, const char* how) {
+  std::string text;
+  check(AnswerBox("Exit setup confirmation", IDNO, &text) &&
+            text == "Do you want to exit the setup without installing Velmaro 1.0 ?",
+        std::string(how) + " asks \"Do you want to exit the setup ...\"");
+  check(s.Still(), std::string("... and No keeps Setup (") + how + ")");
+}
+
+bool Installed(const std::string& links) {
+  for (const char* name : kInstalled)
+    if (!Exists(std::string(kFolder) + "\\" + name)) return false;
+  return Exists(links + "\\Velmaro.lnk") && KeyExists(HKEY_LOCAL_MACHINE, kKey) &&
+         KeyExists(HKEY_CURRENT_USER, kSettings);
+}
+
+// Uninstall started directly and left with No, then started as the system's
+// list starts it and driven through Yes.
+void RemoveWithUninstall(Checker& check, const std::string& links, bool emptyFolder) {
+  const std::string uninstaller = std::string(kFolder) + "\\Uninstall.exe";
+  // The console's own options are Velmaro's settings too.
+  HKEY key = nullptr;
+  RegCreateKeyA(HKEY_CURRENT_USER, kSettings, &key);
+  RegSetValueExA(key, "ShowMess", 0, REG_SZ, reinterpret_cast<const BYTE*>("0"), 2);
+  RegCloseKey(key);
+  {
+    Process direct;
+    UninstallWindow w;
+    check(direct.Start("\"" + uninstaller + "\"", "") && w.Find(), "Uninstall.exe opens \"Uninstall - Velmaro 1.0\"");
+    check(TextOf(w.Item("Label1")) == "Do you really want to uninstall Velmaro 1.0 ?" &&
+              WaitFor([&] { return w.Focus() == w.Item("No"); }),
+          "it asks, with the focus on No");
+    PostMessageA(w.Item("No"), BM_CLICK, 0, 0);
+    check(direct.Ended(5000) && Installed(links), "No ends it with everything in place");
+  }
+  const std::string command = ReadValue(HKEY_LOCAL_MACHINE, kKey, "UninstallString");
+  check(command == "\"" + uninstaller + "\"", "UninstallString is the quoted uninstaller: " + command);
+  Process list;
+  UninstallWindow w;
+  check(list.Start("uninstaller.exe --remove \"Velmaro 1.0\"", "") && w.Find(),
+        "the system's list starts Uninstall through UninstallString");
+  check(Lower(ImageOf(w.window)) == Lower(uninstaller), "it is the installed uninstaller");
+  PostMessageA(w.Item("Yes"), BM_CLICK, 0, 0);
+  HWND box = nullptr;
+  check(WaitFor([&] { return (box = VisibleWindow("#32770", "Uninstalling complete.")) != nullptr; }, 10000),
+        "Yes removes and tells \"Uninstalling complete.\"");
+  check(!IsWindowVisible(w.Item("Yes")) && !IsWindowVisible(w.Item("No")), "the buttons are gone meanwhile");
+  PostMessageA(w.window, WM_CLOSE, 0, 0);
+  Sleep(300);
+  check(IsWindow(w.window), "the close box is refused while it removes");
+  std::string text;
+  const bool answered = AnswerBox("Uninstalling complete.", IDOK, &text);
+  check(answered && text == "Velmaro 1.0 has been uninstalled. The directory " + std::string(kFolder) +
+                                " cannot be removed.",
+        "the final message names the folder it leaves: " + text);
+  check(list.Ended(10000), "Uninstall and the system's list end");
+  bool gone = true;
+  for (const char* name : kInstalled)
+    if (std::string(name) != "Uninstall.exe") gone = gone && !Exists(std::string(kFolder) + "\\" + name);
+  check(gone && Exists(uninstaller), "the program files are gone; Uninstall.exe and its folder stay");
+  check(!Exists(links + "\\Velmaro.lnk") && !Exists(links + "\\ReadMe.txt.lnk") &&
+            Exists(links) != emptyFolder,
+        emptyFolder ? "the shortcuts and their folder are gone" : "the shortcuts are gone");
+  check(!KeyExists(HKEY_LOCAL_MACHINE, kKey) && !KeyExists(HKEY_CURRENT_USER, "Software\\Velmaro"),
+        "the uninstall entry and every setting are gone");
+  check(InstalledProgramsList().find("Velmaro 1.0") == std::string::npos,
+        "wine uninstaller --list no longer lists \"Velmaro 1.0\"");
+}
+
+int Run(const std::string& dist) {
+  Checker check;
+  const std::string programs = ProgramsFolder();
+  const std::string links = programs + "\\Velmaro";
+  ForgetEarlierInstallations(links);
+  check(!Exists(kFolder) && !Exists(links) && !KeyExists(HKEY_LOCAL_MACHINE, kKey) &&
+            !KeyExists(HKEY_CURRENT_USER, kSettings),
+        "no installation before Setup runs");
+
+  SetupWindow s(check);
+  if (!s.Start(dist)) return 1;
+  check(!s.On("Back") && s.On("NextStep") && s.Text("NextStep") == "&Next >>" &&
+            s.Text("Label1", 0) == "Welcome to the setup of Velmaro 1.0 ",
+        "page 1: welcome text, Back disabled, \"&Next >>\"");
+
+  // Every way out asks first.
+  s.Press("ExitSetup");
+  CheckExitQuestion(s, check, "Exit Setup");
+  PostMessageA(s.window, WM_CLOSE, 0, 0);
+  CheckExitQuestion(s, check, "the close box");
+  PostMessageA(s.window, WM_SYSKEYDOWN, VK_F4, 0x20000001);  // Alt held
+  PostMessageA(s.window, WM_SYSKEYUP, VK_F4, 0xE0000001);
+  CheckExitQuestion(s, check, "Alt+F4");
+  PostMessageA(s.window, WM_QUERYENDSESSION, 0, 0);
+  CheckExitQuestion(s, check, "the end of the session");
+
+  check(s.Next(2) && s.On("Back") && LongTextOf(s.Item("Readme")).find("UNINSTALLING") != std::string::npos,
+        "page 2 shows the read-me");
+  check(s.Next(3) && WaitFor([&] { return s.Text("TextCopy") == "C:\\Velmaro"; }) &&
+            s.Text("Label2", 1) == "The files given below will be copied to 'C:\\Velmaro' :",
+        "page 3 offers C:\\Velmaro");
+  s.Type("TextCopy", kFolder);
+  s.Press("NextStep");
+  std::string question;
+  check(AnswerBox("Create folder", IDYES, &question) &&
+            question == std::string(kFolder) + " does'nt exist.\rDo you want to create the folder ?",
+        "the missing install folder is offered to be made");
+  check(s.OnPage(4) && Exists(kFolder), "Yes makes it and page 4 follows");
+  check(s.Text("Text1") == "\\Velmaro" &&
+            s.Text("Label2", 2) == "The shortcuts given below will be created in '" + programs + "' :" &&
+            s.Text("NextStep") == "St&art installing",
+        "page 4 offers \\Velmaro in the Programs folder " + programs);
+
+  s.Press("NextStep");
+  check(s.OnPage(5) && !s.On("Back") && !s.On("ExitSetup"), "page 5: Back and Exit Setup disabled");
+  PostMessageA(s.window, WM_CLOSE, 0, 0);
+  check(s.Still() && !VisibleWindow("#32770", "Exit setup confirmation"),
+        "the close box does nothing while it installs");
+  check(WaitFor([&] { return s.On("NextStep"); }, 10000), "Next comes back when the run has ended");
+  check(s.Text("Label2", 3) == "Copying complete." && s.Text("Label3", 3) == "Creating shortcut completed." &&
+            s.Text("Label4", 2) == "Registry updating complete.",
+        "the three lines end complete");
+
+  for (int i = 0; i < 5; ++i) {
+    const std::string source = FileBytes(dist + "\\Velmaro.00" + std::to_string(i + 1));
+    check(source != "<missing>" && FileBytes(std::string(kFolder) + "\\" + kInstalled[i]) == source,
+          std::string(kInstalled[i]) + " is Velmaro.00" + std::to_string(i + 1) + " byte for byte");
+  }
+  velmaro::platform::Win32Shell shell;
+  const std::pair<const char*, const char*> shortcuts[] = {{"Velmaro.lnk", "Velmaro.exe"},
+                                                           {"ReadMe.txt.lnk", "ReadMe.txt"}};
+  for (const auto& [file, target] : shortcuts) {
+    velmaro::platform::ShellLinkData link;
+    const bool read = shell.ReadShellLink(links + "\\" + file, link) == 0;
+    check(read && Lower(link.path) == Lower(std::string(kFolder) + "\\" + target) &&
+              link.description == "ShellLink Sample",
+          std::string(file) + " reads back through the ShellLink object: " + link.path + ", \"" +
+              link.description + "\"");
+  }
+  check(ReadValue(HKEY_CURRENT_USER, kSettings, "DllPath") == std::string(kFolder) + "\\Velmaro.dll" &&
+            ReadValue(HKEY_CURRENT_USER, kSettings, "ShortcutPath") == links,
+        "DllPath and ShortcutPath are stored");
+  DWORD type = 0;
+  check(ReadValue(HKEY_LOCAL_MACHINE, kKey, "DisplayName") == "Velmaro 1.0" &&
+            ReadValue(HKEY_LOCAL_MACHINE, kKey, "UninstallString") ==
+                "\"" + std::string(kFolder) + "\\Uninstall.exe\"" &&
+            ReadValue(HKEY_LOCAL_MACHINE, kKey, "DisplayVersion") == "1.0" &&
+            ReadValue(HKEY_LOCAL_MACHINE, kKey, "DisplayIcon") == std::string(kFolder) + "\\Velmaro.exe" &&
+            ReadValue(HKEY_LOCAL_MACHINE, kKey, "InstallLocation") == kFolder &&
+            ReadValue(HKEY_LOCAL_MACHINE, kKey, "Publisher") == "The Velmaro developers" &&
+            ReadValue(HKEY_LOCAL_MACHINE, kKey, "NoModify", &type) == "1" && type == REG_DWORD &&
+            ReadValue(HKEY_LOCAL_MACHINE, kKey, "NoRepair", &type) == "1" && type == REG_DWORD,
+        "the uninstall entry holds its values, UninstallString quoted");
+  const std::string list = InstalledProgramsList();
+  check(list.find("Velmaro 1.0|||Velmaro 1.0") != std::string::npos,
+        "wine uninstaller --list lists \"Velmaro 1.0\"");
+
+  check(s.Next(6) && s.Text("NextStep") == "&Finish" &&
+            SendMessageA(s.Item("Start"), BM_GETCHECK, 0, 0) == BST_CHECKED,
+        "page 6: \"&Finish\", Start ticked");
+  s.Press("NextStep");
+  check(s.process.Ended(5000) && s.process.ExitCode() == 0, "Finish ends Setup");
+
+  // The console, started by Finish, in a window the user sees.
+  HWND console = nullptr;
+  check(WaitFor(
+            [&] {
+              for (HWND h = FindWindowA("VelmaroForm", "Velmaro"); h && !console;
+                   h = FindWindowExA(nullptr, h, "VelmaroForm", "Velmaro"))
+                if (IsWindowVisible(h) && GetDlgItem(h, IdOf(kConsole, "Close"))) console = h;
+              return console != nullptr;
+            },
+            20000) &&
+            !IsIconic(console),
+        "Finish with Start ticked opens the console's window");
+  if (console) {
+    check(Lower(ImageOf(console)) == Lower(std::string(kFolder) + "\\Velmaro.exe"),
+          "it is the installed console (" + ImageOf(console) + ")");
+    const std::string library = ReadValue(HKEY_CURRENT_USER, kSettings, "DllPath");
+    HICON blank = ExtractIconA(GetModuleHandleA(nullptr), library.c_str(), 9);
+    const auto count = reinterpret_cast<UINT_PTR>(ExtractIconA(GetModuleHandleA(nullptr), library.c_str(), UINT(-1)));
+    check(count >= 10 && reinterpret_cast<UINT_PTR>(blank) > 1,
+          "DllPath names an icon library with its blank icon at index 9 (" + std::to_string(count) + " icons)");
+    if (reinterpret_cast<UINT_PTR>(blank) > 1) DestroyIcon(blank);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(console, &pid);
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    PostMessageA(console, WM_CLOSE, 0, 0);
+    check(AnswerBox("Confirmation", IDYES), "closing the console asks, Yes");
+    check(process && WaitForSingleObject(process, 5000) == WAIT_OBJECT_0, "the console ends");
+    if (process) CloseHandle(process);
+  }
+
+  RemoveWithUninstall(check, links, true);
+  // Again, with a file of the user's own among the shortcuts.
+  check(Install(dist, check) && Exists(links + "\\Velmaro.lnk"), "a second installation");
+  const std::string mine = links + "\\My notes.txt";
+  HANDLE h = CreateFileA(mine.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  CloseHandle(h);
+  RemoveWithUninstall(check, links, false);
+  check(Exists(mine) && !Exists(links + "\\Velmaro.lnk") && !Exists(links + "\\ReadMe.txt.lnk"),
+        "a file of the user's own keeps the shortcut folder; the shortcuts go");
+  DeleteFileA(mine.c_str());
+  RemoveDirectoryA(links.c_str());
+  std::printf("%d failure(s)\n", check.failures);
+  return check.failures ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // argv[1]: the build tree; the distribution folder is its dist folder.
+  const std::string root = argc > 1 ? WinePath(argv[1]) : ".";
+  const std::string dist = root + "\\dist";
+  if (argc > 3 && std::string(argv[2]) == "--show") return Show(dist, argv[3]);
+  return Run(dist);
+}
