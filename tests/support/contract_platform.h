@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/files.h"
+#include "platform/mouse.h"
 #include "platform/registry.h"
 
 namespace velmaro::testing {
@@ -13,6 +14,8 @@ std::unique_ptr<platform::Registry> MakeContractRegistry();
 const char* ContractPlatformName();
 
 std::unique_ptr<platform::FileSystem> MakeContractFiles();
+
+std::unique_ptr<platform::Mouse> MakeContractMouse();
 
 // Keeps a file open, without sharing, the way another program would, until
 // the returned object goes. `files` is a FileSystem from MakeContractFiles.

@@ -1,4 +1,5 @@
 #include "platform/memory/memory_files.h"
+#include "platform/memory/memory_mouse.h"
 #include "platform/memory/memory_registry.h"
 #include "support/contract_platform.h"
 
@@ -11,6 +12,10 @@ const char* ContractPlatformName() { return "memory"; }
 
 std::unique_ptr<platform::FileSystem> MakeContractFiles() {
   return std::make_unique<platform::MemoryFiles>();
+}
+
+std::unique_ptr<platform::Mouse> MakeContractMouse() {
+  return std::make_unique<platform::MemoryMouse>();
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "platform/win32/win32_files.h"
+#include "platform/win32/win32_mouse.h"
 #include "platform/win32/win32_registry.h"
 #include "support/contract_platform.h"
 
@@ -13,6 +14,10 @@ const char* ContractPlatformName() { return "win32"; }
 
 std::unique_ptr<platform::FileSystem> MakeContractFiles() {
   return std::make_unique<platform::Win32Files>();
+}
+
+std::unique_ptr<platform::Mouse> MakeContractMouse() {
+  return std::make_unique<platform::Win32Mouse>();
 }
 
 namespace {
