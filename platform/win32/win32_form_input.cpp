@@ -56,6 +56,9 @@ bool FormWindow::FromControls(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case kLabelEdited:
       if (auto i = IndexOfId(kFirstId + wp)) OnLabelEdited(*i);
       return true;
+    case kTreeRedraw:
+      if (auto i = IndexOfId(kFirstId + wp)) ResumeTreeRedraw(*i);
+      return true;
     case WM_TIMER:
       OnTimer(wp);
       return true;

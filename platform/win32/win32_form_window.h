@@ -29,6 +29,7 @@ inline constexpr int kFirstId = 1000;             // clear of IDOK/IDCANCEL and 
 inline constexpr UINT kTreeClicked = WM_APP + 1;  // wParam control, lParam node index
 inline constexpr UINT kLabelEdited = WM_APP + 2;  // wParam control
 inline constexpr UINT kEnterHelp = WM_APP + 3;
+inline constexpr UINT kTreeRedraw = WM_APP + 4;   // wParam control
 
 using platform::FromAnsi;
 using platform::ToAnsiBestFit;
@@ -189,6 +190,7 @@ public:
     bool editRequested = false;
     std::optional<std::string> editedText;
     bool editPending = false;
+    bool redrawHeld = false;  // nodes are changing: drawn once the handler is done
   };
 
   void Detach();
@@ -224,6 +226,10 @@ public:
   int NodeAt(std::size_t i, LPARAM point) const;  // node index under a point, 0 for none
   void OnTreeClicked(std::size_t i, int node);
   void OnLabelEdited(std::size_t i);
+  // A tree redraws after every node it gains, which under Wine makes
+  // thousands of nodes take seconds; changes made in one go are drawn once.
+  void HoldTreeRedraw(std::size_t i);
+  void ResumeTreeRedraw(std::size_t i);
 
 private:
   // Creation (win32_form_create.cpp).
