@@ -14,7 +14,9 @@
 #include "console/special_folders.h"
 #include "console/splash.h"
 #include "console/tweaker.h"
+#include "platform/memory/memory_desktop.h"
 #include "platform/memory/memory_files.h"
+#include "platform/memory/memory_mouse.h"
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/memory_toolkit.h"
 #include "support/recording_registry.h"
@@ -103,8 +105,10 @@ protected:
   MemoryRegistry registry;
   test_support::RecordingRegistry recorded{registry, log};
   MemoryFiles files;
+  MemoryMouse mouse;
+  MemoryDesktop desktop;
   LoggingToolkit tk{log};
-  ConsoleSystem system{tk, recorded, files};
+  ConsoleSystem system{tk, recorded, files, mouse, desktop};
   Tweaker main{system};
 
 private:
