@@ -10,36 +10,11 @@
 #include <map>
 #include <vector>
 
-#include "console/tweaker.h"
-#include "wine/wine_drive.h"
+#include "wine/console_drive.h"
 
 namespace {
 
 using namespace velmaro::e2e;
-
-const velmaro::forms::FormSpec kSpec = velmaro::console::Tweaker::Design();
-
-int IdOf(const std::string& name, int index = -1) {
-  for (std::size_t i = 0; i < kSpec.controls.size(); ++i)
-    if (kSpec.controls[i].name == name && kSpec.controls[i].index == index)
-      return 1000 + static_cast<int>(i);
-  return -1;
-}
-
-std::string ReadValue(HKEY root, const char* path, const char* name, DWORD* type = nullptr) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return "<no key>";
-  char data[1024] = {};
-  DWORD size = sizeof data - 1, t = 0;
-  const LONG rc = RegQueryValueExA(key, name, nullptr, &t, reinterpret_cast<BYTE*>(data), &size);
-  RegCloseKey(key);
-  if (type) *type = t;
-  if (rc != ERROR_SUCCESS) return "<none>";
-  if (t == REG_DWORD) return std::to_string(*reinterpret_cast<DWORD*>(data));
-  return std::string(data, strnlen(data, size));
-}
-
-bool Absent(const std::string& value) { return value == "<none>" || value == "<no key>"; }
 
 std::map<std::string, std::string> AllValues(HKEY root, const char* path) {
   std::map<std::string, std::string> all;
@@ -66,75 +41,6 @@ std::string ReadFileBytes(const char* path) {
   bytes.resize(got);
   return bytes;
 }
-
-struct Console {
-  // A console left running would keep ctest waiting on its output pipes.
-  ~Console() {
-    if (pi.hProcess) {
-      if (!keepRunning && WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT)
-        TerminateProcess(pi.hProcess, 1);
-      CloseHandle(pi.hProcess);
-      CloseHandle(pi.hThread);
-    }
-  }
-  PROCESS_INFORMATION pi{};
-  bool keepRunning = false;  // --show leaves the console up for a screenshot
-  HWND main = nullptr;
-  std::unique_ptr<RemoteTree> tree;
-  Checker check;
-
-  HWND Item(const std::string& name, int index = -1) { return GetDlgItem(main, IdOf(name, index)); }
-  bool Checked(const char* name) { return SendMessageA(Item(name), BM_GETCHECK, 0, 0) == BST_CHECKED; }
-  void Press(const char* name) { PostMessageA(Item(name), BM_CLICK, 0, 0); }
-
-  bool Start(const std::string& exe) {
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    std::string cmd = "\"" + exe + "\"";
-    if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi)) {
-      std::printf("FAIL cannot start %s (error %lu)\n", exe.c_str(), GetLastError());
-      return false;
-    }
-    // The splash has the same caption; the main window is the one with the tree.
-    const bool up = WaitFor(
-        [&] {
-          main = nullptr;
-          for (HWND h = FindWindowA("VelmaroForm", "Velmaro"); h && !main;
-               h = FindWindowExA(nullptr, h, "VelmaroForm", "Velmaro"))
-            if (IsWindowVisible(h) && GetDlgItem(h, IdOf("Close"))) main = h;
-          return main != nullptr;
-        },
-        20000);
-    if (!check(up, "the main window \"Velmaro\" appears")) return false;
-    tree = std::make_unique<RemoteTree>(Item("Tr"), pi.hProcess);
-    return true;
-  }
-
-  bool Choose(const std::string& category) {
-    HTREEITEM root = tree->Root();
-    tree->Expand(root);
-    HTREEITEM item = tree->Find(category);
-    if (!item || !tree->Click(item)) return false;
-    return WaitFor([&] { return tree->Selected() == item && IsWindowEnabled(main); });
-  }
-
-  std::string ApplyCaption() { return TextOf(Item("Apply")); }
-
-  // What's This, then a click on the control: its help popup, or null.
-  HWND HelpFor(const std::string& name) {
-    Press("Command3");
-    Sleep(300);
-    RECT r;
-    GetWindowRect(Item(name), &r);
-    POINT pt{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    ScreenToClient(main, &pt);
-    PostMessageA(main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
-    HWND popup = nullptr;
-    WaitFor([&] { return (popup = VisibleWindow("VelmaroHelpPopup", nullptr)) != nullptr; });
-    return popup;
-  }
-};
 
 int Show(const std::string& exe, const std::string& what) {
   Console c;
