@@ -216,8 +216,9 @@ public:
   void FormDestroyed() override;
 
   static LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-  static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
-                                      DWORD_PTR ref);
+  static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  // Puts ControlProc before the control's own window procedure.
+  void Subclass(HWND control);
 
   // The tree view (win32_tree_view.cpp).
   void InsertNode(std::size_t i, TreeNode& node);
