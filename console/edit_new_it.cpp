@@ -18,12 +18,8 @@ constexpr std::string_view kCommandWhat = "File name and command line arguments"
 }  // namespace
 
 forms::FormSpec EditNewIt::Design() {
-  forms::FormSpec f;
-  f.name = "EditNewIt";
-  f.caption = "Create new add/remove item";
-  f.clientWidth = 384;
-  f.clientHeight = 148;
-  f.border = forms::BorderStyle::FixedDialog;
+  forms::FormSpec f("EditNewIt", "Create new add/remove item", 384, 148,
+                    forms::BorderStyle::FixedDialog);
   f.icon = VELMARO_IDI_APP;
   f.Add(Label("Disp", "Display name : ", {12, 12, 360, 16}));
   f.Add(TextBox("Text1", "", {12, 30, 360, 22}));

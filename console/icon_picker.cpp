@@ -31,12 +31,7 @@ std::string FolderOf(const std::string& path) {
 }  // namespace
 
 forms::FormSpec IconPicker::Design() {
-  forms::FormSpec f;
-  f.name = "IconPicker";
-  f.caption = "Change Icon";
-  f.clientWidth = 412;
-  f.clientHeight = 304;
-  f.border = forms::BorderStyle::FixedDialog;
+  forms::FormSpec f("IconPicker", "Change Icon", 412, 304, forms::BorderStyle::FixedDialog);
   f.icon = VELMARO_IDI_APP;
   f.Add(Label("Label1", "Look for icons in this file :", {12, 12, 388, 16}));
   f.Add(TextBox("Text1", "", {12, 30, 292, 22}));

@@ -4,6 +4,7 @@
 // written at once.
 #include "console/categories.h"
 #include "console/edit_new_it.h"
+#include "console/list_editor.h"
 #include "console/switch_tweaks.h"
 #include "console/tweaker.h"
 #include "system_access/value_texts.h"
@@ -11,42 +12,29 @@
 namespace velmaro::console {
 namespace {
 
-using namespace forms::design;
-using forms::Event;
-using forms::EventArgs;
 using platform::HkeyLocalMachine;
 
-void Layout(forms::FormSpec& f, int frame) {
-  using namespace grid;
-  const auto in = [frame](forms::ControlSpec c) { return InPanel(std::move(c), frame); };
-  f.Add(in(TreeView("List1", {Left, 28, Wide, 328})
-               .TreeStyle(false, false, forms::LabelEditMode::None)));
-  f.Add(in(Button("AddIt", "Add...", {Left, 366, 96, 28})));
-  f.Add(in(Button("EditIt", "Edit...", {Left + 104, 366, 96, 28}).Disabled()));
-  f.Add(in(Button("RemIt", "Remove...", {Left + 208, 366, 96, 28}).Disabled()));
-}
+constexpr ListEditorControls kControls{"List1", forms::LabelEditMode::None, "AddIt",
+                                      "EditIt", "Edit...", "RemIt"};
+
+void Layout(forms::FormSpec& f, int frame) { LayoutListEditor(f, frame, kControls); }
 
 class AddRemove final : public Panel {
 public:
   explicit AddRemove(Tweaker& main)
       : main_(main),
         sys_(main.System()),
-        List1(main.Get<forms::TreeView>("List1")),
-        EditIt(main.Get<forms::Button>("EditIt")),
-        RemIt(main.Get<forms::Button>("RemIt")),
+        List1(main.Get<forms::TreeView>(kControls.list)),
+        editing_(main, kControls),
         dialog_(sys_, main) {
-    // A click anywhere in the list offers Edit and Remove; so does an entry
-    // chosen with the keyboard.
-    main.OnClick(List1.Name(), [this] { EnableEditing(true); });
-    main.On(Event::NodeClick, List1.Name(), [this](EventArgs&) { EnableEditing(true); });
-    main.OnClick("AddIt", [this] { OnAdd(); });
-    main.OnClick(EditIt.Name(), [this] { OnEdit(); });
-    main.OnClick(RemIt.Name(), [this] { OnRemove(); });
+    main.OnClick(kControls.add, [this] { OnAdd(); });
+    main.OnClick(kControls.edit, [this] { OnEdit(); });
+    main.OnClick(kControls.remove, [this] { OnRemove(); });
   }
 
   void Load() override {
     List1.Clear();
-    EnableEditing(false);
+    editing_.Offer(false);
     Fill();
   }
 
@@ -78,11 +66,6 @@ private:
     }
   }
 
-  void EnableEditing(bool enabled) {
-    EditIt.SetEnabled(enabled);
-    RemIt.SetEnabled(enabled);
-  }
-
   // The table row of the selected entry, or -1 when none is selected.
   int SelectedRow() const {
     const forms::TreeNode* node = List1.SelectedItem();
@@ -94,7 +77,7 @@ private:
     main_.Fl = "New";
     sys_.toolkit.ShowModal(dialog_);
     List1.Clear();
-    EnableEditing(false);
+    editing_.Offer(false);
     Fill();
   }
 
@@ -126,7 +109,7 @@ private:
     report.Check(RemoveKey(sys_.reg, HkeyLocalMachine, main_.EntryTable[row][1]),
                  List1.SelectedItem()->Text());
     List1.Clear();
-    EnableEditing(false);
+    editing_.Offer(false);
     Fill();
     report.Tell(sys_.toolkit);
   }
@@ -134,8 +117,7 @@ private:
   Tweaker& main_;
   ConsoleSystem& sys_;
   forms::TreeView& List1;
-  forms::Button& EditIt;
-  forms::Button& RemIt;
+  EditingButtons editing_;  // EditIt, RemIt
   EditNewIt dialog_;
 };
 

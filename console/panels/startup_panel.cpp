@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "console/categories.h"
+#include "console/list_editor.h"
 #include "console/switch_tweaks.h"
 #include "console/tweaker.h"
 #include "system_access/value_texts.h"
@@ -11,7 +12,6 @@
 namespace velmaro::console {
 namespace {
 
-using namespace forms::design;
 using forms::Event;
 using forms::EventArgs;
 using platform::HkeyLocalMachine;
@@ -20,15 +20,10 @@ constexpr std::string_view kRun = "software\\microsoft\\windows\\currentversion\
 constexpr unsigned kAddFlags = forms::ofn::Explorer | forms::ofn::FileMustExist |
                                forms::ofn::PathMustExist | forms::ofn::HideReadOnly;  // 530436
 
-void Layout(forms::FormSpec& f, int frame) {
-  using namespace grid;
-  const auto in = [frame](forms::ControlSpec c) { return InPanel(std::move(c), frame); };
-  f.Add(in(TreeView("RunList", {Left, 28, Wide, 328})
-               .TreeStyle(false, false, forms::LabelEditMode::Manual)));
-  f.Add(in(Button("AddRun", "Add...", {Left, 366, 96, 28})));
-  f.Add(in(Button("EditRun", "Edit", {Left + 104, 366, 96, 28}).Disabled()));
-  f.Add(in(Button("RemRun", "Remove...", {Left + 208, 366, 96, 28}).Disabled()));
-}
+constexpr ListEditorControls kControls{"RunList", forms::LabelEditMode::Manual, "AddRun",
+                                      "EditRun", "Edit", "RemRun"};
+
+void Layout(forms::FormSpec& f, int frame) { LayoutListEditor(f, frame, kControls); }
 
 // A path with a blank goes in quotes: unquoted, the system may start
 // "C:\Program.exe" for "C:\Program Files\...".
@@ -44,22 +39,17 @@ public:
   explicit StartUp(Tweaker& main)
       : main_(main),
         sys_(main.System()),
-        RunList(main.Get<forms::TreeView>("RunList")),
-        EditRun(main.Get<forms::Button>("EditRun")),
-        RemRun(main.Get<forms::Button>("RemRun")) {
-    // A click anywhere in the list offers Edit and Remove; so does a node
-    // chosen with the keyboard.
-    main.OnClick(RunList.Name(), [this] { EnableEditing(true); });
-    main.On(Event::NodeClick, RunList.Name(), [this](EventArgs&) { EnableEditing(true); });
-    main.OnClick("AddRun", [this] { OnAdd(); });
-    main.OnClick(EditRun.Name(), [this] { RunList.StartLabelEdit(); });
+        RunList(main.Get<forms::TreeView>(kControls.list)),
+        editing_(main, kControls) {
+    main.OnClick(kControls.add, [this] { OnAdd(); });
+    main.OnClick(kControls.edit, [this] { RunList.StartLabelEdit(); });
     main.On(Event::AfterLabelEdit, RunList.Name(), [this](EventArgs& e) { OnEdited(e); });
-    main.OnClick(RemRun.Name(), [this] { OnRemove(); });
+    main.OnClick(kControls.remove, [this] { OnRemove(); });
   }
 
   void Load() override {
     PrepareList();
-    EnableEditing(false);
+    editing_.Offer(false);
   }
 
 private:
@@ -70,11 +60,6 @@ private:
       RunList.Add(v.text);
       main_.EntryTable.push_back({v.name, {}});
     }
-  }
-
-  void EnableEditing(bool enabled) {
-    EditRun.SetEnabled(enabled);
-    RemRun.SetEnabled(enabled);
   }
 
   // The value name of a node, or null for a node the table does not hold.
@@ -95,7 +80,7 @@ private:
     const std::string command = CommandFor(chosen.fileName);
     SaveText(sys_.reg, HkeyLocalMachine, kRun, chosen.fileTitle, command, command, report);
     PrepareList();
-    EnableEditing(false);
+    editing_.Offer(false);
     report.Tell(sys_.toolkit);
   }
 
@@ -105,14 +90,14 @@ private:
     // Dismissed or unchanged: nothing to ask, nothing to write.
     if (!e.newText || *e.newText == node.Text() || !name) {
       e.cancel = true;
-      EnableEditing(true);
+      editing_.Offer(true);
       return;
     }
     if (Blank(*e.newText)) {
       sys_.toolkit.MsgBox(std::string(EmptyCommand), "Velmaro",
                           forms::mb::Ok | forms::mb::IconExclamation);
       e.cancel = true;
-      EnableEditing(true);
+      editing_.Offer(true);
       return;
     }
     SaveReport report;
@@ -128,7 +113,7 @@ private:
     } else {
       e.cancel = true;
     }
-    EnableEditing(true);
+    editing_.Offer(true);
     report.Tell(sys_.toolkit);
   }
 
@@ -144,7 +129,7 @@ private:
     SaveReport report;
     report.Check(RemoveValue(sys_.reg, HkeyLocalMachine, kRun, *name), node->Text());
     PrepareList();
-    EnableEditing(false);
+    editing_.Offer(false);
     report.Tell(sys_.toolkit);
   }
 
@@ -154,8 +139,7 @@ private:
   Tweaker& main_;
   ConsoleSystem& sys_;
   forms::TreeView& RunList;
-  forms::Button& EditRun;
-  forms::Button& RemRun;
+  EditingButtons editing_;  // EditRun, RemRun
 };
 
 }  // namespace

@@ -95,6 +95,22 @@ void PutEntries() {
 
 // ---- The bare program ----
 
+// Each value of an open key with its text (empty for other types), as long
+// as names and data fit the console's limits.
+template <class F>
+void ForEachValue(HKEY key, F&& each) {
+  char name[256];
+  char data[4001];
+  for (DWORD i = 0;; ++i) {
+    DWORD nameLength = 255, dataLength = 4000, type = 0;
+    if (RegEnumValueA(key, i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data),
+                      &dataLength) != ERROR_SUCCESS)
+      return;
+    data[dataLength] = '\0';
+    each(name, type == REG_SZ ? data : "");
+  }
+}
+
 class Bare {
 public:
   Bare() {
@@ -116,16 +132,7 @@ public:
     Begin();
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRun, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-      char name[256];
-      char data[4001];
-      for (DWORD i = 0;; ++i) {
-        DWORD nameLength = 255, dataLength = 4000, type = 0;
-        if (RegEnumValueA(key, i, name, &nameLength, nullptr, &type,
-                          reinterpret_cast<BYTE*>(data), &dataLength) != ERROR_SUCCESS)
-          break;
-        data[dataLength] = '\0';
-        Insert(type == REG_SZ ? data : "");
-      }
+      ForEachValue(key, [&](const char*, const char* text) { Insert(text); });
       RegCloseKey(key);
     }
     return End();
@@ -141,18 +148,10 @@ public:
         if (RegOpenKeyExA(uninstall, sub, 0, KEY_READ, &entry) != ERROR_SUCCESS) continue;
         std::string display, command;
         bool hasDisplay = false, hasCommand = false;
-        char name[256];
-        char data[4001];
-        for (DWORD v = 0;; ++v) {
-          DWORD nameLength = 255, dataLength = 4000, type = 0;
-          if (RegEnumValueA(entry, v, name, &nameLength, nullptr, &type,
-                            reinterpret_cast<BYTE*>(data), &dataLength) != ERROR_SUCCESS)
-            break;
-          data[dataLength] = '\0';
-          const std::string text = type == REG_SZ ? data : "";
+        ForEachValue(entry, [&](const char* name, const char* text) {
           if (std::strcmp(name, "DisplayName") == 0) hasDisplay = true, display = text;
           if (std::strcmp(name, "UninstallString") == 0) hasCommand = true, command = text;
-        }
+        });
         RegCloseKey(entry);
         if (hasDisplay && hasCommand) {
           commands_.push_back(command);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "support/contract_platform.h"
+#include "support/raw_values.h"
 #include "system_access/value_texts.h"
 
 namespace velmaro {
@@ -23,13 +24,7 @@ protected:
 
   void Raw(const std::string& path, const std::string& name, std::uint32_t type,
            const std::string& bytes) {
-    HKey key = 0;
-    ASSERT_EQ(registry_->CreateKey(HkeyCurrentUser, path, key), ErrorSuccess);
-    ASSERT_EQ(registry_->SetValue(key, name, type,
-                                  reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                                  static_cast<std::uint32_t>(bytes.size())),
-              ErrorSuccess);
-    registry_->CloseKey(key);
+    testing::PutRawValue(*registry_, HkeyCurrentUser, path, name, type, bytes);
   }
 
   // What the two gateway procedures give for the same key, one value at a time.

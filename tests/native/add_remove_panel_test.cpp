@@ -26,16 +26,8 @@ protected:
     ASSERT_TRUE(system.reg.SaveStringValue(HkeyLocalMachine, Key(key), "UninstallString", command));
   }
   forms::TreeView& List() { return main.Get<forms::TreeView>("List1"); }
-  std::vector<std::string> Shown() {
-    std::vector<std::string> texts;
-    for (int i = 1; i <= List().Count(); ++i) texts.push_back(List().Node(i)->Text());
-    return texts;
-  }
-  bool EditingOffered() {
-    const bool edit = main.Get("EditIt").Enabled();
-    EXPECT_EQ(edit, main.Get("RemIt").Enabled());
-    return edit;
-  }
+  std::vector<std::string> Shown() { return NodeTexts("List1"); }
+  bool EditingOffered() { return Offered("EditIt", "RemIt"); }
   // The dialog, while it is open, typed into and closed with `button`.
   void InDialog(const std::string& name, const std::string& command, const char* button,
                 std::function<void(forms::Form&)> look = {}) {

@@ -86,6 +86,19 @@ protected:
   BinaryValue Binary(HKey root, const char* path, const char* name) {
     return system.reg.GetBinaryValue(root, path, name);
   }
+  // The texts of a list's nodes, in order.
+  std::vector<std::string> NodeTexts(const char* list) {
+    const auto& tree = main.Get<forms::TreeView>(list);
+    std::vector<std::string> texts;
+    for (int i = 1; i <= tree.Count(); ++i) texts.push_back(tree.Node(i)->Text());
+    return texts;
+  }
+  // Whether an editor offers its Edit and Remove buttons, which go together.
+  bool Offered(const char* edit, const char* remove) {
+    const bool offered = main.Get(edit).Enabled();
+    EXPECT_EQ(offered, main.Get(remove).Enabled());
+    return offered;
+  }
   std::string String(HKey root, const std::string& path, const char* name,
                      const char* fallback = "<none>") {
     return system.reg.GetStringValue(root, path, name, fallback);

@@ -37,6 +37,13 @@ protected:
   }
   bool NoPreview() { return Real().Shows() == forms::Picture::Content::None; }
   std::string ShellIcon(const char* value) { return String(HkeyLocalMachine, kShellIcons, value); }
+  // The user types a setting for the target and changes its icon to it.
+  void SetIconOf(int position, const std::string& file, const std::string& index) {
+    Target(position);
+    tk.Type(main, "Text8", file);
+    tk.Type(main, "Text9", index);
+    tk.Click(main, "SetIcon");
+  }
   // The log from the first write on: registry writes and broadcasts.
   std::vector<std::string> WritesAfter(std::size_t from) {
     return {log.begin() + static_cast<std::ptrdiff_t>(from), log.end()};
@@ -132,23 +139,14 @@ TEST_F(IconsPanel, ChangingWritesBetweenTheTwoIconSizesAndLeavesTheSizeAt32) {
 
 TEST_F(IconsPanel, TheEmptyBinWritesBothItsValuesAndTheFullBinOnlyItsOwn) {
   Choose(kIcons);
-  Target(2);
-  tk.Type(main, "Text8", "c:\\bin.ico");
-  tk.Type(main, "Text9", "0");
-  tk.Click(main, "SetIcon");
+  SetIconOf(2, "c:\\bin.ico", "0");
   EXPECT_EQ(String(HkeyClassesRoot, kRecycleBin, "Empty"), "c:\\bin.ico,0");
   EXPECT_EQ(String(HkeyClassesRoot, kRecycleBin, ""), "c:\\bin.ico,0");
   EXPECT_EQ(String(HkeyClassesRoot, kRecycleBin, "full"), "<none>");
-  Target(3);
-  tk.Type(main, "Text8", "c:\\full.ico");
-  tk.Type(main, "Text9", "1");
-  tk.Click(main, "SetIcon");
+  SetIconOf(3, "c:\\full.ico", "1");
   EXPECT_EQ(String(HkeyClassesRoot, kRecycleBin, "full"), "c:\\full.ico,1");
   EXPECT_EQ(String(HkeyClassesRoot, kRecycleBin, ""), "c:\\bin.ico,0");
-  Target(1);
-  tk.Type(main, "Text8", "c:\\pc.ico");
-  tk.Type(main, "Text9", "2");
-  tk.Click(main, "SetIcon");
+  SetIconOf(1, "c:\\pc.ico", "2");
   EXPECT_EQ(String(HkeyClassesRoot, kMyComputer, ""), "c:\\pc.ico,2");
 }
 

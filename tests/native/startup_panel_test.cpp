@@ -27,16 +27,8 @@ protected:
     log.resize(logged);
   }
   forms::TreeView& List() { return main.Get<forms::TreeView>("RunList"); }
-  std::vector<std::string> Shown() {
-    std::vector<std::string> texts;
-    for (int i = 1; i <= List().Count(); ++i) texts.push_back(List().Node(i)->Text());
-    return texts;
-  }
-  bool EditingOffered() {
-    const bool edit = main.Get("EditRun").Enabled();
-    EXPECT_EQ(edit, main.Get("RemRun").Enabled());
-    return edit;
-  }
+  std::vector<std::string> Shown() { return NodeTexts("RunList"); }
+  bool EditingOffered() { return Offered("EditRun", "RemRun"); }
   // The user edits node `node` in place and ends the edit with `text`
   // (nothing for Esc).
   void EditNode(int node, std::optional<std::string> text) {

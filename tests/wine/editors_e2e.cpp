@@ -48,33 +48,7 @@ void DeleteValue(HKEY root, const char* path, const char* name) {
 std::string Entry(const std::string& key) { return std::string(kUninstall) + "\\" + key; }
 
 // What the system's own list of installed programs lists: "key|||name" lines.
-std::string InstalledPrograms() {
-  SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-  HANDLE read = nullptr, write = nullptr;
-  if (!CreatePipe(&read, &write, &sa, 0)) return "<no pipe>";
-  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = si.hStdError = write;
-  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  PROCESS_INFORMATION pi{};
-  char cmd[] = "uninstaller.exe --list";
-  const BOOL started = CreateProcessA(nullptr, cmd, nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                      nullptr, nullptr, &si, &pi);
-  CloseHandle(write);
-  std::string out;
-  if (started) {
-    char buf[4096];
-    DWORD n = 0;
-    while (ReadFile(read, buf, sizeof buf, &n, nullptr) && n) out.append(buf, n);
-    WaitForSingleObject(pi.hProcess, 10000);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-  }
-  CloseHandle(read);
-  return started ? out : "<not started>";
-}
+std::string InstalledPrograms() { return OutputOf("uninstaller.exe --list"); }
 
 bool Lists(const std::string& programs, const std::string& key, const std::string& name) {
   return programs.find(key + "|||" + name) != std::string::npos;

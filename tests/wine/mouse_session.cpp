@@ -31,31 +31,9 @@ std::string Report() { return std::to_string(GetDoubleClickTime()) + (Swapped() 
 std::string SeenElsewhere() {
   char self[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, self, MAX_PATH);
-  SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-  HANDLE read = nullptr, write = nullptr;
-  if (!CreatePipe(&read, &write, &sa, 0)) return "<no pipe>";
-  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = si.hStdError = write;
-  PROCESS_INFORMATION pi{};
-  std::string cmd = "\"" + std::string(self) + "\" --report";
-  const BOOL started = CreateProcessA(self, cmd.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                      nullptr, nullptr, &si, &pi);
-  CloseHandle(write);
-  std::string out;
-  if (started) {
-    char buf[256];
-    DWORD n = 0;
-    while (ReadFile(read, buf, sizeof buf, &n, nullptr) && n) out.append(buf, n);
-    WaitForSingleObject(pi.hProcess, 10000);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-  }
-  CloseHandle(read);
+  std::string out = OutputOf("\"" + std::string(self) + "\" --report");
   while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
-  return started ? out : "<not started>";
+  return out;
 }
 
 bool OpenMousePanel(Console& c, const std::string& exe) {
