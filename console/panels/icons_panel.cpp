@@ -117,16 +117,17 @@ private:
     return sys_.reg.GetStringValue(t->root, t->key, t->value, kNoValue);
   }
 
-  std::string Folder(long (platform::FileSystem::*which)(std::string&)) const {
-    std::string path;
-    (sys_.files.*which)(path);
-    return path;
-  }
+  // The system folder's shell32.dll, the library that exists on every
+  // system (the Windows folder's "system" holds it on the 95 family only).
   std::string SystemShell32() const {
-    return Folder(&platform::FileSystem::SystemDirectory) + "\\shell32.dll";
+    std::string folder;
+    sys_.files.SystemDirectory(folder);
+    return folder + "\\shell32.dll";
   }
   std::string WindowsExplorer() const {
-    return Folder(&platform::FileSystem::WindowsDirectory) + "\\explorer.exe";
+    std::string folder;
+    sys_.files.WindowsDirectory(folder);
+    return folder + "\\explorer.exe";
   }
 
   // The preview: empty where the file has no such icon (missing, not a file

@@ -288,7 +288,8 @@ void IconsFlow(Console& c, const std::string& root) {
 
 // Sample entries so that the screenshots show lists as users have them.
 void PutSamples() {
-  SetValue(HKEY_LOCAL_MACHINE, kRun, "tray.exe", "C:\\Program Files\\Tray Tools\\tray.exe /min");
+  SetValue(HKEY_LOCAL_MACHINE, kRun, "tray.exe",
+           "\"C:\\Program Files\\Tray Tools\\tray.exe\" /min");
   SetValue(HKEY_LOCAL_MACHINE, kRun, "agent.exe", "C:\\Windows\\agent.exe");
   SetValue(HKEY_LOCAL_MACHINE, Entry("TrayTools"), "DisplayName", "Tray Tools 2.1");
   SetValue(HKEY_LOCAL_MACHINE, Entry("TrayTools"), "UninstallString",
