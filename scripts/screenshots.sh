@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Takes the screenshots under docs/screenshots: the console's main window,
-# each switch-tweak panel and the options dialog, as the default Wine driver
-# draws them on a private Xvfb display. Run after a build (scripts/test.sh).
+# each panel, the options dialog, the Add/Remove dialog and our icon picker,
+# as the default Wine driver draws them on a private Xvfb display. Run after a
+# build (scripts/test.sh). The editors' shots put a few sample entries into
+# the screenshots' own prefix first.
 #
 # With VELMARO_DPI set (144, say) the display has that many dots per inch
 # (Wine's LogPixels) and a screen large enough for the scaled windows, and
@@ -28,6 +30,7 @@ if [ "$dpi" != 96 ]; then
   wineserver -k >/dev/null 2>&1 || true
 fi
 driver="$velmaro_root/build/win/tests/console_e2e.exe"
+editors="$velmaro_root/build/win/tests/editors_e2e.exe"
 
 # The geometry of the largest window of velmaro.exe with this title: the
 # splash shares the main window's title and is smaller.
@@ -37,8 +40,8 @@ geometry_of() {
     awk -Fx '{split($2, rest, "+"); print $1 * rest[1], $0}' | sort -n | tail -1 | cut -d' ' -f2
 }
 
-shot() {  # $1 = what to show, $2 = file name, $3 = window title to crop to
-  wine "$driver" "$velmaro_root/build/win" --show "$1" >/dev/null 2>&1 || true
+shot() {  # $1 = what to show, $2 = file name, $3 = window title to crop to, $4 = driver
+  wine "${4:-$driver}" "$velmaro_root/build/win" --show "$1" >/dev/null 2>&1 || true
   sleep 1
   local geometry
   geometry=$(geometry_of "$3")
@@ -48,9 +51,14 @@ shot() {  # $1 = what to show, $2 = file name, $3 = window title to crop to
 }
 
 shot Velmaro main-window Velmaro
-for category in "Windows" "Misc. tweaks" "Explorer" "More Explorer tweaks" "Start Menu" "General"; do
+for category in "Windows" "Misc. tweaks" "Mouse" "Explorer" "More Explorer tweaks" "Start Menu" "General"; do
   shot "$category" "panel-$(echo "$category" | tr 'A-Z .' 'a-z-' | tr -s '-')" Velmaro
 done
+shot "Change Icons" panel-change-icons Velmaro "$editors"
+shot "Add/Remove" panel-add-remove Velmaro "$editors"
+shot "StartUp Applications" panel-startup-applications Velmaro "$editors"
+shot EditNewIt edit-new-it "Create new add/remove item" "$editors"
+shot IconPicker icon-picker "Change Icon" "$editors"
 shot Options options-dialog Options
 shot Help whats-this Velmaro
 echo "Screenshots in $out"
