@@ -257,8 +257,15 @@ TEST_F(AddRemovePanel, RemoveAsksAndDeletesTheWholeKeyOnYes) {
 
 TEST_F(AddRemovePanel, ChangesWindowsRefusesAreNamed) {
   Entry("a-key", "Alpha", "a.exe");
-  registry.ProtectKey(HkeyLocalMachine, kUninstall);
   Choose(kAddRemove);
+  // A name longer than a key's name can be.
+  const auto before = WholeRegistry();
+  InDialog(std::string(300, 'n'), "n.exe", "OK");
+  tk.AnswerNextBox(forms::IdOk, std::string(SaveReport::NotSaved) + "\nDisplay name");
+  tk.Click(main, "AddIt");
+  EXPECT_EQ(WholeRegistry(), before);
+
+  registry.ProtectKey(HkeyLocalMachine, kUninstall);
   InDialog("New one", "n.exe", "OK");
   tk.AnswerNextBox(forms::IdOk, std::string(SaveReport::NotSaved) + "\nDisplay name");
   tk.Click(main, "AddIt");
