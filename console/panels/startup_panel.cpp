@@ -1,8 +1,6 @@
 // The StartUp Applications panel: the programs that Windows starts for every
 // user at log-on, one value each in the machine-wide Run key. Adding, editing
 // and removing write at once.
-#include <algorithm>
-
 #include "console/categories.h"
 #include "console/list_editor.h"
 #include "console/switch_tweaks.h"
