@@ -5,7 +5,9 @@
 #include <string>
 
 #include "console/tweaker.h"
+#include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_files.h"
+#include "platform/win32/win32_mouse.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_toolkit.h"
 
@@ -31,9 +33,11 @@ std::string ReadHelpFile(velmaro::platform::FileSystem& files,
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   velmaro::platform::Win32Registry registry;
   velmaro::platform::Win32Files files;
+  velmaro::platform::Win32Mouse mouse;
+  velmaro::platform::Win32Desktop desktop;
   velmaro::forms::Win32Toolkit toolkit(instance);
   velmaro::console::ConsoleSystem system(
-      toolkit, registry, files,
+      toolkit, registry, files, mouse, desktop,
       velmaro::console::HelpTopics::Parse(ReadHelpFile(files, registry.CodePage())));
   velmaro::console::Tweaker main(system);
   toolkit.Show(main);

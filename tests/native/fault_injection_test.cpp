@@ -124,6 +124,27 @@ public:
   }
 };
 
+class FailingMouse final : public Mouse {
+public:
+  FailingMouse(Mouse& real, FaultPlan& plan) : real_(real), plan_(plan) {}
+  unsigned DoubleClickTime() override { return real_.DoubleClickTime(); }
+  bool SetDoubleClickTime(unsigned ms) override {
+    return !plan_.Fails() && real_.SetDoubleClickTime(ms);
+  }
+  void SwapButtons(bool swap) override { real_.SwapButtons(swap); }
+  bool ButtonsSwapped() override { return real_.ButtonsSwapped(); }
+  bool SaveDoubleClickTime(unsigned ms) override {
+    return !plan_.Fails() && real_.SaveDoubleClickTime(ms);
+  }
+  bool SaveButtonsSwapped(bool swap) override {
+    return !plan_.Fails() && real_.SaveButtonsSwapped(swap);
+  }
+
+private:
+  Mouse& real_;
+  FaultPlan& plan_;
+};
+
 const std::string kOldBoot = "[Options]\r\nAutoScan=0\r\nBootDelay=2\r\nLogo=1\r\n";
 
 struct Attempt {
@@ -133,7 +154,10 @@ struct Attempt {
   FailingRegistry failing{registry, plan};
   FailingFiles failingFiles{files, plan};
   AnsweringToolkit tk;
-  console::ConsoleSystem system{tk, failing, failingFiles};
+  MemoryMouse mouse;
+  FailingMouse failingMouse{mouse, plan};
+  MemoryDesktop desktop;
+  console::ConsoleSystem system{tk, failing, failingFiles, failingMouse, desktop};
   console::Tweaker main{system};
 
   Attempt() {
@@ -213,6 +237,7 @@ TEST(FaultInjectionTest, EveryChangeOfEveryWriterMayFailAndTheUserIsToldTheTruth
     writer.write(clean);
     const int changes = clean.plan.count;
     const std::string cleanRegistry = DumpRegistry(clean.registry);
+    const auto cleanMouse = clean.mouse.Kept();
     const std::string newBoot = clean.Boot();
     const auto newChoices = console::LoadBootOptions(clean.system.store);
     ASSERT_GT(changes, 0) << writer.name;
@@ -250,7 +275,8 @@ TEST(FaultInjectionTest, EveryChangeOfEveryWriterMayFailAndTheUserIsToldTheTruth
       }
 
       // Anything short of what an unrefused run leaves is reported.
-      if (DumpRegistry(r.registry) != cleanRegistry || boot != newBoot) {
+      if (DumpRegistry(r.registry) != cleanRegistry || boot != newBoot ||
+          !(r.mouse.Kept() == cleanMouse)) {
         EXPECT_FALSE(told.empty()) << where;
       }
       // And a refused change never leaves a value half-way: each is as it
