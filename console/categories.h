@@ -14,8 +14,8 @@
 namespace velmaro::console {
 
 // Defined each in its own file under console/panels/.
-extern const PanelKind WindowsPanel, MiscPanel, ExplorerPanel, MoreExplorerPanel,
-    StartMenuPanel, GeneralPanel;
+extern const PanelKind WindowsPanel, MiscPanel, MousePanel, ExplorerPanel, MoreExplorerPanel,
+    StartMenuPanel, GeneralPanel, IconsPanel, AddRemovePanel, StartUpPanel;
 
 struct Category {
   int node;                      // tree node index, 1-based in the order added
@@ -30,6 +30,9 @@ struct Category {
   // disabled. Panels are laid out, and their controls take tab order, in
   // table order.
   const PanelKind* panel;
+  // Whether its settings go into an export. The Add/Remove entries do not:
+  // they name programs installed on this machine.
+  bool travels = true;
 };
 
 inline constexpr std::string_view NoSettings = "No settings";
@@ -43,7 +46,8 @@ inline constexpr std::array<Category, 10> Categories{{
      &WindowsPanel},
     {3, "Misc. tweaks", 12, 1, "Misc. tweaks", "Apply 'Misc.' settings...", false, false,
      &MiscPanel},
-    {4, "Mouse", 2, 2, "Mouse options", "Apply 'Mouse' settings...", false, false, nullptr},
+    {4, "Mouse", 2, 2, "Mouse options", "Apply 'Mouse' settings...", false, false,
+     &MousePanel},
     {5, "Explorer", 3, 3, "Explorer options", "Apply 'Explorer' settings...", true, false,
      &ExplorerPanel},
     {6, "More Explorer tweaks", 14, 4, "More Explorer tweaks",
@@ -53,10 +57,10 @@ inline constexpr std::array<Category, 10> Categories{{
     {8, "General", 5, 6, "General options", "Apply 'General' settings...", false, false,
      &GeneralPanel},
     // The editor panels write on their own buttons.
-    {9, "Change Icons", 6, 7, "Change Icon options", NoSettings, false, true, nullptr},
-    {10, "Add/Remove", 9, 8, "Add/Remove options", NoSettings, false, true, nullptr},
+    {9, "Change Icons", 6, 7, "Change Icon options", NoSettings, false, true, &IconsPanel},
+    {10, "Add/Remove", 9, 8, "Add/Remove options", NoSettings, false, true, &AddRemovePanel, false},
     {11, "StartUp Applications", 10, 9, "Apps. running on startup", NoSettings, false, true,
-     nullptr},
+     &StartUpPanel},
 }};
 
 // The category of a tree node, or null for the root and unknown nodes.

@@ -6,11 +6,14 @@
 // write (CapturingRegistry, CapturingFiles): an export runs a panel's apply
 // that way to learn what it would write. Files the user saves on purpose (an
 // export) go to `documents`, which is never captured and never recorded for
-// undo. With a journal, every change made through `reg`, `store` and `files`
-// inside an undo step is recorded before it happens.
+// undo. With a journal, every change made through `reg`, `store`, `files`
+// and the saving calls of `mouse` inside an undo step is recorded before it
+// happens.
 #include "console/help_topics.h"
+#include "platform/desktop.h"
 #include "platform/files.h"
 #include "platform/forms/toolkit.h"
+#include "platform/mouse.h"
 #include "platform/registry.h"
 #include "system_access/capture.h"
 #include "system_access/reg_extra.h"
@@ -21,13 +24,16 @@ namespace velmaro::console {
 
 struct ConsoleSystem {
   ConsoleSystem(forms::Toolkit& tk, platform::Registry& registry, platform::FileSystem& fs,
-                HelpTopics topics = {}, undo::Journal* undoJournal = nullptr,
-                platform::FileSystem* userFiles = nullptr)
+                platform::Mouse& m, platform::Desktop& d, HelpTopics topics = {},
+                undo::Journal* undoJournal = nullptr, platform::FileSystem* userFiles = nullptr)
       : toolkit(tk),
         capture(registry),
         captureFiles(fs),
+        captureMouse(undoJournal ? undoJournal->Mouse(m) : m),
         files(captureFiles),
         documents(userFiles ? *userFiles : fs),
+        mouse(captureMouse),
+        desktop(d),
         reg(capture),
         store(capture),
         help(std::move(topics)),
@@ -38,8 +44,11 @@ struct ConsoleSystem {
   forms::Toolkit& toolkit;
   CapturingRegistry capture;
   CapturingFiles captureFiles;
+  CapturingMouse captureMouse;
   platform::FileSystem& files;
   platform::FileSystem& documents;
+  platform::Mouse& mouse;
+  platform::Desktop& desktop;
   RegExtra reg;
   SettingsStore store;
   HelpTopics help;

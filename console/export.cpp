@@ -89,6 +89,17 @@ void Append(regfile::File& file, std::vector<regfile::Key> changes,
   }
 }
 
+// The mouse settings an apply would keep, where the system keeps them.
+void AppendMouse(regfile::File& file, CapturingMouse& mouse) {
+  regfile::Key key{platform::HkeyCurrentUser, "Control Panel\\Mouse", false, {}};
+  const auto text = [](const std::string& t) { return regfile::Data{platform::RegSz, t + '\0'}; };
+  if (mouse.savedTime) key.values.push_back({"DoubleClickSpeed", text(std::to_string(*mouse.savedTime))});
+  if (mouse.savedSwap) key.values.push_back({"SwapMouseButtons", text(*mouse.savedSwap ? "1" : "0")});
+  mouse.savedTime.reset();
+  mouse.savedSwap.reset();
+  if (!key.values.empty()) file.keys.push_back(std::move(key));
+}
+
 std::string FileProblem(long code) {
   switch (code) {
     case platform::ErrorPathNotFound: return "the folder does not exist";
@@ -108,7 +119,7 @@ std::string FileProblem(long code) {
 std::vector<const Category*> ExportableCategories() {
   std::vector<const Category*> all;
   for (const auto& c : Categories)
-    if (c.panel && !c.appliesAtOnce) all.push_back(&c);
+    if (c.panel && c.travels) all.push_back(&c);
   return all;
 }
 
@@ -122,24 +133,32 @@ regfile::File ExportSettings(ConsoleSystem& system, std::span<const Category* co
   // A system of its own over the console's: its stand-ins capture while the
   // console's pass through, so the user's window and the system are untouched.
   SilentToolkit silent;
-  ConsoleSystem shadow(silent, system.capture, system.captureFiles, system.help);
+  ConsoleSystem shadow(silent, system.capture, system.captureFiles, system.mouse, system.desktop,
+                       system.help);
   Tweaker window(shadow);
   regfile::File file;
   std::vector<std::string> names;
   std::map<int, std::string> boot;
   shadow.captureFiles.StartCapture();
+  shadow.captureMouse.StartCapture();
   for (const Category* category : categories) {
     Panel* panel = window.PanelOf(category->node);
-    if (!panel || category->appliesAtOnce) continue;
-    // What a load writes (the menu delay it creates) is no setting.
-    shadow.capture.StartCapture();
-    window.SelectOption(category->node);
-    shadow.capture.StopCapture();
-    shadow.capture.StartCapture();
-    panel->Apply();
-    Append(file, shadow.capture.StopCapture(), boot);
+    if (!panel || !category->travels) continue;
+    if (category->appliesAtOnce) {
+      Append(file, panel->Export(), boot);
+    } else {
+      // What a load writes (the menu delay it creates) is no setting.
+      shadow.capture.StartCapture();
+      window.SelectOption(category->node);
+      shadow.capture.StopCapture();
+      shadow.capture.StartCapture();
+      panel->Apply();
+      Append(file, shadow.capture.StopCapture(), boot);
+      AppendMouse(file, shadow.captureMouse);
+    }
     names.push_back(std::string(category->text));
   }
+  shadow.captureMouse.StopCapture();
   shadow.captureFiles.StopCapture();
   std::string list;
   for (const auto& n : names) list += (list.empty() ? "" : ", ") + n;

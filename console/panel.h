@@ -22,8 +22,10 @@
 // points at it; every control a user can click needs a topic in
 // console/res/Velmaro.hlp (a test holds the help file to that).
 #include <memory>
+#include <vector>
 
 #include "platform/forms/form_design.h"
+#include "system_access/reg_file.h"
 
 namespace velmaro::console {
 
@@ -41,6 +43,10 @@ public:
   // Runs after the load of every category, this panel's own included: for
   // controls that every load refreshes.
   virtual void AfterAnyLoad() {}
+  // For a category that acts at once: what of the system it carries to
+  // another machine, as registry entries (an export). The other categories
+  // export what their apply would write.
+  virtual std::vector<regfile::Key> Export() { return {}; }
 };
 
 // What the category table knows of a panel.

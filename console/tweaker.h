@@ -6,6 +6,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "console/categories.h"
 #include "console/console_system.h"
@@ -44,6 +45,15 @@ public:
   int ShellIconIndex = 0;
   bool TitleArmed = false;
   bool BmpThState = false;
+  // The list editors' table, rebuilt by whichever of StartUp Applications
+  // and Add/Remove filled its list last: row i belongs to the list's node
+  // i + 1. StartUp keeps the value name in column 0; Add/Remove keeps the
+  // uninstall command in column 0 and the entry's key in column 1. It grows
+  // with the list, so that every entry is listed and none is written past it.
+  std::vector<std::array<std::string, 2>> EntryTable;
+  // What carries an Add/Remove entry to EditNewIt: the mode ("New" or
+  // "Edit"), and for an edit the entry's key, command and display name.
+  std::string Fl, RealName, CommandLine, Display;
 
   static constexpr std::string_view RestartNotice =
       "Some changes will place after restarting of the computer.";

@@ -75,6 +75,13 @@ public:
   virtual long EnumValue(HKey key, std::uint32_t index, std::string& name,
                          std::uint32_t nameCapacity, std::uint32_t* type,
                          std::uint32_t dataCapacity) = 0;
+  // The same with the value's data: `data` gets its bytes as the ANSI
+  // functions see them. Fails as EnumValue does. A registry that reads both
+  // in one call (RegEnumValueA can) overrides it; by default the data is
+  // asked for in a second call.
+  virtual long EnumValueData(HKey key, std::uint32_t index, std::string& name,
+                             std::uint32_t nameCapacity, std::uint32_t* type,
+                             std::uint32_t dataCapacity, std::string& data);
 
   // IsTextUnicode over raw bytes with the given test flags.
   virtual bool IsTextUnicode(const std::uint8_t* bytes, int length, int flags) const = 0;

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Takes the screenshots under docs/screenshots: the console's main window,
-# each switch-tweak panel and the options dialog, Setup's six pages and
-# Uninstall's window, as the default Wine driver draws them on a private Xvfb
-# display. Run after a build (scripts/test.sh).
+# each panel, the options dialog, the Add/Remove dialog and our icon picker,
+# Setup's six pages and Uninstall's window, as the default Wine driver draws
+# them on a private Xvfb display. Run after a build (scripts/test.sh). The
+# editors' shots put a few sample entries into the screenshots' own prefix
+# first.
 #
 # With VELMARO_DPI set (144, say) the display has that many dots per inch
 # (Wine's LogPixels) and a screen large enough for the scaled windows, and
@@ -51,9 +53,14 @@ shot() {
 }
 
 shot Velmaro main-window Velmaro
-for category in "Windows" "Misc. tweaks" "Explorer" "More Explorer tweaks" "Start Menu" "General"; do
+for category in "Windows" "Misc. tweaks" "Mouse" "Explorer" "More Explorer tweaks" "Start Menu" "General"; do
   shot "$category" "panel-$(echo "$category" | tr 'A-Z .' 'a-z-' | tr -s '-')" Velmaro
 done
+shot "Change Icons" panel-change-icons Velmaro editors_e2e
+shot "Add/Remove" panel-add-remove Velmaro editors_e2e
+shot "StartUp Applications" panel-startup-applications Velmaro editors_e2e
+shot EditNewIt edit-new-it "Create new add/remove item" editors_e2e
+shot IconPicker icon-picker "Change Icon" editors_e2e
 shot Options options-dialog Options
 shot Help whats-this Velmaro
 for page in 1 2 3 4 5 6; do

@@ -34,6 +34,7 @@ velmaro_prepare_prefix "$prefix"
 ctest --test-dir "$velmaro_root/build/win" -j"$(nproc)" -V 2>&1 | grep -vE "^(UpdateCTestConfiguration|Parse Config|Add Test|Constructing|Checking test|Test command|Test timeout|Updating test list|Internal ctest)" || status=1
 velmaro_stop_prefix "$prefix"
 velmaro_stop_prefix "$velmaro_root/build/wineprefix-test-144dpi"
+velmaro_stop_prefix "$velmaro_root/build/wineprefix-test-mouse"
 
 echo "== all suites done in $(( $(date +%s) - start )) s: $([ $status -eq 0 ] && echo passed || echo FAILED)"
 exit $status

@@ -4,10 +4,12 @@
 // as the REGEDIT4 entries that would make it) and reported as done. Running a
 // panel's apply while capturing tells what it would write: the settings it
 // shows, to export.
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/mouse.h"
 #include "platform/registry.h"
 #include "system_access/key_paths.h"
 #include "system_access/reg_file.h"
@@ -99,6 +101,46 @@ public:
 
 private:
   platform::FileSystem& real_;
+  bool capturing_ = false;
+};
+
+// The mouse settings: while capturing, nothing changes; what the saving calls
+// would keep is noted.
+class CapturingMouse final : public platform::Mouse {
+public:
+  explicit CapturingMouse(platform::Mouse& real) : real_(real) {}
+  void StartCapture() {
+    capturing_ = true;
+    savedTime.reset();
+    savedSwap.reset();
+  }
+  void StopCapture() { capturing_ = false; }
+  std::optional<unsigned> savedTime;
+  std::optional<bool> savedSwap;
+
+  unsigned DoubleClickTime() override { return real_.DoubleClickTime(); }
+  bool SetDoubleClickTime(unsigned ms) override {
+    return capturing_ || real_.SetDoubleClickTime(ms);
+  }
+  void SwapButtons(bool swap) override {
+    if (!capturing_) real_.SwapButtons(swap);
+  }
+  bool ButtonsSwapped() override { return real_.ButtonsSwapped(); }
+  bool SaveDoubleClickTime(unsigned ms) override {
+    if (!capturing_) return real_.SaveDoubleClickTime(ms);
+    savedTime = ms;
+    return true;
+  }
+  bool SaveButtonsSwapped(bool swap) override {
+    if (!capturing_) return real_.SaveButtonsSwapped(swap);
+    savedSwap = swap;
+    return true;
+  }
+  unsigned KeptDoubleClickTime() override { return real_.KeptDoubleClickTime(); }
+  bool KeptButtonsSwapped() override { return real_.KeptButtonsSwapped(); }
+
+private:
+  platform::Mouse& real_;
   bool capturing_ = false;
 };
 

@@ -286,6 +286,20 @@ bool ReadStep(Reader& r, std::string first, const AnsiCodePage& codePage, Step& 
       step.files.push_back(std::move(f));
       continue;
     }
+    if (Word(line, "mouse")) {
+      std::uint64_t v[4] = {};
+      std::size_t pos = 0;
+      for (int i = 0; i < 4; ++i) {
+        const auto blank = line.find(' ', pos);
+        if (!Number(line.substr(pos, blank == std::string::npos ? blank : blank - pos), v[i]) ||
+            v[i] > 0xFFFFFFFFu || ((i == 1 || i == 3) && v[i] > 1))
+          return why = "step " + std::to_string(number) + ": its mouse line cannot be read", false;
+        pos = blank == std::string::npos ? line.size() : blank + 1;
+      }
+      step.mouseBefore = MouseState{static_cast<unsigned>(v[0]), v[1] == 1};
+      step.mouseAfter = MouseState{static_cast<unsigned>(v[2]), v[3] == 1};
+      continue;
+    }
     if (line == "end " + std::to_string(number)) return true;
     return why = "step " + std::to_string(number) + ": an unexpected line", false;
   }
@@ -334,6 +348,11 @@ bool WriteJournal(const std::vector<Step>& steps, const AnsiCodePage& codePage, 
                               std::to_string(f.after->size) + " " + Hex(f.after->hash)
                         : std::string("after absent"));
     }
+    if (step.mouseBefore && step.mouseAfter)
+      Line(out, "mouse " + std::to_string(step.mouseBefore->doubleClickTime) + " " +
+                    (step.mouseBefore->swapped ? "1" : "0") + " " +
+                    std::to_string(step.mouseAfter->doubleClickTime) + " " +
+                    (step.mouseAfter->swapped ? "1" : "0"));
     Line(out, "end " + std::to_string(step.number));
   }
   Line(out, "check " + Hex(Fnv1a(out)));
@@ -497,6 +516,30 @@ private:
   FileSystem& real_;
 };
 
+class Journal::RecordingMouse final : public platform::Mouse {
+public:
+  RecordingMouse(Journal& journal, platform::Mouse& real) : j_(journal), real_(real) {}
+  unsigned DoubleClickTime() override { return real_.DoubleClickTime(); }
+  // The session's trial time is not a change to undo: only what is kept.
+  bool SetDoubleClickTime(unsigned ms) override { return real_.SetDoubleClickTime(ms); }
+  void SwapButtons(bool swap) override { real_.SwapButtons(swap); }
+  bool ButtonsSwapped() override { return real_.ButtonsSwapped(); }
+  bool SaveDoubleClickTime(unsigned ms) override {
+    j_.NoteMouse();
+    return real_.SaveDoubleClickTime(ms);
+  }
+  bool SaveButtonsSwapped(bool swap) override {
+    j_.NoteMouse();
+    return real_.SaveButtonsSwapped(swap);
+  }
+  unsigned KeptDoubleClickTime() override { return real_.KeptDoubleClickTime(); }
+  bool KeptButtonsSwapped() override { return real_.KeptButtonsSwapped(); }
+
+private:
+  Journal& j_;
+  platform::Mouse& real_;
+};
+
 // ---- The journal ----
 
 Journal::Journal(platform::Registry& registry, FileSystem& files, std::string path)
@@ -512,6 +555,20 @@ Journal::~Journal() = default;
 
 platform::Registry& Journal::Registry() { return *registry_; }
 FileSystem& Journal::Files() { return *files_; }
+
+platform::Mouse& Journal::Mouse(platform::Mouse& real) {
+  if (!mouse_) {
+    realMouse_ = &real;
+    mouse_ = std::make_unique<RecordingMouse>(*this, real);
+  }
+  return *mouse_;
+}
+
+void Journal::NoteMouse() {
+  if (!current_ || current_->mouseBefore || !realMouse_) return;
+  current_->mouseBefore =
+      MouseState{realMouse_->KeptDoubleClickTime(), realMouse_->KeptButtonsSwapped()};
+}
 
 void Journal::Load() {
   std::string bytes;
@@ -661,13 +718,17 @@ void Journal::Finish(Step& step) {
     f.after = now ? std::optional<FileMark>(MarkOf(*now)) : std::nullopt;
   }
   std::reverse(step.files.begin(), step.files.end());
+  if (step.mouseBefore && realMouse_)
+    step.mouseAfter = MouseState{realMouse_->KeptDoubleClickTime(), realMouse_->KeptButtonsSwapped()};
+  else
+    step.mouseBefore.reset();
 }
 
 bool Journal::End() {
   if (depth_ == 0 || --depth_ > 0) return true;
   Step step = std::move(*current_);
   current_.reset();
-  if (step.before.keys.empty() && step.files.empty()) return true;
+  if (step.before.keys.empty() && step.files.empty() && !step.mouseBefore) return true;
   Finish(step);
   steps_.push_back(std::move(step));
   return Save();
@@ -693,6 +754,10 @@ std::vector<std::string> Journal::ChangedSince() const {
     const std::optional<FileMark> mark = now ? std::optional<FileMark>(MarkOf(*now)) : std::nullopt;
     if (mark != f.after) changed.push_back(f.path);
   }
+  if (step.mouseAfter && realMouse_ &&
+      MouseState{realMouse_->KeptDoubleClickTime(), realMouse_->KeptButtonsSwapped()} !=
+          *step.mouseAfter)
+    changed.push_back("the mouse settings");
   return changed;
 }
 
@@ -711,6 +776,16 @@ UndoResult Journal::Undo(const std::function<bool(const std::vector<std::string>
     const long rc = f.before ? PutFile(realFiles_, f.path, *f.before) : RemoveFile(realFiles_, f.path);
     (rc == ErrorSuccess ? result.restored : result.failed).push_back(f.path);
     if (rc != ErrorSuccess) return result;
+  }
+  if (step.mouseBefore) {
+    if (!realMouse_) {
+      result.failed.push_back("the mouse settings");
+      return result;
+    }
+    const bool ok = realMouse_->SaveDoubleClickTime(step.mouseBefore->doubleClickTime) &&
+                    realMouse_->SaveButtonsSwapped(step.mouseBefore->swapped);
+    (ok ? result.restored : result.failed).push_back("the mouse settings");
+    if (!ok) return result;
   }
   const regfile::Outcome outcome = regfile::Apply(step.before, realRegistry_);
   result.restored.insert(result.restored.end(), outcome.done.begin(), outcome.done.end());

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/mouse.h"
 #include "platform/registry.h"
 #include "system_access/reg_file.h"
 
@@ -52,6 +53,13 @@ struct FileMark {
 };
 FileMark MarkOf(const FileState& state);
 
+// The mouse settings kept for the next log-on.
+struct MouseState {
+  unsigned doubleClickTime = 0;
+  bool swapped = false;
+  friend bool operator==(const MouseState&, const MouseState&) = default;
+};
+
 // One step: what it changed, as it was before and as the step left it.
 struct Step {
   int number = 0;
@@ -65,6 +73,7 @@ struct Step {
     friend bool operator==(const File&, const File&) = default;
   };
   std::vector<File> files;  // in the order first changed
+  std::optional<MouseState> mouseBefore, mouseAfter;  // when the step saved them
   friend bool operator==(const Step&, const Step&) = default;
 };
 
@@ -93,9 +102,11 @@ public:
   Journal(const Journal&) = delete;
   Journal& operator=(const Journal&) = delete;
 
-  // The recording stand-ins, to be used for every change.
+  // The recording stand-ins, to be used for every change. The mouse's is
+  // made over the mouse given (once; later calls return the same).
   platform::Registry& Registry();
   platform::FileSystem& Files();
+  platform::Mouse& Mouse(platform::Mouse& real);
 
   // Changes from Begin to End form one step named `label`. Nested pairs
   // join the outer step. A step that changed nothing is not kept. End saves
@@ -123,8 +134,10 @@ public:
 private:
   class RecordingRegistry;
   class RecordingFiles;
+  class RecordingMouse;
   friend class RecordingRegistry;
   friend class RecordingFiles;
+  friend class RecordingMouse;
 
   // Notes the state of a value, a key (with its subtree when `tree`), or a
   // file before the first change to it in the current step. False when it
@@ -133,6 +146,7 @@ private:
   bool NoteValue(platform::HKey root, const std::string& path, const std::string& name);
   bool NoteKey(platform::HKey root, const std::string& path, bool tree);
   bool NoteFile(std::string_view path);
+  void NoteMouse();
   void Load();
   bool Save();
   void Finish(Step& step);
@@ -142,6 +156,8 @@ private:
   std::string path_;
   std::unique_ptr<RecordingRegistry> registry_;
   std::unique_ptr<RecordingFiles> files_;
+  std::unique_ptr<RecordingMouse> mouse_;
+  platform::Mouse* realMouse_ = nullptr;
   std::vector<Step> steps_;  // oldest first
   int depth_ = 0;
   std::optional<Step> current_;

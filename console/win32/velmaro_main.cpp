@@ -6,8 +6,10 @@
 
 #include "console/export.h"
 #include "console/tweaker.h"
+#include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_files.h"
+#include "platform/win32/win32_mouse.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_toolkit.h"
 
@@ -61,12 +63,14 @@ void SayOnStandardError(const std::string& text) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   velmaro::platform::Win32Registry registry;
   velmaro::platform::Win32Files files;
+  velmaro::platform::Win32Mouse mouse;
+  velmaro::platform::Win32Desktop desktop;
   velmaro::forms::Win32Toolkit toolkit(instance);
   const std::string command = velmaro::platform::FromAnsi(commandLine ? commandLine : "");
   if (velmaro::console::IsExportCommand(command)) {
     // No window: the settings are read, written to the file, and the exit
     // code says how it went.
-    velmaro::console::ConsoleSystem system(toolkit, registry, files);
+    velmaro::console::ConsoleSystem system(toolkit, registry, files, mouse, desktop);
     std::string error;
     const int code = velmaro::console::RunExportCommand(system, command, error);
     if (code != 0) SayOnStandardError("Velmaro: " + error);
@@ -74,7 +78,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   }
   velmaro::undo::Journal journal(registry, files, UndoHistoryPath(files));
   velmaro::console::ConsoleSystem system(
-      toolkit, journal.Registry(), journal.Files(),
+      toolkit, journal.Registry(), journal.Files(), mouse, desktop,
       velmaro::console::HelpTopics::Parse(ReadHelpFile(files, registry.CodePage())), &journal,
       &files);
   velmaro::console::Tweaker main(system);

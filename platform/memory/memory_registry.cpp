@@ -281,6 +281,14 @@ long MemoryRegistry::EnumKey(HKey key, std::uint32_t index, std::string& name,
 long MemoryRegistry::EnumValue(HKey key, std::uint32_t index, std::string& name,
                                std::uint32_t nameCapacity, std::uint32_t* type,
                                std::uint32_t dataCapacity) {
+  std::string scratch;
+  return EnumValueData(key, index, name, nameCapacity, type, dataCapacity, scratch);
+}
+
+long MemoryRegistry::EnumValueData(HKey key, std::uint32_t index, std::string& name,
+                                   std::uint32_t nameCapacity, std::uint32_t* type,
+                                   std::uint32_t dataCapacity, std::string& data) {
+  data.clear();
   if (const long code = Fail("EnumValue")) return code;
   const auto node = Resolve(key);
   if (!node) return ErrorInvalidHandle;
@@ -292,6 +300,7 @@ long MemoryRegistry::EnumValue(HKey key, std::uint32_t index, std::string& name,
   if (ansi.size() + 1 > nameCapacity || value.data.size() > dataCapacity) return ErrorMoreData;
   name = value.name;
   if (type) *type = value.type;
+  data.assign(value.data.begin(), value.data.end());
   return ErrorSuccess;
 }
 

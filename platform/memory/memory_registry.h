@@ -40,6 +40,8 @@ public:
   long EnumKey(HKey key, std::uint32_t index, std::string& name, std::uint32_t capacity) override;
   long EnumValue(HKey key, std::uint32_t index, std::string& name, std::uint32_t nameCapacity,
                  std::uint32_t* type, std::uint32_t dataCapacity) override;
+  long EnumValueData(HKey key, std::uint32_t index, std::string& name, std::uint32_t nameCapacity,
+                     std::uint32_t* type, std::uint32_t dataCapacity, std::string& data) override;
   bool IsTextUnicode(const std::uint8_t* bytes, int length, int flags) const override;
   const AnsiCodePage& CodePage() const override { return codePage_; }
 

@@ -138,7 +138,7 @@ void FormWindow::CreateControl(std::size_t i) {
   children_[i].hwnd = h;
   if (!h) return;
   SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(tk_.font), FALSE);
-  SetWindowSubclass(h, ControlProc, kFirstId + i, reinterpret_cast<DWORD_PTR>(this));
+  Subclass(h);
   if (kind.behaviour && kind.behaviour->created) kind.behaviour->created(*this, i);
 }
 

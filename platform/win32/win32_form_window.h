@@ -29,6 +29,7 @@ inline constexpr int kFirstId = 1000;             // clear of IDOK/IDCANCEL and 
 inline constexpr UINT kTreeClicked = WM_APP + 1;  // wParam control, lParam node index
 inline constexpr UINT kLabelEdited = WM_APP + 2;  // wParam control
 inline constexpr UINT kEnterHelp = WM_APP + 3;
+inline constexpr UINT kTreeRedraw = WM_APP + 4;   // wParam control
 
 using platform::FromAnsi;
 using platform::ToAnsiBestFit;
@@ -191,6 +192,7 @@ public:
     bool editRequested = false;
     std::optional<std::string> editedText;
     bool editPending = false;
+    bool redrawHeld = false;  // nodes are changing: drawn once the handler is done
   };
 
   void Detach();
@@ -216,8 +218,9 @@ public:
   void FormDestroyed() override;
 
   static LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-  static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
-                                      DWORD_PTR ref);
+  static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  // Puts ControlProc before the control's own window procedure.
+  void Subclass(HWND control);
 
   // The tree view (win32_tree_view.cpp).
   void InsertNode(std::size_t i, TreeNode& node);
@@ -226,6 +229,10 @@ public:
   int NodeAt(std::size_t i, LPARAM point) const;  // node index under a point, 0 for none
   void OnTreeClicked(std::size_t i, int node);
   void OnLabelEdited(std::size_t i);
+  // A tree redraws after every node it gains, which under Wine makes
+  // thousands of nodes take seconds; changes made in one go are drawn once.
+  void HoldTreeRedraw(std::size_t i);
+  void ResumeTreeRedraw(std::size_t i);
 
 private:
   // Creation (win32_form_create.cpp).

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace velmaro::platform {
@@ -175,17 +176,27 @@ long Win32Registry::EnumKey(HKey key, std::uint32_t index, std::string& name,
 long Win32Registry::EnumValue(HKey key, std::uint32_t index, std::string& name,
                               std::uint32_t nameCapacity, std::uint32_t* type,
                               std::uint32_t dataCapacity) {
+  std::string scratch;
+  return EnumValueData(key, index, name, nameCapacity, type, dataCapacity, scratch);
+}
+
+long Win32Registry::EnumValueData(HKey key, std::uint32_t index, std::string& name,
+                                  std::uint32_t nameCapacity, std::uint32_t* type,
+                                  std::uint32_t dataCapacity, std::string& data) {
   HKEY native = static_cast<HKEY>(Native(key));
   if (!native) return ErrorInvalidHandle;
   std::vector<char> nameBuffer(nameCapacity + 1, '\0');
-  std::vector<BYTE> data(dataCapacity + 1);
+  data.assign(dataCapacity + 1, '\0');
   DWORD nameLength = nameCapacity, dataLength = dataCapacity, t = 0;
   const long rc = RegEnumValueA(native, index, nameBuffer.data(), &nameLength, nullptr, &t,
-                                data.data(), &dataLength);
-  if (rc == ERROR_SUCCESS) {
-    name = codePage_.FromAnsi(std::string_view(nameBuffer.data(), nameLength));
-    if (type) *type = t;
+                                reinterpret_cast<BYTE*>(data.data()), &dataLength);
+  if (rc != ERROR_SUCCESS) {
+    data.clear();
+    return rc;
   }
+  name = codePage_.FromAnsi(std::string_view(nameBuffer.data(), nameLength));
+  if (type) *type = t;
+  data.resize(std::min<std::size_t>(dataLength, dataCapacity));
   return rc;
 }
 

@@ -59,4 +59,8 @@ std::string FromWide(std::wstring_view wide) {
   return Narrow(wide, CP_UTF8, 0, nullptr);
 }
 
+bool ToWide(std::string_view utf8, std::wstring& wide) {
+  return Widen(utf8, CP_UTF8, true, wide);
+}
+
 }  // namespace velmaro::platform

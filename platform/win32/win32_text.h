@@ -22,6 +22,9 @@ std::string ToAnsiBestFit(std::string_view utf8);
 std::string FromAnsi(std::string_view ansi);
 // UTF-16, as the ...W notifications carry it.
 std::string FromWide(std::wstring_view wide);
+// UTF-16 for a ...W function: every character has its form there; false only
+// for malformed UTF-8.
+bool ToWide(std::string_view utf8, std::wstring& wide);
 
 // The system's ANSI code page (CP_ACP) for the registry and the files.
 class Win32CodePage final : public AnsiCodePage {

@@ -30,6 +30,7 @@ void FillTreeImages(FormWindow& w, std::size_t i) {
 void TreeSync(FormWindow& w, std::size_t i, Property what) {
   FormWindow::Child& ch = w.ChildAt(i);
   if (what == Property::Nodes) {
+    w.HoldTreeRedraw(i);
     SendMessageA(ch.hwnd, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     ch.items.clear();
     ch.mouseSelected = 0;
@@ -174,8 +175,30 @@ int FormWindow::NodeAt(std::size_t i, LPARAM point) const {
 void FormWindow::NodeAdded(TreeView& tree, TreeNode& node) {
   if (auto i = IndexOf(tree)) {
     InProgress push(pushing_);
+    HoldTreeRedraw(*i);
     InsertNode(*i, node);
   }
+}
+
+// Drawing resumes when the message loop next runs: after the handler that
+// changed the nodes, however many it added.
+void FormWindow::HoldTreeRedraw(std::size_t i) {
+  Child& ch = children_[i];
+  if (!ch.hwnd || ch.redrawHeld) return;
+  ch.redrawHeld = true;
+  SendMessageA(ch.hwnd, WM_SETREDRAW, FALSE, 0);
+  PostMessageA(hwnd, kTreeRedraw, i, 0);
+}
+
+void FormWindow::ResumeTreeRedraw(std::size_t i) {
+  Child& ch = children_[i];
+  if (!ch.hwnd || !ch.redrawHeld) return;
+  ch.redrawHeld = false;
+  SendMessageA(ch.hwnd, WM_SETREDRAW, TRUE, 0);
+  // Where the message is the default window procedure's, it also marks the
+  // window visible: a tree hidden meanwhile must stay hidden.
+  if (!form->Controls()[i]->VisibleInForm()) ShowWindow(ch.hwnd, SW_HIDE);
+  InvalidateRect(ch.hwnd, nullptr, TRUE);
 }
 
 void FormWindow::NodeChanged(TreeView& tree, TreeNode& node, Property what) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "support/contract_platform.h"
+#include "support/raw_values.h"
 #include "system_access/reg_extra.h"
 #include "system_access/settings_store.h"
 
@@ -29,13 +30,7 @@ protected:
   // Writes a value of any type through the raw interface.
   void Raw(const std::string& path, const std::string& name, std::uint32_t type,
            const std::string& bytes) {
-    HKey key = 0;
-    ASSERT_EQ(registry_->CreateKey(HkeyCurrentUser, path, key), ErrorSuccess);
-    ASSERT_EQ(registry_->SetValue(key, name, type,
-                                  reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                                  static_cast<std::uint32_t>(bytes.size())),
-              ErrorSuccess);
-    registry_->CloseKey(key);
+    testing::PutRawValue(*registry_, HkeyCurrentUser, path, name, type, bytes);
   }
 
   std::unique_ptr<Registry> registry_ = testing::MakeContractRegistry();

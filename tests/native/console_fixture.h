@@ -14,7 +14,9 @@
 #include "console/special_folders.h"
 #include "console/splash.h"
 #include "console/tweaker.h"
+#include "platform/memory/memory_desktop.h"
 #include "platform/memory/memory_files.h"
+#include "platform/memory/memory_mouse.h"
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/memory_toolkit.h"
 #include "support/recording_registry.h"
@@ -84,6 +86,19 @@ protected:
   BinaryValue Binary(HKey root, const char* path, const char* name) {
     return system.reg.GetBinaryValue(root, path, name);
   }
+  // The texts of a list's nodes, in order.
+  std::vector<std::string> NodeTexts(const char* list) {
+    const auto& tree = main.Get<forms::TreeView>(list);
+    std::vector<std::string> texts;
+    for (int i = 1; i <= tree.Count(); ++i) texts.push_back(tree.Node(i)->Text());
+    return texts;
+  }
+  // Whether an editor offers its Edit and Remove buttons, which go together.
+  bool Offered(const char* edit, const char* remove) {
+    const bool offered = main.Get(edit).Enabled();
+    EXPECT_EQ(offered, main.Get(remove).Enabled());
+    return offered;
+  }
   std::string String(HKey root, const std::string& path, const char* name,
                      const char* fallback = "<none>") {
     return system.reg.GetStringValue(root, path, name, fallback);
@@ -103,8 +118,10 @@ protected:
   MemoryRegistry registry;
   test_support::RecordingRegistry recorded{registry, log};
   MemoryFiles files;
+  MemoryMouse mouse;
+  MemoryDesktop desktop;
   LoggingToolkit tk{log};
-  ConsoleSystem system{tk, recorded, files};
+  ConsoleSystem system{tk, recorded, files, mouse, desktop};
   Tweaker main{system};
 
 private:

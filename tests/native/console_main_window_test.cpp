@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "console/edit_new_it.h"
+#include "console/icon_picker.h"
 #include "console/opt.h"
 #include "native/console_fixture.h"
 #include "console/splash.h"
@@ -63,9 +65,11 @@ protected:
 
   platform::MemoryRegistry registry;
   platform::MemoryFiles files;
+  platform::MemoryMouse mouse;
+  platform::MemoryDesktop desktop;
   std::vector<std::string> ran;  // loads, appliers and message boxes, in order
   LoggingToolkit tk{ran};
-  ConsoleSystem system{tk, registry, files};
+  ConsoleSystem system{tk, registry, files, mouse, desktop};
   Tweaker main{system};
 };
 
@@ -349,7 +353,8 @@ TEST(HelpFile, EveryControlAUserCanClickHasATopic) {
   std::stringstream text;
   text << in.rdbuf();
   const auto help = HelpTopics::Parse(text.str());
-  for (const auto& spec : {Tweaker::Design(), Opt::Design()}) {
+  for (const auto& spec :
+       {Tweaker::Design(), Opt::Design(), EditNewIt::Design(), IconPicker::Design()}) {
     for (const auto& c : spec.controls) {
       // Timers and controls hidden for good are never clicked.
       if (c.kind == forms::ControlKind::Timer || (!c.visible && c.name != "Fram")) continue;

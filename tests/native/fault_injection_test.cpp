@@ -22,7 +22,10 @@ struct Attempt {
   FailingRegistry failing{registry, plan};
   FailingFiles failingFiles{files, plan};
   AnsweringToolkit tk;
-  console::ConsoleSystem system{tk, failing, failingFiles};
+  MemoryMouse mouse;
+  FailingMouse failingMouse{mouse, plan};
+  MemoryDesktop desktop;
+  console::ConsoleSystem system{tk, failing, failingFiles, failingMouse, desktop};
   console::Tweaker main{system};
 
   Attempt() {
@@ -102,6 +105,7 @@ TEST(FaultInjectionTest, EveryChangeOfEveryWriterMayFailAndTheUserIsToldTheTruth
     writer.write(clean);
     const int changes = clean.plan.count;
     const std::string cleanRegistry = DumpRegistry(clean.registry);
+    const auto cleanMouse = clean.mouse.Kept();
     const std::string newBoot = clean.Boot();
     const auto newChoices = console::LoadBootOptions(clean.system.store);
     ASSERT_GT(changes, 0) << writer.name;
@@ -139,7 +143,8 @@ TEST(FaultInjectionTest, EveryChangeOfEveryWriterMayFailAndTheUserIsToldTheTruth
       }
 
       // Anything short of what an unrefused run leaves is reported.
-      if (DumpRegistry(r.registry) != cleanRegistry || boot != newBoot) {
+      if (DumpRegistry(r.registry) != cleanRegistry || boot != newBoot ||
+          !(r.mouse.Kept() == cleanMouse)) {
         EXPECT_FALSE(told.empty()) << where;
       }
       // And a refused change never leaves a value half-way: each is as it

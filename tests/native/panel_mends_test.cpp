@@ -355,8 +355,7 @@ TEST_F(CatalogueTest, AMisspeltControlNameFailsWhenThePanelIsBuilt) {
   const SwitchRow wrongKind{"Text4", SwitchRule::DwordState, HkeyCurrentUser, kPolicies, "NoRun"};
   EXPECT_THROW(Switch(wrongKind, main), forms::FormError);
   // Every built panel bound its controls when the window was made.
-  for (const auto& c : Categories)
-    EXPECT_EQ(c.panel != nullptr, c.node <= 8 && c.node != 4) << c.text;
+  for (const auto& c : Categories) EXPECT_NE(c.panel, nullptr) << c.text;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "platform/drives.h"
 #include "platform/files.h"
+#include "platform/mouse.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
 
@@ -23,6 +24,8 @@ std::unique_ptr<platform::Shell> MakeContractShell(platform::FileSystem& files);
 // program using the wide functions would (HKEY_CURRENT_USER).
 void StoreUnmappableText(platform::Registry& registry, const std::string& path,
                          const std::string& name);
+
+std::unique_ptr<platform::Mouse> MakeContractMouse();
 
 // Keeps a file open, without sharing, the way another program would, until
 // the returned object goes. `files` is a FileSystem from MakeContractFiles.

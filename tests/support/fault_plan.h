@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/memory/memory_files.h"
+#include "platform/mouse.h"
 #include "platform/registry.h"
 
 namespace velmaro::testing {
@@ -112,5 +113,26 @@ private:
   FaultPlan& plan_;
 };
 
+
+class FailingMouse final : public Mouse {
+public:
+  FailingMouse(Mouse& real, FaultPlan& plan) : real_(real), plan_(plan) {}
+  unsigned DoubleClickTime() override { return real_.DoubleClickTime(); }
+  bool SetDoubleClickTime(unsigned ms) override {
+    return !plan_.Fails() && real_.SetDoubleClickTime(ms);
+  }
+  void SwapButtons(bool swap) override { real_.SwapButtons(swap); }
+  bool ButtonsSwapped() override { return real_.ButtonsSwapped(); }
+  bool SaveDoubleClickTime(unsigned ms) override {
+    return !plan_.Fails() && real_.SaveDoubleClickTime(ms);
+  }
+  bool SaveButtonsSwapped(bool swap) override {
+    return !plan_.Fails() && real_.SaveButtonsSwapped(swap);
+  }
+
+private:
+  Mouse& real_;
+  FaultPlan& plan_;
+};
 
 }  // namespace velmaro::testing

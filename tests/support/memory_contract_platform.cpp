@@ -1,4 +1,5 @@
 #include "platform/memory/memory_files.h"
+#include "platform/memory/memory_mouse.h"
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/memory_shell.h"
 #include "support/contract_platform.h"
@@ -26,6 +27,10 @@ std::unique_ptr<platform::Drives> MakeContractDrives() {
 
 std::unique_ptr<platform::Shell> MakeContractShell(platform::FileSystem& files) {
   return std::make_unique<platform::MemoryShell>(dynamic_cast<platform::MemoryFiles&>(files));
+}
+
+std::unique_ptr<platform::Mouse> MakeContractMouse() {
+  return std::make_unique<platform::MemoryMouse>();
 }
 
 namespace {

@@ -13,7 +13,9 @@
 #include "console/boot_options.h"
 #include "console/splash.h"
 #include "console/tweaker.h"
+#include "platform/memory/memory_desktop.h"
 #include "platform/memory/memory_files.h"
+#include "platform/memory/memory_mouse.h"
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/memory_toolkit.h"
 #include "support/registry_dump.h"
@@ -144,8 +146,10 @@ struct Console {
   MemoryRegistry registry;
   ReadRecorder reader{registry};
   MemoryFiles files;
+  MemoryMouse mouse;
+  MemoryDesktop desktop;
   forms::MemoryToolkit tk;
-  console::ConsoleSystem system{tk, reader, files};
+  console::ConsoleSystem system{tk, reader, files, mouse, desktop};
   console::Tweaker main{system};
 
   Console() {

@@ -2,6 +2,7 @@
 
 #include "platform/win32/win32_drives.h"
 #include "platform/win32/win32_files.h"
+#include "platform/win32/win32_mouse.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell.h"
 #include "support/contract_platform.h"
@@ -32,6 +33,10 @@ std::unique_ptr<platform::Drives> MakeContractDrives() {
 
 std::unique_ptr<platform::Shell> MakeContractShell(platform::FileSystem&) {
   return std::make_unique<platform::Win32Shell>();
+}
+
+std::unique_ptr<platform::Mouse> MakeContractMouse() {
+  return std::make_unique<platform::Win32Mouse>();
 }
 
 namespace {

@@ -10,15 +10,11 @@
 #include <map>
 #include <vector>
 
-#include "console/tweaker.h"
-#include "wine/wine_drive.h"
-#include "wine/console_driver.h"
+#include "wine/console_drive.h"
 
 namespace {
 
 using namespace velmaro::e2e;
-
-bool Absent(const std::string& value) { return value == "<none>" || value == "<no key>"; }
 
 std::map<std::string, std::string> AllValues(HKEY root, const char* path) {
   std::map<std::string, std::string> all;

@@ -11,8 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "wine/wine_drive.h"
-#include "wine/console_driver.h"
+#include "wine/console_drive.h"
 
 namespace {
 

@@ -1,0 +1,40 @@
+#include "system_access/value_texts.h"
+
+namespace velmaro {
+namespace {
+
+using namespace platform;
+
+std::string CutAtNul(std::string text) {
+  const auto nul = text.find('\0');
+  if (nul != std::string::npos) text.resize(nul);
+  return text;
+}
+
+}  // namespace
+
+std::vector<ValueText> GetAllValueTexts(const RegExtra& reg, HKey root, std::string_view path) {
+  Registry& registry = reg.registry();
+  std::vector<ValueText> list;
+  HKey key = 0;
+  if (registry.OpenKey(root, path, key) == ErrorSuccess) {
+    // Closed on every way out, as the gateway's own procedures close theirs.
+    struct Closer {
+      Registry& registry;
+      HKey key;
+      ~Closer() { registry.CloseKey(key); }
+    } closer{registry, key};
+    std::string name, data;
+    std::uint32_t type = 0;
+    for (std::uint32_t index = 0;
+         registry.EnumValueData(key, index, name, RegExtra::NameBufferChars, &type,
+                                RegExtra::ValueDataLimit, data) == ErrorSuccess;
+         ++index)
+      list.push_back({CutAtNul(name), type,
+                      type == RegSz ? CutAtNul(registry.CodePage().FromAnsi(data)) : ""});
+  }
+  if (list.empty()) list.emplace_back();
+  return list;
+}
+
+}  // namespace velmaro
