@@ -40,6 +40,12 @@ public:
   long EnumValue(platform::HKey key, std::uint32_t index, std::string& name,
                  std::uint32_t nameCapacity, std::uint32_t* type,
                  std::uint32_t dataCapacity) override;
+  long EnumValueData(platform::HKey key, std::uint32_t index, std::string& name,
+                     std::uint32_t nameCapacity, std::uint32_t* type, std::uint32_t dataCapacity,
+                     std::string& data) override {
+    return IsOwn(key) ? platform::ErrorNoMoreItems
+                      : real_.EnumValueData(key, index, name, nameCapacity, type, dataCapacity, data);
+  }
   bool IsTextUnicode(const std::uint8_t* bytes, int length, int flags) const override {
     return real_.IsTextUnicode(bytes, length, flags);
   }

@@ -176,28 +176,43 @@ long Win32Registry::EnumKey(HKey key, std::uint32_t index, std::string& name,
 long Win32Registry::EnumValue(HKey key, std::uint32_t index, std::string& name,
                               std::uint32_t nameCapacity, std::uint32_t* type,
                               std::uint32_t dataCapacity) {
-  std::string scratch;
-  return EnumValueData(key, index, name, nameCapacity, type, dataCapacity, scratch);
+  return Enumerate(key, index, name, nameCapacity, type, dataCapacity, nullptr);
 }
 
 long Win32Registry::EnumValueData(HKey key, std::uint32_t index, std::string& name,
                                   std::uint32_t nameCapacity, std::uint32_t* type,
                                   std::uint32_t dataCapacity, std::string& data) {
+  return Enumerate(key, index, name, nameCapacity, type, dataCapacity, &data);
+}
+
+// The size is asked for first and the buffer made to fit: a caller may give
+// any capacity (the largest number says "whatever its size") without a
+// buffer of that size being made.
+long Win32Registry::Enumerate(HKey key, std::uint32_t index, std::string& name,
+                              std::uint32_t nameCapacity, std::uint32_t* type,
+                              std::uint32_t dataCapacity, std::string* data) {
+  if (data) data->clear();
   HKEY native = static_cast<HKEY>(Native(key));
   if (!native) return ErrorInvalidHandle;
-  std::vector<char> nameBuffer(nameCapacity + 1, '\0');
-  data.assign(dataCapacity + 1, '\0');
-  DWORD nameLength = nameCapacity, dataLength = dataCapacity, t = 0;
-  const long rc = RegEnumValueA(native, index, nameBuffer.data(), &nameLength, nullptr, &t,
-                                reinterpret_cast<BYTE*>(data.data()), &dataLength);
-  if (rc != ERROR_SUCCESS) {
-    data.clear();
-    return rc;
+  std::vector<char> nameBuffer(static_cast<std::size_t>(nameCapacity) + 1, '\0');
+  DWORD nameLength = nameCapacity, dataLength = 0, t = 0;
+  long rc = RegEnumValueA(native, index, nameBuffer.data(), &nameLength, nullptr, &t, nullptr,
+                          &dataLength);
+  if (rc != ERROR_SUCCESS) return rc;
+  if (dataLength > dataCapacity) return ErrorMoreData;
+  if (data) {
+    std::string bytes(static_cast<std::size_t>(dataLength) + 1, '\0');
+    nameLength = nameCapacity;
+    DWORD got = dataLength;
+    rc = RegEnumValueA(native, index, nameBuffer.data(), &nameLength, nullptr, &t,
+                       reinterpret_cast<BYTE*>(bytes.data()), &got);
+    if (rc != ERROR_SUCCESS) return rc;  // changed meanwhile
+    bytes.resize(std::min<DWORD>(got, dataLength));
+    *data = std::move(bytes);
   }
   name = codePage_.FromAnsi(std::string_view(nameBuffer.data(), nameLength));
   if (type) *type = t;
-  data.resize(std::min<std::size_t>(dataLength, dataCapacity));
-  return rc;
+  return ErrorSuccess;
 }
 
 bool Win32Registry::IsTextUnicode(const std::uint8_t* bytes, int length, int flags) const {

@@ -34,6 +34,8 @@ public:
   const AnsiCodePage& CodePage() const override { return codePage_; }
 
 private:
+  long Enumerate(HKey key, std::uint32_t index, std::string& name, std::uint32_t nameCapacity,
+                 std::uint32_t* type, std::uint32_t dataCapacity, std::string* data);
   // Whether a text value reads through the ANSI functions without substitutes.
   static bool FitsCodePage(void* key, const std::string& ansiName);
   long Store(HKey key, std::string_view name, std::uint32_t type, const std::uint8_t* data,
