@@ -8,17 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "platform/files.h"
-#include "platform/mouse.h"
-#include "platform/registry.h"
+#include "platform/forwarding.h"
 #include "system_access/key_paths.h"
 #include "system_access/reg_file.h"
 
 namespace velmaro {
 
-class CapturingRegistry final : public platform::Registry {
+class CapturingRegistry final : public platform::ForwardingRegistry {
 public:
-  explicit CapturingRegistry(platform::Registry& real) : real_(real) {}
+  explicit CapturingRegistry(platform::Registry& real) : platform::ForwardingRegistry(real) {}
   void StartCapture();
   // The changes noted since StartCapture, in order; calls go through again.
   std::vector<regfile::Key> StopCapture();
@@ -46,10 +44,6 @@ public:
     return IsOwn(key) ? platform::ErrorNoMoreItems
                       : real_.EnumValueData(key, index, name, nameCapacity, type, dataCapacity, data);
   }
-  bool IsTextUnicode(const std::uint8_t* bytes, int length, int flags) const override {
-    return real_.IsTextUnicode(bytes, length, flags);
-  }
-  const platform::AnsiCodePage& CodePage() const override { return real_.CodePage(); }
 
 private:
   // Keys "created" while capturing that the system does not have: handles of
@@ -58,30 +52,20 @@ private:
   static constexpr platform::HKey kOwnFirst = 0x7FFF0000u;
   void Note(platform::HKey key, std::string_view name, std::optional<regfile::Data> data);
 
-  platform::Registry& real_;
   KeyPaths paths_;
   bool capturing_ = false;
   platform::HKey nextOwn_ = kOwnFirst;
   std::vector<regfile::Key> noted_;
 };
 
-class CapturingFiles final : public platform::FileSystem {
+class CapturingFiles final : public platform::ForwardingFiles {
 public:
-  explicit CapturingFiles(platform::FileSystem& real) : real_(real) {}
+  explicit CapturingFiles(platform::FileSystem& real) : platform::ForwardingFiles(real) {}
   void StartCapture() { capturing_ = true; }
   void StopCapture() { capturing_ = false; }
 
-  long WindowsDirectory(std::string& path) override { return real_.WindowsDirectory(path); }
-  long SystemDirectory(std::string& path) override { return real_.SystemDirectory(path); }
-  long ModulePath(std::string& path) override { return real_.ModulePath(path); }
-  long GetAttributes(std::string_view path, std::uint32_t& attributes) override {
-    return real_.GetAttributes(path, attributes);
-  }
   long SetAttributes(std::string_view path, std::uint32_t attributes) override {
     return capturing_ ? platform::ErrorSuccess : real_.SetAttributes(path, attributes);
-  }
-  long ReadWholeFile(std::string_view path, std::string& bytes, std::uint64_t maxBytes) override {
-    return real_.ReadWholeFile(path, bytes, maxBytes);
   }
   long WriteWholeFile(std::string_view path, std::string_view bytes) override {
     return capturing_ ? platform::ErrorSuccess : real_.WriteWholeFile(path, bytes);
@@ -101,20 +85,16 @@ public:
   long RemoveDir(std::string_view path) override {
     return capturing_ ? platform::ErrorSuccess : real_.RemoveDir(path);
   }
-  long ListFolders(std::string_view folder, std::vector<std::string>& names) override {
-    return real_.ListFolders(folder, names);
-  }
 
 private:
-  platform::FileSystem& real_;
   bool capturing_ = false;
 };
 
 // The mouse settings: while capturing, nothing changes; what the saving calls
 // would keep is noted.
-class CapturingMouse final : public platform::Mouse {
+class CapturingMouse final : public platform::ForwardingMouse {
 public:
-  explicit CapturingMouse(platform::Mouse& real) : real_(real) {}
+  explicit CapturingMouse(platform::Mouse& real) : platform::ForwardingMouse(real) {}
   void StartCapture() {
     capturing_ = true;
     savedTime.reset();
@@ -124,14 +104,12 @@ public:
   std::optional<unsigned> savedTime;
   std::optional<bool> savedSwap;
 
-  unsigned DoubleClickTime() override { return real_.DoubleClickTime(); }
   bool SetDoubleClickTime(unsigned ms) override {
     return capturing_ || real_.SetDoubleClickTime(ms);
   }
   void SwapButtons(bool swap) override {
     if (!capturing_) real_.SwapButtons(swap);
   }
-  bool ButtonsSwapped() override { return real_.ButtonsSwapped(); }
   bool SaveDoubleClickTime(unsigned ms) override {
     if (!capturing_) return real_.SaveDoubleClickTime(ms);
     savedTime = ms;
@@ -142,11 +120,8 @@ public:
     savedSwap = swap;
     return true;
   }
-  unsigned KeptDoubleClickTime() override { return real_.KeptDoubleClickTime(); }
-  bool KeptButtonsSwapped() override { return real_.KeptButtonsSwapped(); }
 
 private:
-  platform::Mouse& real_;
   bool capturing_ = false;
 };
 

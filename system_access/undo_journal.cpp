@@ -1,5 +1,6 @@
 #include "system_access/undo_journal.h"
 
+#include "platform/forwarding.h"
 #include "system_access/key_paths.h"
 
 #include <algorithm>
@@ -398,9 +399,10 @@ ReadStatus ReadJournal(std::string_view bytes, const AnsiCodePage& codePage,
 
 // ---- The recording stand-ins ----
 
-class Journal::RecordingRegistry final : public platform::Registry {
+class Journal::RecordingRegistry final : public platform::ForwardingRegistry {
 public:
-  RecordingRegistry(Journal& journal, platform::Registry& real) : j_(journal), real_(real) {}
+  RecordingRegistry(Journal& journal, platform::Registry& real)
+      : platform::ForwardingRegistry(real), j_(journal) {}
 
   long OpenKey(HKey root, std::string_view path, HKey& out) override {
     const long rc = real_.OpenKey(root, path, out);
@@ -417,10 +419,6 @@ public:
   long CloseKey(HKey key) override {
     paths_.Forget(key);
     return real_.CloseKey(key);
-  }
-  long QueryValue(HKey key, std::string_view name, std::uint32_t* type, std::uint8_t* data,
-                  std::uint32_t* size) override {
-    return real_.QueryValue(key, name, type, data, size);
   }
   // A change whose old state cannot be recorded is refused, as the system
   // refuses text the code page lacks: nothing changes that undo could not
@@ -444,22 +442,6 @@ public:
     if (!NoteValue(key, name)) return ErrorNoUnicodeTranslation;
     return real_.DeleteValue(key, name);
   }
-  long EnumKey(HKey key, std::uint32_t index, std::string& name, std::uint32_t capacity) override {
-    return real_.EnumKey(key, index, name, capacity);
-  }
-  long EnumValue(HKey key, std::uint32_t index, std::string& name, std::uint32_t nameCapacity,
-                 std::uint32_t* type, std::uint32_t dataCapacity) override {
-    return real_.EnumValue(key, index, name, nameCapacity, type, dataCapacity);
-  }
-  long EnumValueData(HKey key, std::uint32_t index, std::string& name,
-                     std::uint32_t nameCapacity, std::uint32_t* type, std::uint32_t dataCapacity,
-                     std::string& data) override {
-    return real_.EnumValueData(key, index, name, nameCapacity, type, dataCapacity, data);
-  }
-  bool IsTextUnicode(const std::uint8_t* bytes, int length, int flags) const override {
-    return real_.IsTextUnicode(bytes, length, flags);
-  }
-  const AnsiCodePage& CodePage() const override { return real_.CodePage(); }
 
 private:
   bool NoteValue(HKey key, std::string_view name) {
@@ -469,26 +451,17 @@ private:
   }
 
   Journal& j_;
-  platform::Registry& real_;
   KeyPaths paths_;
 };
 
-class Journal::RecordingFiles final : public FileSystem {
+class Journal::RecordingFiles final : public platform::ForwardingFiles {
 public:
-  RecordingFiles(Journal& journal, FileSystem& real) : j_(journal), real_(real) {}
+  RecordingFiles(Journal& journal, FileSystem& real)
+      : platform::ForwardingFiles(real), j_(journal) {}
 
-  long WindowsDirectory(std::string& path) override { return real_.WindowsDirectory(path); }
-  long SystemDirectory(std::string& path) override { return real_.SystemDirectory(path); }
-  long ModulePath(std::string& path) override { return real_.ModulePath(path); }
-  long GetAttributes(std::string_view path, std::uint32_t& attributes) override {
-    return real_.GetAttributes(path, attributes);
-  }
   long SetAttributes(std::string_view path, std::uint32_t attributes) override {
     if (!Note(path)) return ErrorFileTooLarge;
     return real_.SetAttributes(path, attributes);
-  }
-  long ReadWholeFile(std::string_view path, std::string& bytes, std::uint64_t maxBytes) override {
-    return real_.ReadWholeFile(path, bytes, maxBytes);
   }
   long WriteWholeFile(std::string_view path, std::string_view bytes) override {
     if (!Note(path)) return ErrorFileTooLarge;
@@ -506,29 +479,21 @@ public:
     if (!Note(to)) return ErrorFileTooLarge;
     return real_.Copy(from, to, failIfExists);
   }
-  // Folders are not recorded: the console creates and removes none.
-  long CreateDir(std::string_view path) override { return real_.CreateDir(path); }
-  long RemoveDir(std::string_view path) override { return real_.RemoveDir(path); }
-  long ListFolders(std::string_view folder, std::vector<std::string>& names) override {
-    return real_.ListFolders(folder, names);
-  }
+  // Folders pass through unrecorded: the console creates and removes none.
 
 private:
   // A file too large to record is not changed either.
   bool Note(std::string_view path) { return j_.depth_ == 0 || j_.NoteFile(path); }
 
   Journal& j_;
-  FileSystem& real_;
 };
 
-class Journal::RecordingMouse final : public platform::Mouse {
+class Journal::RecordingMouse final : public platform::ForwardingMouse {
 public:
-  RecordingMouse(Journal& journal, platform::Mouse& real) : j_(journal), real_(real) {}
-  unsigned DoubleClickTime() override { return real_.DoubleClickTime(); }
-  // The session's trial time is not a change to undo: only what is kept.
-  bool SetDoubleClickTime(unsigned ms) override { return real_.SetDoubleClickTime(ms); }
-  void SwapButtons(bool swap) override { real_.SwapButtons(swap); }
-  bool ButtonsSwapped() override { return real_.ButtonsSwapped(); }
+  RecordingMouse(Journal& journal, platform::Mouse& real)
+      : platform::ForwardingMouse(real), j_(journal) {}
+  // Only what is kept for the next log-on is a change to undo; the test
+  // box's trial time passes through.
   bool SaveDoubleClickTime(unsigned ms) override {
     j_.NoteMouse();
     return real_.SaveDoubleClickTime(ms);
@@ -537,12 +502,9 @@ public:
     j_.NoteMouse();
     return real_.SaveButtonsSwapped(swap);
   }
-  unsigned KeptDoubleClickTime() override { return real_.KeptDoubleClickTime(); }
-  bool KeptButtonsSwapped() override { return real_.KeptButtonsSwapped(); }
 
 private:
   Journal& j_;
-  platform::Mouse& real_;
 };
 
 // ---- The journal ----

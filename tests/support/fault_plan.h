@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/memory/memory_files.h"
-#include "platform/mouse.h"
+#include "platform/forwarding.h"
 #include "platform/registry.h"
 
 namespace velmaro::testing {
@@ -27,25 +27,21 @@ struct FaultPlan {
   }
 };
 
-class FailingRegistry final : public Registry {
+class FailingRegistry final : public ForwardingRegistry {
 public:
-  FailingRegistry(Registry& real, FaultPlan& plan) : real_(real), plan_(plan) {}
-  long OpenKey(HKey root, std::string_view path, HKey& out) override {
-    return real_.OpenKey(root, path, out);
-  }
+  FailingRegistry(Registry& real, FaultPlan& plan) : ForwardingRegistry(real), plan_(plan) {}
   long CreateKey(HKey root, std::string_view path, HKey& out) override {
     // Opening an existing key changes nothing and is never refused.
     if (real_.OpenKey(root, path, out) == ErrorSuccess) return ErrorSuccess;
     return plan_.Fails() ? ErrorAccessDenied : real_.CreateKey(root, path, out);
   }
-  long CloseKey(HKey key) override { return real_.CloseKey(key); }
-  long QueryValue(HKey key, std::string_view name, std::uint32_t* type, std::uint8_t* data,
-                  std::uint32_t* size) override {
-    return real_.QueryValue(key, name, type, data, size);
-  }
   long SetValue(HKey key, std::string_view name, std::uint32_t type, const std::uint8_t* data,
                 std::uint32_t size) override {
     return plan_.Fails() ? ErrorAccessDenied : real_.SetValue(key, name, type, data, size);
+  }
+  long SetValueExact(HKey key, std::string_view name, std::uint32_t type,
+                     const std::uint8_t* data, std::uint32_t size) override {
+    return plan_.Fails() ? ErrorAccessDenied : real_.SetValueExact(key, name, type, data, size);
   }
   long DeleteKey(HKey root, std::string_view path) override {
     return plan_.Fails() ? ErrorAccessDenied : real_.DeleteKey(root, path);
@@ -53,45 +49,20 @@ public:
   long DeleteValue(HKey key, std::string_view name) override {
     return plan_.Fails() ? ErrorAccessDenied : real_.DeleteValue(key, name);
   }
-  long EnumKey(HKey key, std::uint32_t index, std::string& name, std::uint32_t capacity) override {
-    return real_.EnumKey(key, index, name, capacity);
-  }
-  long EnumValue(HKey key, std::uint32_t index, std::string& name, std::uint32_t nameCapacity,
-                 std::uint32_t* type, std::uint32_t dataCapacity) override {
-    return real_.EnumValue(key, index, name, nameCapacity, type, dataCapacity);
-  }
-  long EnumValueData(platform::HKey key, std::uint32_t index, std::string& name,
-                     std::uint32_t nameCapacity, std::uint32_t* type, std::uint32_t dataCapacity,
-                     std::string& data) override {
-    return real_.EnumValueData(key, index, name, nameCapacity, type, dataCapacity, data);
-  }
-  bool IsTextUnicode(const std::uint8_t* bytes, int length, int flags) const override {
-    return real_.IsTextUnicode(bytes, length, flags);
-  }
-  const AnsiCodePage& CodePage() const override { return real_.CodePage(); }
 
 private:
-  Registry& real_;
   FaultPlan& plan_;
 };
 
-class FailingFiles final : public FileSystem {
+class FailingFiles final : public ForwardingFiles {
 public:
-  FailingFiles(MemoryFiles& real, FaultPlan& plan) : real_(real), plan_(plan) {}
-  long WindowsDirectory(std::string& path) override { return real_.WindowsDirectory(path); }
-  long SystemDirectory(std::string& path) override { return real_.SystemDirectory(path); }
-  long ModulePath(std::string& path) override { return real_.ModulePath(path); }
-  long GetAttributes(std::string_view path, std::uint32_t& attributes) override {
-    return real_.GetAttributes(path, attributes);
-  }
+  FailingFiles(MemoryFiles& real, FaultPlan& plan)
+      : ForwardingFiles(real), memory_(real), plan_(plan) {}
   long SetAttributes(std::string_view path, std::uint32_t attributes) override {
     return plan_.Fails() ? ErrorAccessDenied : real_.SetAttributes(path, attributes);
   }
-  long ReadWholeFile(std::string_view path, std::string& bytes, std::uint64_t maxBytes) override {
-    return real_.ReadWholeFile(path, bytes, maxBytes);
-  }
   long WriteWholeFile(std::string_view path, std::string_view bytes) override {
-    if (plan_.Fails()) real_.FailNext("WriteWholeFile.Data", ErrorDiskFull);
+    if (plan_.Fails()) memory_.FailNext("WriteWholeFile.Data", ErrorDiskFull);
     return real_.WriteWholeFile(path, bytes);
   }
   long Move(std::string_view from, std::string_view to, std::uint32_t flags) override {
@@ -109,25 +80,19 @@ public:
   long RemoveDir(std::string_view path) override {
     return plan_.Fails() ? ErrorAccessDenied : real_.RemoveDir(path);
   }
-  long ListFolders(std::string_view folder, std::vector<std::string>& names) override {
-    return real_.ListFolders(folder, names);
-  }
 
 private:
-  MemoryFiles& real_;
+  MemoryFiles& memory_;  // where a failing write leaves half its bytes
   FaultPlan& plan_;
 };
 
 
-class FailingMouse final : public Mouse {
+class FailingMouse final : public ForwardingMouse {
 public:
-  FailingMouse(Mouse& real, FaultPlan& plan) : real_(real), plan_(plan) {}
-  unsigned DoubleClickTime() override { return real_.DoubleClickTime(); }
+  FailingMouse(Mouse& real, FaultPlan& plan) : ForwardingMouse(real), plan_(plan) {}
   bool SetDoubleClickTime(unsigned ms) override {
     return !plan_.Fails() && real_.SetDoubleClickTime(ms);
   }
-  void SwapButtons(bool swap) override { real_.SwapButtons(swap); }
-  bool ButtonsSwapped() override { return real_.ButtonsSwapped(); }
   bool SaveDoubleClickTime(unsigned ms) override {
     return !plan_.Fails() && real_.SaveDoubleClickTime(ms);
   }
@@ -136,7 +101,6 @@ public:
   }
 
 private:
-  Mouse& real_;
   FaultPlan& plan_;
 };
 

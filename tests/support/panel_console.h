@@ -14,6 +14,7 @@
 #include "console/splash.h"
 #include "console/tweaker.h"
 #include "platform/memory/memory_desktop.h"
+#include "platform/forwarding.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_mouse.h"
 #include "platform/memory/memory_registry.h"
@@ -26,9 +27,9 @@ using namespace platform;
 using console::Categories;
 
 // The names of every value a load asks for, by root and key path.
-class ReadRecorder final : public Registry {
+class ReadRecorder final : public ForwardingRegistry {
 public:
-  explicit ReadRecorder(MemoryRegistry& real) : real_(real) {}
+  explicit ReadRecorder(MemoryRegistry& real) : ForwardingRegistry(real) {}
   using Place = std::tuple<HKey, std::string, std::string>;
   std::set<Place> reads;
   // While discovering what a load reads, a key it opens is made first, so
@@ -55,28 +56,6 @@ public:
       reads.insert({it->second.first, it->second.second, std::string(name)});
     return real_.QueryValue(key, name, type, data, size);
   }
-  long SetValue(HKey key, std::string_view name, std::uint32_t type, const std::uint8_t* data,
-                std::uint32_t size) override {
-    return real_.SetValue(key, name, type, data, size);
-  }
-  long DeleteKey(HKey root, std::string_view path) override { return real_.DeleteKey(root, path); }
-  long DeleteValue(HKey key, std::string_view name) override { return real_.DeleteValue(key, name); }
-  long EnumKey(HKey key, std::uint32_t index, std::string& name, std::uint32_t capacity) override {
-    return real_.EnumKey(key, index, name, capacity);
-  }
-  long EnumValue(HKey key, std::uint32_t index, std::string& name, std::uint32_t nameCapacity,
-                 std::uint32_t* type, std::uint32_t dataCapacity) override {
-    return real_.EnumValue(key, index, name, nameCapacity, type, dataCapacity);
-  }
-  long EnumValueData(platform::HKey key, std::uint32_t index, std::string& name,
-                     std::uint32_t nameCapacity, std::uint32_t* type, std::uint32_t dataCapacity,
-                     std::string& data) override {
-    return real_.EnumValueData(key, index, name, nameCapacity, type, dataCapacity, data);
-  }
-  bool IsTextUnicode(const std::uint8_t* bytes, int length, int flags) const override {
-    return real_.IsTextUnicode(bytes, length, flags);
-  }
-  const AnsiCodePage& CodePage() const override { return real_.CodePage(); }
 
 private:
   std::pair<HKey, std::string> Join(HKey root, std::string_view path) const {
@@ -85,7 +64,6 @@ private:
     return {it->second.first,
             it->second.second + (path.empty() ? "" : "\\" + std::string(path))};
   }
-  MemoryRegistry& real_;
   std::map<HKey, std::pair<HKey, std::string>> paths_;
 };
 

@@ -7,14 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/forwarding.h"
 #include "platform/memory/memory_registry.h"
 
 namespace velmaro::test_support {
 
-class RecordingRegistry final : public platform::Registry {
+class RecordingRegistry final : public platform::ForwardingRegistry {
 public:
   RecordingRegistry(platform::MemoryRegistry& real, std::vector<std::string>& log)
-      : real_(real), log_(log) {}
+      : platform::ForwardingRegistry(real), log_(log) {}
 
   // Every later write throws instead, as a failing handler would.
   bool throwOnWrite = false;
@@ -27,17 +28,9 @@ public:
     return names;
   }
 
-  long OpenKey(platform::HKey root, std::string_view path, platform::HKey& out) override {
-    return real_.OpenKey(root, path, out);
-  }
   long CreateKey(platform::HKey root, std::string_view path, platform::HKey& out) override {
     Write("CreateKey", path);
     return real_.CreateKey(root, path, out);
-  }
-  long CloseKey(platform::HKey key) override { return real_.CloseKey(key); }
-  long QueryValue(platform::HKey key, std::string_view name, std::uint32_t* type,
-                  std::uint8_t* data, std::uint32_t* size) override {
-    return real_.QueryValue(key, name, type, data, size);
   }
   long SetValue(platform::HKey key, std::string_view name, std::uint32_t type,
                 const std::uint8_t* data, std::uint32_t size) override {
@@ -52,24 +45,6 @@ public:
     Write("DeleteValue", name);
     return real_.DeleteValue(key, name);
   }
-  long EnumKey(platform::HKey key, std::uint32_t index, std::string& name,
-               std::uint32_t capacity) override {
-    return real_.EnumKey(key, index, name, capacity);
-  }
-  long EnumValue(platform::HKey key, std::uint32_t index, std::string& name,
-                 std::uint32_t nameCapacity, std::uint32_t* type,
-                 std::uint32_t dataCapacity) override {
-    return real_.EnumValue(key, index, name, nameCapacity, type, dataCapacity);
-  }
-  long EnumValueData(platform::HKey key, std::uint32_t index, std::string& name,
-                     std::uint32_t nameCapacity, std::uint32_t* type, std::uint32_t dataCapacity,
-                     std::string& data) override {
-    return real_.EnumValueData(key, index, name, nameCapacity, type, dataCapacity, data);
-  }
-  bool IsTextUnicode(const std::uint8_t* bytes, int length, int flags) const override {
-    return real_.IsTextUnicode(bytes, length, flags);
-  }
-  const platform::AnsiCodePage& CodePage() const override { return real_.CodePage(); }
 
 private:
   void Write(const char* kind, std::string_view what) {
@@ -77,7 +52,6 @@ private:
     log_.push_back(std::string(kind) + " " + std::string(what));
   }
 
-  platform::MemoryRegistry& real_;
   std::vector<std::string>& log_;
 };
 
