@@ -1,4 +1,4 @@
-#include "console/special_folders.h"
+#include "console/shell_folders.h"
 
 #include <algorithm>
 #include <array>

@@ -2,7 +2,7 @@
 // title, where the installation files are, and the special folders, whose
 // button writes at once after a confirmation.
 #include "console/categories.h"
-#include "console/special_folders.h"
+#include "console/shell_folders.h"
 #include "console/switch_tweaks.h"
 #include "console/tweaker.h"
 

@@ -66,12 +66,12 @@ long Win32Drives::VolumeLabel(std::string_view root, std::string& label) {
 long Win32Drives::DriveFolder(char letter, std::string& path) {
   path.clear();
   if (!std::isalpha(static_cast<unsigned char>(letter))) return ErrorInvalidDrive;
-  const char spec[3] = {static_cast<char>(std::toupper(static_cast<unsigned char>(letter))), ':', 0};
+  const char drive[3] = {static_cast<char>(std::toupper(static_cast<unsigned char>(letter))), ':', 0};
   std::vector<char> buffer(MAX_PATH);
-  DWORD n = GetFullPathNameA(spec, static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+  DWORD n = GetFullPathNameA(drive, static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
   if (n >= buffer.size()) {
     buffer.resize(n + 1);
-    n = GetFullPathNameA(spec, static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+    n = GetFullPathNameA(drive, static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
   }
   if (n == 0 || n >= buffer.size()) return LastError();
   std::string p(buffer.data(), n);

@@ -11,7 +11,7 @@
 
 #include "console/boot_options.h"
 #include "console/save_report.h"
-#include "console/special_folders.h"
+#include "console/shell_folders.h"
 #include "console/splash.h"
 #include "console/tweaker.h"
 #include "platform/memory/memory_desktop.h"
