@@ -148,30 +148,6 @@ bool ReadQuoted(std::string_view& s, std::string& out) {
   return false;
 }
 
-bool ReadHexList(std::string_view s, std::string& bytes) {
-  bytes.clear();
-  s = Trim(s);
-  while (!s.empty()) {
-    std::size_t comma = s.find(',');
-    const std::string_view item = Trim(s.substr(0, comma));
-    if (item.empty() || item.size() > 2) return false;
-    unsigned v = 0;
-    for (const char c : item) {
-      const int digit = c >= '0' && c <= '9'   ? c - '0'
-                        : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                        : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                               : -1;
-      if (digit < 0) return false;
-      v = v * 16 + digit;
-    }
-    bytes += static_cast<char>(v);
-    if (comma == std::string_view::npos) break;
-    s.remove_prefix(comma + 1);
-    if (Trim(s).empty()) return false;  // a trailing comma
-  }
-  return true;
-}
-
 bool ReadHexNumber(std::string_view s, std::uint32_t& v, std::size_t maxDigits) {
   if (s.empty() || s.size() > maxDigits) return false;
   v = 0;
@@ -182,6 +158,22 @@ bool ReadHexNumber(std::string_view s, std::uint32_t& v, std::size_t maxDigits) 
                                              : -1;
     if (digit < 0) return false;
     v = v * 16 + digit;
+  }
+  return true;
+}
+
+bool ReadHexList(std::string_view s, std::string& bytes) {
+  bytes.clear();
+  s = Trim(s);
+  while (!s.empty()) {
+    std::size_t comma = s.find(',');
+    const std::string_view item = Trim(s.substr(0, comma));
+    std::uint32_t v = 0;
+    if (!ReadHexNumber(item, v, 2)) return false;
+    bytes += static_cast<char>(v);
+    if (comma == std::string_view::npos) break;
+    s.remove_prefix(comma + 1);
+    if (Trim(s).empty()) return false;  // a trailing comma
   }
   return true;
 }
