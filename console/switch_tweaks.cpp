@@ -78,7 +78,9 @@ void Shown::Note(bool faithful) {
   shown_ = Now();
 }
 
-bool Shown::MayWrite() const { return faithful_ || Now() != shown_; }
+bool Shown::MayWrite() const { return faithful_ || Changed(); }
+
+bool Shown::Changed() const { return Now() != shown_; }
 
 // ---- Switch ----
 
@@ -149,9 +151,11 @@ void Switch::Load(const RegExtra& reg) {
                                                            Written{platform::RegSz, {'\0'}}})
                                 : holds({shown});
       // The second home is written too: it may hold any plain text, not more.
+      secondHomeDiffers_ = false;
       if (!row_.alsoKey.empty()) {
         const auto other = reg.GetRawValue(row_.root, row_.alsoKey, row_.value);
         faithful = faithful && (!other || other->IsPlainText());
+        secondHomeDiffers_ = other && !HoldsText(reg, row_.alsoKey, text);
       }
       break;
     }
@@ -195,8 +199,11 @@ void Switch::Apply(const RegExtra& reg, SaveReport& report) const {
       if (!SaveText(reg, row_.root, row_.key, row_.value, text_->Text(), What(), report)) return;
       // The second home keeps step only where it holds the value already, and
       // only when its text differs (so an empty text kept as a lone NUL stays).
+      // Other text there than the load showed (an NT system's own name beside
+      // a stale 95 one) is replaced only when the user changes the text.
       if (!row_.alsoKey.empty() && reg.ValueType(row_.root, row_.alsoKey, row_.value) &&
-          !HoldsText(reg, row_.alsoKey, text_->Text()))
+          !HoldsText(reg, row_.alsoKey, text_->Text()) &&
+          (!secondHomeDiffers_ || shown_.Changed()))
         done = reg.SaveStringValue(row_.root, row_.alsoKey, row_.value, text_->Text());
       break;
     case SwitchRule::TextNoChecks:

@@ -63,6 +63,8 @@ public:
   // False while the control still shows what a load showed for a stored value
   // it could not hold: the apply must then leave that value alone.
   bool MayWrite() const;
+  // The user has changed the control since the load.
+  bool Changed() const;
 
 private:
   struct State {
@@ -97,6 +99,9 @@ private:
   forms::CheckBox* box_ = nullptr;
   forms::TextBox* text_ = nullptr;
   Shown shown_;
+  // Text: the second home holds other text than the load showed, so it is
+  // written only when the user changes the text.
+  bool secondHomeDiffers_ = false;
 };
 
 // A panel's rows, bound once, loaded and applied in table order.

@@ -279,10 +279,16 @@ TEST_F(CatalogueTest, RegisteredNamesComeFromTheNtKeyWhenThe95KeyHasNoneOrEmpty)
   EXPECT_EQ(Text("Text7").Text(), "95 Org");
   tk.Type(main, "Text6", "Ann");
   ApplyPanel();
-  for (const char* key : {k95Version, kNtVersion}) {
-    EXPECT_EQ(String(HkeyLocalMachine, key, "RegisteredOwner"), "Ann") << key;
-    EXPECT_EQ(String(HkeyLocalMachine, key, "RegisteredOrganization"), "95 Org") << key;
-  }
+  EXPECT_EQ(String(HkeyLocalMachine, k95Version, "RegisteredOwner"), "Ann");
+  EXPECT_EQ(String(HkeyLocalMachine, kNtVersion, "RegisteredOwner"), "Ann");
+  // The NT key's own organisation was not shown and not touched: it stays.
+  EXPECT_EQ(String(HkeyLocalMachine, k95Version, "RegisteredOrganization"), "95 Org");
+  EXPECT_EQ(String(HkeyLocalMachine, kNtVersion, "RegisteredOrganization"), "NT Org");
+  Choose(8);
+  tk.Type(main, "Text7", "Ann's Org");
+  ApplyPanel();
+  for (const char* key : {k95Version, kNtVersion})
+    EXPECT_EQ(String(HkeyLocalMachine, key, "RegisteredOrganization"), "Ann's Org") << key;
 }
 
 TEST_F(CatalogueTest, RegisteredNamesMakeNoNtKeyOnA95System) {
