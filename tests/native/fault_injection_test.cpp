@@ -18,12 +18,7 @@ const std::string kOldBoot = "[Options]\r\nAutoScan=0\r\nBootDelay=2\r\nLogo=1\r
 constexpr const char* kRun = "software\\microsoft\\windows\\currentversion\\run";
 constexpr const char* kEntry = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tool";
 
-struct Attempt {
-  MemoryRegistry registry;
-  MemoryFiles files;
-  FaultPlan plan;
-  FailingRegistry failing{registry, plan};
-  FailingFiles failingFiles{files, plan};
+struct Attempt : FaultyMachine {
   AnsweringToolkit tk;
   MemoryMouse mouse;
   FailingMouse failingMouse{mouse, plan};

@@ -33,12 +33,7 @@ public:
   }
 };
 
-struct SetupRun {
-  MemoryRegistry registry;
-  MemoryFiles files;
-  FaultPlan plan;
-  FailingRegistry failing{registry, plan};
-  FailingFiles failingFiles{files, plan};
+struct SetupRun : FaultyMachine {
   MemoryShell shell{files};
   Told tk;
   setup::SetupSystem system{tk, failing, failingFiles, files, shell};
@@ -111,12 +106,7 @@ TEST(InstallFaultsTest, EveryChangeOfTheInstallationRunMayFailAndNothingIsClaime
   }
 }
 
-struct UninstallRun {
-  MemoryRegistry registry;
-  MemoryFiles files;
-  FaultPlan plan;
-  FailingRegistry failing{registry, plan};
-  FailingFiles failingFiles{files, plan};
+struct UninstallRun : FaultyMachine {
   MemoryShell shell{files};
   Told tk;
   uninstall::UninstallSystem system{tk, failing, failingFiles, shell};

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/memory/memory_files.h"
+#include "platform/memory/memory_registry.h"
 #include "platform/forwarding.h"
 #include "platform/registry.h"
 
@@ -102,6 +103,16 @@ public:
 
 private:
   FaultPlan& plan_;
+};
+
+// A memory registry and files, seen through stand-ins that refuse the change
+// the plan names: what a writer under test is given.
+struct FaultyMachine {
+  MemoryRegistry registry;
+  MemoryFiles files;
+  FaultPlan plan;
+  FailingRegistry failing{registry, plan};
+  FailingFiles failingFiles{files, plan};
 };
 
 }  // namespace velmaro::testing
