@@ -32,8 +32,11 @@
 #include "platform/win32/win32_mouse.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_toolkit.h"
+#include "wine/wine_drive.h"
 
 namespace {
+
+using velmaro::e2e::Now;
 
 constexpr int kEntries = 2000;
 constexpr int kAddRemoveNode = 10;
@@ -41,17 +44,6 @@ constexpr int kStartUpNode = 11;
 constexpr const char* kRun = "software\\microsoft\\windows\\currentversion\\run";
 constexpr const char* kUninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr const char* kPrefix = "VelmaroBench";
-
-double Now() {
-  static const double frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / frequency;
-}
 
 std::string Name(int i) {
   char name[32];
