@@ -126,34 +126,6 @@ inline std::vector<std::string> Items(const RemoteTree& list) {
   return texts;
 }
 
-// What a program writes to its standard output, run to its end (10 s at the
-// most) without a window: "<not started>" when it cannot be started.
-inline std::string OutputOf(std::string commandLine) {
-  SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-  HANDLE read = nullptr, write = nullptr;
-  if (!CreatePipe(&read, &write, &sa, 0)) return "<not started>";
-  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = si.hStdError = write;
-  PROCESS_INFORMATION pi{};
-  const BOOL started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
-                                      CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
-  CloseHandle(write);
-  std::string out;
-  if (started) {
-    char buf[4096];
-    DWORD n = 0;
-    while (ReadFile(read, buf, sizeof buf, &n, nullptr) && n) out.append(buf, n);
-    WaitForSingleObject(pi.hProcess, 10000);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-  }
-  CloseHandle(read);
-  return started ? out : "<not started>";
-}
-
 // A click on a control that reports clicks itself (a picture, a label).
 inline void ClickOn(HWND control) {
   PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));

@@ -83,32 +83,7 @@ std::string FileBytes(const std::string& path) {
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // What `wine uninstaller --list` prints: one "key|||name" line per program.
-std::string InstalledProgramsList() {
-  SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-  HANDLE read = nullptr, write = nullptr;
-  if (!CreatePipe(&read, &write, &sa, 0)) return "<no pipe>";
-  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = write;
-  si.hStdError = write;
-  PROCESS_INFORMATION pi{};
-  char cmd[] = "uninstaller.exe --list";
-  const BOOL started = CreateProcessA(nullptr, cmd, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
-  CloseHandle(write);
-  std::string out;
-  if (started) {
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
-    WaitForSingleObject(pi.hProcess, 10000);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-  }
-  CloseHandle(read);
-  return started ? out : "<not started>";
-}
+std::string InstalledProgramsList() { return OutputOf("uninstaller.exe --list"); }
 
 struct Process {
   PROCESS_INFORMATION pi{};
@@ -322,7 +297,8 @@ void RemoveWithUninstall(Checker& check, const std::string& links, bool emptyFol
         emptyFolder ? "the shortcuts and their folder are gone" : "the shortcuts are gone");
   check(!KeyExists(HKEY_LOCAL_MACHINE, kKey) && !KeyExists(HKEY_CURRENT_USER, "Software\\Velmaro"),
         "the uninstall entry and every setting are gone");
-  check(InstalledProgramsList().find("Velmaro 1.0") == std::string::npos,
+  const std::string programs = InstalledProgramsList();
+  check(programs != kNotStarted && programs.find("Velmaro 1.0") == std::string::npos,
         "wine uninstaller --list no longer lists \"Velmaro 1.0\"");
 }
 

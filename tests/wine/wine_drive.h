@@ -236,4 +236,33 @@ struct Checker {
   }
 };
 
+// What a program writes to its standard output, run to its end (10 s at the
+// most) without a window: kNotStarted when it cannot be started.
+inline constexpr const char* kNotStarted = "<not started>";
+inline std::string OutputOf(std::string commandLine) {
+  SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+  HANDLE read = nullptr, write = nullptr;
+  if (!CreatePipe(&read, &write, &sa, 0)) return kNotStarted;
+  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = si.hStdError = write;
+  PROCESS_INFORMATION pi{};
+  const BOOL started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
+                                      CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
+  CloseHandle(write);
+  std::string out;
+  if (started) {
+    char buf[4096];
+    DWORD n = 0;
+    while (ReadFile(read, buf, sizeof buf, &n, nullptr) && n) out.append(buf, n);
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+  }
+  CloseHandle(read);
+  return started ? out : kNotStarted;
+}
+
 }  // namespace velmaro::e2e
