@@ -176,7 +176,13 @@ void Tweaker::OnEventScope(const EventArgs& e, bool entering) {
     return;
   }
   journal.End();
+  // Undo follows the shared history: another window may have added or taken
+  // back steps meanwhile.
+  journal.Refresh();
   Undo.SetEnabled(journal.CanUndo());
+  // A change refused because it could not be recorded first is said at once.
+  if (const std::string notice = journal.TakeNotice(); !notice.empty())
+    system_.toolkit.MsgBox(notice, "Velmaro", forms::mb::Ok | forms::mb::IconExclamation);
 }
 
 namespace {
@@ -192,23 +198,27 @@ std::string Listed(const std::vector<std::string>& items, std::size_t max = 15) 
 }  // namespace
 
 void Tweaker::OnUndo() {
-  if (!system_.journal || !system_.journal->CanUndo()) return;
+  if (!system_.journal) return;
   undo::Journal& journal = *system_.journal;
-  const std::string label = journal.NextLabel();
   undo::UndoResult result;
   {
     forms::Hourglass busy(*this);
+    // The newest step of the shared history, whichever window recorded it.
     result = journal.Undo([&](const std::vector<std::string>& changed) {
       return system_.toolkit.MsgBox(
-                 "Since \"" + label + "\", these were changed by another program or by hand:" +
+                 "Since \"" + journal.NextLabel() +
+                     "\", these were changed by another program or by hand:" +
                      Listed(changed) + "\n\nUndo anyway, and put back what was there before?",
                  "Confirmation",
                  forms::mb::YesNo | forms::mb::IconQuestion | forms::mb::DefButton2) ==
              forms::IdYes;
     });
   }
+  const std::string& label = result.label;
   if (result.declined) return;
-  if (result.done)
+  if (!result.refused.empty())
+    system_.toolkit.MsgBox(result.refused, "Velmaro", forms::mb::Ok | forms::mb::IconExclamation);
+  else if (result.done)
     system_.toolkit.MsgBox("Undone: " + label + "\n\nPut back as it was:" + Listed(result.restored),
                            "Velmaro", forms::mb::Ok | forms::mb::IconInformation);
   else

@@ -14,10 +14,22 @@
 //
 // The steps are kept in one text file a person can read (each step's state
 // before the change is a REGEDIT4 text that regedit could import by hand),
-// rewritten whole and replaced in one move after each step, and bounded: the
-// oldest steps go first. A journal that is damaged or cut short is set aside
-// and never applied in part; one written by a newer format is left untouched
-// and nothing is recorded over it.
+// shared by every console of the user and bounded: the oldest steps go
+// first. It is written ahead: a step is on disk, as "recording", before the
+// first change it covers, and again before each change to something it has
+// not touched yet; End marks it complete with what it left. Each save takes
+// the history's lock, reads what other consoles saved since, adds its own,
+// writes the whole beside the file and moves it into place. A change whose
+// step cannot be saved is refused, and the reason kept for the user
+// (TakeNotice). An Undo marks its step "undoing" before it puts anything
+// back and removes it after; a console that finds a step left "undoing" by a
+// program that ended finishes it at start.
+//
+// The history is data: a step that names a key or a file outside the scope
+// given (what Velmaro may change) makes the whole history damaged. A history
+// that is damaged or cut short is set aside and never applied in part; when
+// it cannot be set aside, or was written by a newer format, it is left
+// untouched and nothing is recorded over it.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -26,13 +38,14 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/locks.h"
 #include "platform/mouse.h"
 #include "platform/registry.h"
+#include "system_access/change_scope.h"
 #include "system_access/reg_file.h"
 
 namespace velmaro::undo {
 
-inline constexpr int kFormat = 1;
 inline constexpr std::size_t kMaxSteps = 100;
 inline constexpr std::size_t kMaxJournalBytes = 4u << 20;
 // A file larger than this cannot be recorded, so it is not changed either.
@@ -60,12 +73,20 @@ struct MouseState {
   friend bool operator==(const MouseState&, const MouseState&) = default;
 };
 
+enum class StepState {
+  Done,       // complete: `after` says what it left
+  Recording,  // its changes are being made (or were, by a program that ended)
+  Undoing,    // being put back
+};
+
 // One step: what it changed, as it was before and as the step left it.
 struct Step {
   int number = 0;
   std::string label;
+  StepState state = StepState::Done;
+  std::string owner;  // the program recording or undoing it (Locks::Instance)
   regfile::File before;  // applied in order, it puts everything back
-  regfile::File after;   // what the step left: compared before an undo
+  regfile::File after;   // what the step left: compared before an undo (Done only)
   struct File {
     std::string path;
     std::optional<FileState> before;  // none: the file was absent
@@ -80,24 +101,19 @@ struct Step {
 struct UndoResult {
   bool done = false;                  // the step is taken back and gone
   bool declined = false;              // the user chose not to overwrite
+  std::string label;                  // the step taken back (or tried)
+  std::string refused;                // why nothing was done, in words
   std::vector<std::string> restored;  // what was put back, in words
   std::vector<std::string> failed;    // what could not be put back
 };
 
-// The journal file's bytes; false when a name cannot be written in the code
-// page (it could not have come from the system). Exposed for tests and the
-// fuzzer, with the reader: Damaged for anything cut short or altered.
-bool WriteJournal(const std::vector<Step>& steps, const platform::AnsiCodePage& codePage,
-                  std::string& out);
-enum class ReadStatus { Ok, Damaged, NewerFormat };
-ReadStatus ReadJournal(std::string_view bytes, const platform::AnsiCodePage& codePage,
-                       std::vector<Step>& steps, std::string* why = nullptr);
-
 class Journal {
 public:
-  // `path` is the journal file (its folder is created when missing). The
-  // journal is read at once; see LoadMessage().
-  Journal(platform::Registry& registry, platform::FileSystem& files, std::string path);
+  // `path` is the history file (its folder is created when missing), shared
+  // under a lock taken through `locks`; `scope` is what its steps may name.
+  // The history is read at once; see LoadMessage().
+  Journal(platform::Registry& registry, platform::FileSystem& files, std::string path,
+          platform::Locks& locks, ChangeScope scope);
   ~Journal();
   Journal(const Journal&) = delete;
   Journal& operator=(const Journal&) = delete;
@@ -109,21 +125,30 @@ public:
   platform::Mouse& Mouse(platform::Mouse& real);
 
   // Changes from Begin to End form one step named `label`. Nested pairs
-  // join the outer step. A step that changed nothing is not kept. End saves
-  // the journal; false when it could not be saved (the step is still kept in
-  // memory for this run).
+  // join the outer step. A step that changed nothing is not kept. End marks
+  // the step complete; false when that could not be saved (the step stays on
+  // disk as recorded so far, and can be undone) or nothing may be recorded.
   void Begin(std::string label);
   bool End();
   bool Recording() const { return depth_ > 0; }
+  // What the user must be told since the last call, in words: changes
+  // refused (their step could not be saved, or they lie outside the scope),
+  // a history found damaged or left alone. Empty when nothing happened.
+  std::string TakeNotice();
 
-  bool CanUndo() const { return !steps_.empty() && !readOnly_; }
+  // Re-reads the shared history: what other consoles recorded or undid.
+  void Refresh();
+  bool CanUndo() const { return !steps_.empty() && !blocked_; }
   // The newest step's label, empty when there is none.
   std::string NextLabel() const;
   // What changed since the newest step, in words: values or files that no
-  // longer hold what the step left. Empty when nothing did.
+  // longer hold what the step left, and anything put since into a key the
+  // step created. Empty when nothing did.
   std::vector<std::string> ChangedSince() const;
-  // Puts back the newest step. When something changed since, `confirm` is
-  // asked with the list first; false leaves everything as it is.
+  std::vector<std::string> ChangedSince(const Step& step) const;
+  // Puts back the newest step of the shared history, whichever console
+  // recorded it. When something changed since, `confirm` is asked with the
+  // list first; false leaves everything as it is.
   UndoResult Undo(const std::function<bool(const std::vector<std::string>&)>& confirm);
 
   // A message for the user about the journal found at start, empty when it
@@ -138,32 +163,55 @@ private:
   friend class RecordingRegistry;
   friend class RecordingFiles;
   friend class RecordingMouse;
+  using Change = std::function<bool(std::vector<Step>&)>;
 
   // Notes the state of a value, a key (with its subtree when `tree`), or a
-  // file before the first change to it in the current step. False when it
-  // cannot be recorded (a value that cannot be read as it is, a file too
-  // large): the change must then not be made.
+  // file before the first change to it in the current step, and saves the
+  // step before that change. False when the change must not be made: the
+  // thing cannot be recorded (a value that cannot be read as it is, a file
+  // too large), lies outside the scope, or the step cannot be saved.
   bool NoteValue(platform::HKey root, const std::string& path, const std::string& name);
   bool NoteKey(platform::HKey root, const std::string& path, bool tree);
   bool NoteFile(std::string_view path);
-  void NoteMouse();
+  bool NoteMouse();
+  // Adds a note (the keys and the file given) and saves the step; undone
+  // again when the save fails.
+  bool AddNote(std::string id, std::vector<regfile::Key> keys, std::optional<Step::File> file);
+  bool Refuse(std::string why, long code);
+  void Tell(const std::string& text);
   void Load();
-  bool Save();
-  void Finish(Step& step);
+  // Under the lock: reads what is on disk, lets `change` alter it, and
+  // writes it when `change` says so. False, with the reason, when the
+  // history could not be read or written.
+  bool Transact(const Change& change, std::string& why);
+  bool ReadShared(std::vector<Step>& steps, std::string& why);
+  bool WriteShared(std::vector<Step>& steps, std::string& why);
+  bool SetAside(const std::string& why);
+  std::string Check(const Step& step) const;
+  Step OnDisk(bool complete) const;
+  bool SaveCurrent(bool complete, std::string& why);
+  std::vector<std::string> PutBack(const Step& step, std::vector<std::string>& restored);
+  void FinishInterrupted();
 
   platform::Registry& realRegistry_;
   platform::FileSystem& realFiles_;
   std::string path_;
+  platform::Locks& locks_;
+  ChangeScope scope_;
   std::unique_ptr<RecordingRegistry> registry_;
   std::unique_ptr<RecordingFiles> files_;
   std::unique_ptr<RecordingMouse> mouse_;
   platform::Mouse* realMouse_ = nullptr;
-  std::vector<Step> steps_;  // oldest first
+  std::vector<Step> steps_;  // oldest first, as last read or written
+  std::string lastBytes_;    // the file as last read or written
   int depth_ = 0;
-  std::optional<Step> current_;
+  std::optional<Step> current_;      // notes in the order made
   std::vector<std::string> noted_;   // targets noted in the current step
   std::vector<std::size_t> groups_;  // where each note starts in `before`
-  bool readOnly_ = false;           // a newer journal is on disk: record nothing
+  bool unrecorded_ = false;          // a change of this step went unrecorded
+  bool blocked_ = false;  // a history we must not write is on disk: record nothing
+  std::string refusal_;
+  long refusedWith_ = 0;  // the code a refused call returns
   std::string loadMessage_;
 };
 

@@ -6,9 +6,11 @@
 
 #include "console/export.h"
 #include "console/tweaker.h"
+#include "console/velmaro_scope.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_files.h"
+#include "platform/win32/win32_locks.h"
 #include "platform/win32/win32_mouse.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_toolkit.h"
@@ -76,7 +78,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     if (code != 0) SayOnStandardError("Velmaro: " + error);
     return code;
   }
-  velmaro::undo::Journal journal(registry, files, UndoHistoryPath(files));
+  velmaro::platform::Win32Locks locks;
+  velmaro::undo::Journal journal(registry, files, UndoHistoryPath(files), locks,
+                                 velmaro::console::WhatVelmaroMayChange(registry, files));
   velmaro::console::ConsoleSystem system(
       toolkit, journal.Registry(), journal.Files(), mouse, desktop,
       velmaro::console::HelpTopics::Parse(ReadHelpFile(files, registry.CodePage())), &journal,

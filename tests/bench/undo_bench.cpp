@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/win32/win32_files.h"
+#include "platform/win32/win32_locks.h"
 #include "platform/win32/win32_registry.h"
 #include "system_access/reg_extra.h"
 #include "system_access/undo_journal.h"
@@ -41,7 +42,10 @@ int main() {
   const std::string history = std::string(temp) + "velmaro-undo-bench.txt";
   DeleteFileA(history.c_str());
   velmaro::RegExtra(registry).DeleteKey(velmaro::platform::HkeyCurrentUser, kKey);
-  velmaro::undo::Journal journal(registry, files, history);
+  velmaro::platform::Win32Locks locks;
+  velmaro::ChangeScope scope;
+  scope.AddKey(velmaro::platform::HkeyCurrentUser, kKey);
+  velmaro::undo::Journal journal(registry, files, history, locks, scope);
   const velmaro::RegExtra reg(journal.Registry());
 
   std::vector<double> apply, undo, ratio;

@@ -10,6 +10,7 @@
 #include "platform/memory/memory_desktop.h"
 #include "platform/memory/memory_mouse.h"
 #include "support/panel_console.h"
+#include "support/undo_support.h"
 
 namespace velmaro::testing {
 namespace {
@@ -23,7 +24,7 @@ struct UndoConsole {
   MemoryFiles files;
   MemoryMouse mouse;
   MemoryDesktop desktop;
-  std::optional<undo::Journal> journal;
+  std::optional<TestJournal> journal;
   AnsweringToolkit tk;
   std::optional<console::ConsoleSystem> system;
   std::optional<console::Tweaker> main;
@@ -215,7 +216,7 @@ TEST(UndoExportTest, UndoSaysWhatItPutBackAndAsksFirstWhenSomethingChangedSince)
   // The history outlives the console.
   c.tk.Click(*c.main, "HideRun");
   c.tk.Click(*c.main, "Apply");
-  undo::Journal reread(c.registry, c.files, kHistory);
+  TestJournal reread(c.registry, c.files, kHistory);
   EXPECT_TRUE(reread.CanUndo());
   EXPECT_EQ(reread.NextLabel(), "Apply 'Start Menu' settings...");
 }

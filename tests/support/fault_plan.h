@@ -14,16 +14,24 @@ namespace velmaro::testing {
 
 using namespace platform;
 
+// The program was ended (killed) at the planned call.
+struct Stopped {};
+
 // Counts every change made through it, the registry's and the files' alike,
 // and refuses the one numbered `failAt` (a file write then leaves half its
-// bytes, as a full disk does).
+// bytes, as a full disk does). With `stop`, the program ends there instead:
+// the call throws Stopped (a file write after leaving half its bytes).
 struct FaultPlan {
   int failAt = 0;
   int count = 0;
   bool failed = false;
-  bool Fails() {
+  bool stop = false;
+  std::string what;  // the path the planned call was about, when a file's
+  bool Fails(std::string_view about = {}, bool stopNow = true) {
     if (++count != failAt) return false;
     failed = true;
+    what = std::string(about);
+    if (stop && stopNow) throw Stopped{};
     return true;
   }
 };
@@ -60,26 +68,29 @@ public:
   FailingFiles(MemoryFiles& real, FaultPlan& plan)
       : ForwardingFiles(real), memory_(real), plan_(plan) {}
   long SetAttributes(std::string_view path, std::uint32_t attributes) override {
-    return plan_.Fails() ? ErrorAccessDenied : real_.SetAttributes(path, attributes);
+    return plan_.Fails(path) ? ErrorAccessDenied : real_.SetAttributes(path, attributes);
   }
   long WriteWholeFile(std::string_view path, std::string_view bytes) override {
-    if (plan_.Fails()) memory_.FailNext("WriteWholeFile.Data", ErrorDiskFull);
-    return real_.WriteWholeFile(path, bytes);
+    if (!plan_.Fails(path, false)) return real_.WriteWholeFile(path, bytes);
+    memory_.FailNext("WriteWholeFile.Data", ErrorDiskFull);
+    const long rc = real_.WriteWholeFile(path, bytes);
+    if (plan_.stop) throw Stopped{};
+    return rc;
   }
   long Move(std::string_view from, std::string_view to, std::uint32_t flags) override {
-    return plan_.Fails() ? ErrorAccessDenied : real_.Move(from, to, flags);
+    return plan_.Fails(to) ? ErrorAccessDenied : real_.Move(from, to, flags);
   }
   long Delete(std::string_view path) override {
-    return plan_.Fails() ? ErrorAccessDenied : real_.Delete(path);
+    return plan_.Fails(path) ? ErrorAccessDenied : real_.Delete(path);
   }
   long Copy(std::string_view from, std::string_view to, bool failIfExists) override {
-    return plan_.Fails() ? ErrorAccessDenied : real_.Copy(from, to, failIfExists);
+    return plan_.Fails(to) ? ErrorAccessDenied : real_.Copy(from, to, failIfExists);
   }
   long CreateDir(std::string_view path) override {
-    return plan_.Fails() ? ErrorAccessDenied : real_.CreateDir(path);
+    return plan_.Fails(path) ? ErrorAccessDenied : real_.CreateDir(path);
   }
   long RemoveDir(std::string_view path) override {
-    return plan_.Fails() ? ErrorAccessDenied : real_.RemoveDir(path);
+    return plan_.Fails(path) ? ErrorAccessDenied : real_.RemoveDir(path);
   }
 
 private:

@@ -1,0 +1,165 @@
+#include "system_access/undo_snapshot.h"
+
+#include <cctype>
+#include <cstdio>
+
+namespace velmaro::undo::detail {
+
+using namespace platform;
+
+namespace {
+constexpr std::uint32_t kNameCapacity = 16384;
+
+bool ValueIn(Registry& r, HKey key, std::string_view name, std::optional<regfile::Data>& out) {
+  out.reset();
+  std::uint32_t type = 0, size = 0;
+  const long rc = r.QueryValue(key, name, &type, nullptr, &size);
+  if (rc == ErrorFileNotFound) return true;
+  if (rc != ErrorSuccess) return false;
+  std::string bytes(size, '\0');
+  if (size > 0 && r.QueryValue(key, name, &type, reinterpret_cast<std::uint8_t*>(bytes.data()),
+                               &size) != ErrorSuccess)
+    return false;
+  bytes.resize(size);
+  out = regfile::Data{type, std::move(bytes)};
+  return true;
+}
+}  // namespace
+
+std::string Lower(std::string_view s) {
+  std::string out(s);
+  for (auto& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+std::string Join(std::string_view path, std::string_view sub) {
+  if (path.empty()) return std::string(sub);
+  if (sub.empty()) return std::string(path);
+  return std::string(path) + "\\" + std::string(sub);
+}
+
+std::uint64_t Fnv1a(std::string_view bytes) {
+  std::uint64_t h = 1469598103934665603ull;
+  for (const char c : bytes) {
+    h ^= static_cast<unsigned char>(c);
+    h *= 1099511628211ull;
+  }
+  return h;
+}
+
+std::string Hex(std::uint64_t v) {
+  char text[20];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(v));
+  return text;
+}
+
+OpenedKey::OpenedKey(Registry& r, HKey root, std::string_view path) : r_(r) {
+  if (r_.OpenKey(root, path, key_) != ErrorSuccess) key_ = 0;
+}
+
+OpenedKey::~OpenedKey() {
+  if (key_) r_.CloseKey(key_);
+}
+
+bool CurrentValue(Registry& r, HKey root, std::string_view path, std::string_view name,
+                  std::optional<regfile::Data>& out) {
+  out.reset();
+  OpenedKey key(r, root, path);
+  return !key || ValueIn(r, key.get(), name, out);
+}
+
+std::optional<regfile::Data> CurrentValue(Registry& r, HKey root, std::string_view path,
+                                          std::string_view name) {
+  std::optional<regfile::Data> value;
+  CurrentValue(r, root, path, name, value);
+  return value;
+}
+
+bool KeyThere(Registry& r, HKey root, std::string_view path) {
+  return static_cast<bool>(OpenedKey(r, root, path));
+}
+
+bool Snapshot(Registry& r, HKey root, const std::string& path, std::vector<regfile::Key>& out) {
+  OpenedKey key(r, root, path);
+  if (!key) return true;
+  regfile::Key entry{root, path, false, {}};
+  std::uint32_t type = 0;
+  std::string name;
+  for (std::uint32_t i = 0;
+       r.EnumValue(key.get(), i, name, kNameCapacity, &type, 0xFFFFFFFFu) == ErrorSuccess; ++i) {
+    std::optional<regfile::Data> value;
+    if (!ValueIn(r, key.get(), name, value)) return false;
+    entry.values.push_back({name, std::move(value)});
+  }
+  out.push_back(std::move(entry));
+  std::vector<std::string> subkeys;
+  for (std::uint32_t i = 0; r.EnumKey(key.get(), i, name, kNameCapacity) == ErrorSuccess; ++i)
+    subkeys.push_back(name);
+  for (const auto& sub : subkeys)
+    if (!Snapshot(r, root, Join(path, sub), out)) return false;
+  return true;
+}
+
+bool Contents(Registry& r, HKey root, std::string_view path, std::vector<std::string>& values,
+              std::vector<std::string>& subkeys) {
+  values.clear();
+  subkeys.clear();
+  OpenedKey key(r, root, path);
+  if (!key) return false;
+  std::uint32_t type = 0;
+  std::string name;
+  for (std::uint32_t i = 0;
+       r.EnumValue(key.get(), i, name, kNameCapacity, &type, 0xFFFFFFFFu) == ErrorSuccess; ++i)
+    values.push_back(name);
+  for (std::uint32_t i = 0; r.EnumKey(key.get(), i, name, kNameCapacity) == ErrorSuccess; ++i)
+    subkeys.push_back(name);
+  return true;
+}
+
+std::optional<FileState> CurrentFile(FileSystem& fs, std::string_view path) {
+  std::uint32_t attributes = InvalidFileAttributes;
+  if (fs.GetAttributes(path, attributes) != ErrorSuccess ||
+      (attributes & FileAttributeDirectory))
+    return std::nullopt;
+  FileState state{attributes & (FileAttributeReadOnly | FileAttributeHidden |
+                                FileAttributeSystem | FileAttributeArchive),
+                  {}};
+  if (fs.ReadWholeFile(path, state.bytes, kMaxRecordedFileBytes) != ErrorSuccess)
+    return std::nullopt;
+  return state;
+}
+
+long PutFile(FileSystem& fs, const std::string& path, const FileState& state) {
+  const std::string temp = path + ".velmaro-undo";
+  fs.SetAttributes(temp, FileAttributeNormal);
+  fs.Delete(temp);
+  long rc = fs.WriteWholeFile(temp, state.bytes);
+  if (rc == ErrorSuccess) rc = fs.SetAttributes(temp, state.attributes ? state.attributes
+                                                                       : FileAttributeNormal);
+  std::uint32_t old = InvalidFileAttributes;
+  const bool oldThere = fs.GetAttributes(path, old) == ErrorSuccess;
+  if (rc == ErrorSuccess && oldThere && (old & FileAttributeReadOnly))
+    rc = fs.SetAttributes(path, old & ~FileAttributeReadOnly);
+  if (rc == ErrorSuccess)
+    rc = fs.Move(temp, path, MovefileReplaceExisting | MovefileWriteThrough);
+  if (rc != ErrorSuccess) {
+    if (oldThere) fs.SetAttributes(path, old);
+    fs.SetAttributes(temp, FileAttributeNormal);
+    fs.Delete(temp);
+  }
+  return rc;
+}
+
+long RemoveFile(FileSystem& fs, const std::string& path) {
+  if (!fs.Exists(path)) return ErrorSuccess;
+  fs.SetAttributes(path, FileAttributeNormal);
+  return fs.Delete(path);
+}
+
+}  // namespace velmaro::undo::detail
+
+namespace velmaro::undo {
+FileMark MarkOf(const FileState& state) {
+  return {state.attributes, state.bytes.size(), detail::Fnv1a(state.bytes)};
+}
+}  // namespace velmaro::undo

@@ -1,0 +1,60 @@
+#pragma once
+// The undo journal's view of the system: a value, a key's subtree, a file as
+// they are now, and putting a file back in one move. Used by the journal's
+// units only.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/registry.h"
+#include "system_access/reg_file.h"
+#include "system_access/undo_journal.h"
+
+namespace velmaro::undo::detail {
+
+std::string Lower(std::string_view s);
+std::string Join(std::string_view path, std::string_view sub);
+std::uint64_t Fnv1a(std::string_view bytes);
+std::string Hex(std::uint64_t v);
+
+class OpenedKey {
+public:
+  OpenedKey(platform::Registry& r, platform::HKey root, std::string_view path);
+  ~OpenedKey();
+  OpenedKey(const OpenedKey&) = delete;
+  OpenedKey& operator=(const OpenedKey&) = delete;
+  explicit operator bool() const { return key_ != 0; }
+  platform::HKey get() const { return key_; }
+
+private:
+  platform::Registry& r_;
+  platform::HKey key_ = 0;
+};
+
+// A value as it is: absent, or its type and bytes. False when it is there
+// but cannot be read as it is (text the code page lacks): such a value could
+// not be put back, so what would change it is refused.
+bool CurrentValue(platform::Registry& r, platform::HKey root, std::string_view path,
+                  std::string_view name, std::optional<regfile::Data>& out);
+std::optional<regfile::Data> CurrentValue(platform::Registry& r, platform::HKey root,
+                                          std::string_view path, std::string_view name);
+bool KeyThere(platform::Registry& r, platform::HKey root, std::string_view path);
+
+// The key and everything below it, parents before their subkeys; false when
+// a value in it cannot be read as it is.
+bool Snapshot(platform::Registry& r, platform::HKey root, const std::string& path,
+              std::vector<regfile::Key>& out);
+
+// The names of a key's values and of its subkeys; false when it is absent.
+bool Contents(platform::Registry& r, platform::HKey root, std::string_view path,
+              std::vector<std::string>& values, std::vector<std::string>& subkeys);
+
+std::optional<FileState> CurrentFile(platform::FileSystem& fs, std::string_view path);
+// Replaces a file in one move, so that a failure leaves the old one whole.
+long PutFile(platform::FileSystem& fs, const std::string& path, const FileState& state);
+long RemoveFile(platform::FileSystem& fs, const std::string& path);
+
+}  // namespace velmaro::undo::detail
