@@ -331,7 +331,7 @@ bool Journal::AddNote(std::string id, std::vector<regfile::Key> keys,
     noted_.push_back(std::move(id));
     return true;
   }
-  return Refuse("A change was not made: Velmaro could not record it for Undo first (" + why + ").",
+  return Refuse("Changes were not made, because Velmaro could not first record them for Undo (" + why + ").",
                 ErrorAccessDenied);
 }
 
@@ -406,7 +406,7 @@ bool Journal::NoteMouse() {
     unrecorded_ = true;
     return true;
   }
-  return Refuse("A change was not made: Velmaro could not record it for Undo first (" + why + ").",
+  return Refuse("Changes were not made, because Velmaro could not first record them for Undo (" + why + ").",
                 ErrorAccessDenied);
 }
 

@@ -221,6 +221,33 @@ TEST(UndoExportTest, UndoSaysWhatItPutBackAndAsksFirstWhenSomethingChangedSince)
   EXPECT_EQ(reread.NextLabel(), "Apply 'Start Menu' settings...");
 }
 
+TEST(UndoExportTest, AChangeThatCannotBeRecordedFirstIsNotMadeAndTheUserIsToldWhy) {
+  UndoConsole c;
+  c.Start();
+  c.tk.ClickNode(*c.main, "Tr", 7);  // Start Menu
+  c.tk.Click(*c.main, "HideRun");
+  c.tk.Click(*c.main, "Apply");
+  ASSERT_EQ(RegExtra(c.registry).GetDWordValue(HkeyCurrentUser, kPolicies, "NoRun", -1), 1);
+  // Another program makes the history read-only: it cannot be replaced.
+  c.files.SetAttributes(kHistory, FileAttributeReadOnly);
+  std::string history;
+  c.files.ReadWholeFile(kHistory, history, 1 << 20);
+  c.tk.told.clear();
+  c.tk.Click(*c.main, "HideRun");
+  c.tk.Click(*c.main, "Apply");
+  EXPECT_EQ(RegExtra(c.registry).GetDWordValue(HkeyCurrentUser, kPolicies, "NoRun", -1), 1);
+  const std::string all = ::testing::PrintToString(c.tk.told);
+  EXPECT_NE(all.find("could not first record them for Undo"), std::string::npos) << all;
+  EXPECT_NE(all.find("access was denied"), std::string::npos) << all;
+  std::string now;
+  c.files.ReadWholeFile(kHistory, now, 1 << 20);
+  EXPECT_EQ(now, history);
+  // The earlier step is still there to undo.
+  c.files.SetAttributes(kHistory, FileAttributeNormal);
+  c.tk.Click(*c.main, "Undo");
+  EXPECT_EQ(RegExtra(c.registry).GetDWordValue(HkeyCurrentUser, kPolicies, "NoRun", -1), -1);
+}
+
 TEST(UndoExportTest, ExportWritesWhatThePanelsShowAndChangesNothing) {
   UndoConsole c;
   RegExtra reg(c.registry);

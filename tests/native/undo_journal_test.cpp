@@ -366,7 +366,7 @@ TEST(UndoJournalTest, EveryWriteOfAnApplyOrAnUndoMayFailOrStopAndHistoryAndSyste
       // was refused, and the user is told why. (When the last save fails,
       // the step stays on disk as recorded so far, and can be undone.)
       if (!stop && k <= beforeEnd && m.plan.what.starts_with("C:\\Documents")) {
-        EXPECT_NE(notice.find("could not record it for Undo first"), std::string::npos) << k << " " << m.plan.what << " of " << total;
+        EXPECT_NE(notice.find("could not first record them for Undo"), std::string::npos) << k << " " << m.plan.what << " of " << total;
         ++refusalsTold;
       }
       ExpectAgreement(m, first, !stop, std::string(stop ? "stop" : "fail") + " at write " +

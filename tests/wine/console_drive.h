@@ -28,6 +28,65 @@ inline int IdOf(const std::string& name, int index = -1) { return IdIn(kSpec, na
 
 inline bool Absent(const std::string& value) { return value == "<none>" || value == "<no key>"; }
 
+// A value as the system keeps it: type and bytes, or "<none>" / "<no key>".
+inline std::string Raw(HKEY root, const char* path, const char* name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return "<no key>";
+  std::string data(4096, '\0');
+  DWORD size = static_cast<DWORD>(data.size()), type = 0;
+  const LONG rc = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+  RegCloseKey(key);
+  if (rc != ERROR_SUCCESS) return "<none>";
+  return std::to_string(type) + ":" + data.substr(0, size);
+}
+
+inline void SetRaw(HKEY root, const char* path, const char* name, DWORD type, const std::string& bytes) {
+  HKEY key = nullptr;
+  RegCreateKeyA(root, path, &key);
+  RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                 static_cast<DWORD>(bytes.size()));
+  RegCloseKey(key);
+}
+
+inline void RemoveRaw(HKEY root, const char* path, const char* name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+  RegDeleteValueA(key, name);
+  RegCloseKey(key);
+}
+
+// The console's undo history, and its bytes ("" when there is none).
+inline std::string UndoHistoryFile() {
+  char appData[MAX_PATH] = {};
+  GetEnvironmentVariableA("APPDATA", appData, MAX_PATH);
+  return std::string(appData) + "\\Velmaro\\Undo history.txt";
+}
+inline std::string FileBytes(const std::string& path) {
+  HANDLE in = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                          nullptr, OPEN_EXISTING, 0, nullptr);
+  if (in == INVALID_HANDLE_VALUE) return {};
+  std::string bytes(1 << 20, '\0');
+  DWORD got = 0;
+  ReadFile(in, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+  CloseHandle(in);
+  bytes.resize(got);
+  return bytes;
+}
+inline bool PutFileBytes(const std::string& path, const std::string& bytes) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(h);
+  return written == bytes.size();
+}
+
+// A message box with this title if one shows within `ms`, answered.
+inline bool AnswerBoxIfAny(const char* title, int button, int ms, std::string* text = nullptr) {
+  if (!WaitFor([&] { return VisibleWindow("#32770", title) != nullptr; }, ms)) return false;
+  return AnswerBox(title, button, text);
+}
+
 struct Console {
   // A console left running would keep ctest waiting on its output pipes.
   ~Console() {
@@ -61,9 +120,14 @@ struct Console {
     const bool up = WaitFor(
         [&] {
           main = nullptr;
+          // Another console may be up: the window must be this process's.
           for (HWND h = FindWindowA("VelmaroForm", "Velmaro"); h && !main;
-               h = FindWindowExA(nullptr, h, "VelmaroForm", "Velmaro"))
-            if (IsWindowVisible(h) && GetDlgItem(h, IdOf("Close"))) main = h;
+               h = FindWindowExA(nullptr, h, "VelmaroForm", "Velmaro")) {
+            DWORD process = 0;
+            GetWindowThreadProcessId(h, &process);
+            if (process == pi.dwProcessId && IsWindowVisible(h) && GetDlgItem(h, IdOf("Close")))
+              main = h;
+          }
           return main != nullptr;
         },
         20000);
@@ -101,6 +165,12 @@ struct Console {
     HWND dialog = nullptr;
     WaitFor([&] { return (dialog = VisibleWindow("VelmaroForm", caption)) != nullptr; });
     return dialog;
+  }
+
+  // The console ended from outside at once, as TerminateProcess does.
+  void Kill() {
+    TerminateProcess(pi.hProcess, 9);
+    WaitForSingleObject(pi.hProcess, 5000);
   }
 
   // Close, Yes to the question, and the console ends.

@@ -1,5 +1,7 @@
 // Undo and export on the real console under Wine: an Apply taken back with
-// the Undo button, also after the console was closed and started again; the
+// the Undo button, also after the console was closed and started again; two
+// consoles applying and undoing in turn over one shared history; a crafted
+// history that names what Velmaro does not change, refused; the
 // command-line export read back by Wine's own regedit after every value was
 // changed by hand, types included; and a registry file with quotes,
 // backslashes and letters outside ASCII in names and data imported exactly.
@@ -12,6 +14,7 @@
 
 #include "platform/memory/memory_registry.h"
 #include "system_access/reg_file.h"
+#include "system_access/undo_history_file.h"
 #include "wine/console_drive.h"
 
 namespace {
@@ -19,33 +22,6 @@ namespace {
 using namespace velmaro::e2e;
 
 const char* const kPolicies = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
-
-// A value as the system keeps it: type and bytes, or nothing.
-std::string Raw(HKEY root, const char* path, const char* name) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return "<no key>";
-  std::string data(4096, '\0');
-  DWORD size = static_cast<DWORD>(data.size()), type = 0;
-  const LONG rc = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
-  RegCloseKey(key);
-  if (rc != ERROR_SUCCESS) return "<none>";
-  return std::to_string(type) + ":" + data.substr(0, size);
-}
-
-void SetRaw(HKEY root, const char* path, const char* name, DWORD type, const std::string& bytes) {
-  HKEY key = nullptr;
-  RegCreateKeyA(root, path, &key);
-  RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                 static_cast<DWORD>(bytes.size()));
-  RegCloseKey(key);
-}
-
-void Remove(HKEY root, const char* path, const char* name) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
-  RegDeleteValueA(key, name);
-  RegCloseKey(key);
-}
 
 // Runs a program to its end; its exit code, or -1.
 int RunToEnd(std::string command, DWORD ms = 30000) {
@@ -70,12 +46,10 @@ int main(int argc, char** argv) {
   const std::string exe = root + "\\console\\Velmaro.exe";
   Checker check;
   // A fresh history, no restart notice, NoRun absent.
-  char appData[MAX_PATH] = {};
-  GetEnvironmentVariableA("APPDATA", appData, MAX_PATH);
-  const std::string history = std::string(appData) + "\\Velmaro\\Undo history.txt";
+  const std::string history = UndoHistoryFile();
   DeleteFileA(history.c_str());
   SetRaw(HKEY_CURRENT_USER, "Software\\Velmaro\\Settings", "ShowMess", REG_SZ, std::string("0", 2));
-  Remove(HKEY_CURRENT_USER, kPolicies, "NoRun");
+  RemoveRaw(HKEY_CURRENT_USER, kPolicies, "NoRun");
   SetRaw(HKEY_CURRENT_USER, kPolicies, "NoFind", REG_DWORD, std::string("\7\0\0\0", 4));
 
   {
@@ -118,13 +92,119 @@ int main(int argc, char** argv) {
     check(c.Quit(), "the console closes");
   }
 
+  // Two consoles at once, applying and undoing in turn: no step is lost,
+  // Undo takes back the newest step whichever console made it, and a value
+  // another program put in a key a step created is named, asked about, and kept.
+  DeleteFileA(history.c_str());
+  RegDeleteTreeA(HKEY_CURRENT_USER, kPolicies);  // the first Apply makes the key
+  {
+    Console a, b;
+    if (!a.Start(exe) || !b.Start(exe)) return 1;
+    Sleep(800);
+    check(a.Choose("Start Menu") && b.Choose("Explorer"), "console A shows Start Menu, B Explorer");
+    const std::string one("4:\1\0\0\0", 6);
+    const auto applied = [&](Console& c, const char* box, const char* value) {
+      c.Press(box);
+      c.Press("Apply");
+      return WaitFor([&] { return Raw(HKEY_CURRENT_USER, kPolicies, value) == one; }) &&
+             WaitFor([&] { return IsWindowEnabled(c.Item("Undo")) != 0; });
+    };
+    check(applied(a, "HideRun", "NoRun"), "A applies NoRun = 1, making the key");
+    check(applied(b, "RemFile", "NoFileMenu"), "B applies NoFileMenu = 1 into it");
+    check(applied(a, "HideFind", "NoFind"), "A applies NoFind = 1");
+    check(applied(b, "HideAll", "NoDesktop"), "B applies NoDesktop = 1");
+    const std::string bytes = FileBytes(history);
+    std::size_t steps = 0;
+    for (auto at = bytes.find("\r\nend "); at != std::string::npos; at = bytes.find("\r\nend ", at + 1))
+      ++steps;
+    check(steps == 4, "the shared history holds all four steps (" + std::to_string(steps) + ")");
+    std::string said, asked;
+    a.Press("Undo");
+    check(AnswerBox("Velmaro", IDOK, &said) && said.find("Undone: Apply 'Explorer' settings...") != std::string::npos,
+          "Undo in A takes back B's newest step and names it");
+    check(Absent(Raw(HKEY_CURRENT_USER, kPolicies, "NoDesktop")) &&
+              Raw(HKEY_CURRENT_USER, kPolicies, "NoFind") == one,
+          "... NoDesktop is gone, A's NoFind stays");
+    SetRaw(HKEY_CURRENT_USER, kPolicies, "NoFind", REG_DWORD, std::string("\5\0\0\0", 4));
+    b.Press("Undo");
+    check(AnswerBox("Confirmation", IDNO, &asked) && asked.find("NoFind") != std::string::npos,
+          "Undo in B of A's step names NoFind, changed since by another program, and asks");
+    check(Raw(HKEY_CURRENT_USER, kPolicies, "NoFind") == std::string("4:\5\0\0\0", 6), "No keeps it");
+    b.Press("Undo");
+    check(AnswerBox("Confirmation", IDYES) && AnswerBox("Velmaro", IDOK), "Yes takes the step back");
+    a.Press("Undo");
+    check(AnswerBox("Velmaro", IDOK) && Absent(Raw(HKEY_CURRENT_USER, kPolicies, "NoFileMenu")),
+          "Undo in A takes back B's first step");
+    SetRaw(HKEY_CURRENT_USER, kPolicies, "VelmaroOther", REG_SZ, std::string("theirs", 7));
+    b.Press("Undo");
+    check(AnswerBox("Confirmation", IDYES, &asked) && asked.find("VelmaroOther") != std::string::npos,
+          "Undo of the step that made the key names the value put in it since, and asks");
+    check(AnswerBox("Velmaro", IDOK, &said) && said.find("Apply 'Start Menu' settings...") != std::string::npos,
+          "... and takes the step back");
+    check(Absent(Raw(HKEY_CURRENT_USER, kPolicies, "NoRun")) &&
+              Absent(Raw(HKEY_CURRENT_USER, kPolicies, "NoFind")),
+          "the step's own values are gone");
+    check(Raw(HKEY_CURRENT_USER, kPolicies, "VelmaroOther") == std::string("1:theirs", 8),
+          "the other program's value stays, with the key");
+    a.Kill();
+    b.Kill();
+  }
+  RemoveRaw(HKEY_CURRENT_USER, kPolicies, "VelmaroOther");
+
+  // A history made by hand, with a correct check line, naming a key and a
+  // file Velmaro never changes: nothing in it is applied, and the user is told.
+  {
+    velmaro::undo::Step foreign;
+    foreign.number = 1;
+    foreign.label = "Apply 'Start Menu' settings...";
+    foreign.before.keys.push_back({velmaro::platform::HkeyCurrentUser, "Software\\VelmaroForeign", false,
+                                   {{"Evil", velmaro::regfile::Data{REG_SZ, std::string("x", 2)}}}});
+    foreign.files.push_back({"C:\\windows\\win.ini", velmaro::undo::FileState{0, "owned"}, std::nullopt});
+    std::string crafted;
+    velmaro::undo::WriteHistory({foreign}, crafted);
+    const std::string ini = FileBytes("C:\\windows\\win.ini");
+    for (const bool nameTaken : {false, true}) {
+      DeleteFileA((history + ".damaged").c_str());
+      if (nameTaken) PutFileBytes(history + ".damaged", "an older one");
+      check(PutFileBytes(history, crafted), "a crafted history is in place");
+      Console c;
+      if (!c.Start(exe)) return 1;
+      std::string said;
+      check(AnswerBox("Velmaro", IDOK, &said) && said.find("which Velmaro does not change") != std::string::npos,
+            "the console says the history names what it does not change");
+      check(said.find(nameTaken ? "could not be set aside" : "was set aside") != std::string::npos,
+            nameTaken ? "... and that it could not be set aside (the name is taken)"
+                      : "... and that it was set aside");
+      Sleep(300);
+      check(!IsWindowEnabled(c.Item("Undo")), "Undo stays unavailable");
+      check(Absent(Raw(HKEY_CURRENT_USER, "Software\\VelmaroForeign", "Evil")) &&
+                FileBytes("C:\\windows\\win.ini") == ini,
+            "nothing in it was applied");
+      check(FileBytes(nameTaken ? history : history + ".damaged") == crafted,
+            nameTaken ? "the history is kept as it was" : "the history is set aside as it was");
+      if (nameTaken) {
+        check(c.Choose("Start Menu"), "the Start Menu shows");
+        c.Press("HideRun");
+        c.Press("Apply");
+        check(WaitFor([] { return Raw(HKEY_CURRENT_USER, kPolicies, "NoRun") == std::string("4:\1\0\0\0", 6); }),
+              "an Apply still works");
+        Sleep(300);
+        check(FileBytes(history) == crafted, "... and records nothing over the history kept");
+        RemoveRaw(HKEY_CURRENT_USER, kPolicies, "NoRun");
+      }
+      c.Kill();
+    }
+    DeleteFileA(history.c_str());
+    DeleteFileA((history + ".damaged").c_str());
+  }
+
   // The command line: the Start Menu's settings to a file, without a window.
   const std::string file = "C:\\velmaro-export.reg";
   DeleteFileA(file.c_str());
   // A known start whatever an earlier run left: absent values show their
   // defaults and are exported as the boxes write them; NoFind keeps its 7.
   for (const char* n : {"NoStartBanner", "NoRecentDocsMenu", "NoFavoritesMenu"})
-    Remove(HKEY_CURRENT_USER, kPolicies, n);
+    RemoveRaw(HKEY_CURRENT_USER, kPolicies, n);
   SetRaw(HKEY_CURRENT_USER, kPolicies, "NoFind", REG_DWORD, std::string("\7\0\0\0", 4));
   SetRaw(HKEY_CURRENT_USER, kPolicies, "NoRun", REG_DWORD, std::string("\1\0\0\0", 4));
   SetRaw(HKEY_CURRENT_USER, kPolicies, "NoLogOff", REG_BINARY, std::string("\1\0\0", 3));
