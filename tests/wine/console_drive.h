@@ -107,7 +107,10 @@ struct Console {
   bool Checked(const char* name) { return SendMessageA(Item(name), BM_GETCHECK, 0, 0) == BST_CHECKED; }
   void Press(const char* name) { PostMessageA(Item(name), BM_CLICK, 0, 0); }
 
-  bool Start(const std::string& exe) {
+  // `boxAtStart`: a message box of that title that may show while the
+  // console starts (before its main window), answered with OK; its text goes
+  // to `said`.
+  bool Start(const std::string& exe, const char* boxAtStart = nullptr, std::string* said = nullptr) {
     STARTUPINFOA si{};
     si.cb = sizeof si;
     std::string cmd = "\"" + exe + "\"";
@@ -120,6 +123,7 @@ struct Console {
     const bool up = WaitFor(
         [&] {
           main = nullptr;
+          if (boxAtStart && VisibleWindow("#32770", boxAtStart)) AnswerBox(boxAtStart, IDOK, said);
           // Another console may be up: the window must be this process's.
           for (HWND h = FindWindowA("VelmaroForm", "Velmaro"); h && !main;
                h = FindWindowExA(nullptr, h, "VelmaroForm", "Velmaro")) {
@@ -165,6 +169,14 @@ struct Console {
     HWND dialog = nullptr;
     WaitFor([&] { return (dialog = VisibleWindow("VelmaroForm", caption)) != nullptr; });
     return dialog;
+  }
+
+  // True once the console's window has taken its messages (the handler of a
+  // click it is in has returned). Reading its files meanwhile would hold them
+  // open under it.
+  bool Idle() {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result) != 0;
   }
 
   // The console ended from outside at once, as TerminateProcess does.

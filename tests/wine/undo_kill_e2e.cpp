@@ -89,8 +89,9 @@ int main(int argc, char** argv) {
     int undone = 0;
     {
       Console c;
-      if (!c.Start(exe)) return 1;
-      AnswerBoxIfAny("Velmaro", IDOK, 1000);  // an interrupted Undo finished at start
+      std::string atStart;  // an interrupted Undo, finished at start
+      if (!c.Start(exe, "Velmaro", &atStart)) return 1;
+      Sleep(300);
       while (IsWindowEnabled(c.Item("Undo")) && undone < 4) {
         c.Press("Undo");
         if (AnswerBoxIfAny("Confirmation", IDYES, 700)) asked = true;
