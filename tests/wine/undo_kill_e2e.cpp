@@ -47,11 +47,35 @@ int main(int argc, char** argv) {
   for (const char* v : kValues) RemoveRaw(HKEY_CURRENT_USER, kPolicies, v);
   const std::string first = StartMenuState();
 
+  // How long an Apply and an Undo take here, from the click to their end:
+  // the kills are spread over that time and a little past it.
+  double applyMs = 0, undoMs = 0;
+  {
+    Console c;
+    if (!c.Start(exe) || !c.Choose("Start Menu")) return 1;
+    c.Press("HideRun");
+    c.Press("HideFind");
+    c.Idle();
+    double t0 = Now();
+    c.Press("Apply");
+    WaitFor([&] { return IsWindowEnabled(c.Item("Undo")) != 0; }, 10000);
+    c.Idle();
+    applyMs = Now() - t0;
+    t0 = Now();
+    c.Press("Undo");
+    WaitFor([] { return VisibleWindow("#32770", "Velmaro") != nullptr; }, 10000);
+    undoMs = Now() - t0;
+    AnswerBox("Velmaro", IDOK);
+    c.Kill();
+  }
+  check(StartMenuState() == first && StepsIn(FileBytes(history)) == 0, "a timed Apply and Undo leave nothing");
+  std::printf("an Apply takes %.0f ms, an Undo %.0f ms\n", applyMs, undoMs);
+
   int done = 0, midStep = 0, beforeAny = 0, afterAll = 0, disagreements = 0;
   for (int i = 0; i < kills; ++i) {
     const bool duringUndo = i % 2 == 1;
-    // Spread over the Apply's or the Undo's own time (tens of milliseconds).
-    const int delay = (i / 2 * 7) % 90;
+    // Spread from the click to a little past the end of the Apply or Undo.
+    const int delay = static_cast<int>((duringUndo ? undoMs : applyMs) * ((i / 2) % 25) / 20.0);
     {
       Console c;
       if (!c.Start(exe)) return 1;
@@ -63,14 +87,13 @@ int main(int argc, char** argv) {
       c.Press("HideFind");
       if (duringUndo) {
         c.Press("Apply");
-        if (!WaitFor([&] { return IsWindowEnabled(c.Item("Undo")) != 0; })) {
+        if (!WaitFor([&] { return IsWindowEnabled(c.Item("Undo")) != 0; }) || !c.Idle()) {
           check(false, "the Apply before the Undo is recorded");
           return 1;
         }
-        c.Press("Undo");
-      } else {
-        c.Press("Apply");
       }
+      c.Idle();
+      c.Press(duringUndo ? "Undo" : "Apply");
       Sleep(static_cast<DWORD>(delay));
       c.Kill();
     }
