@@ -70,6 +70,7 @@ Tweaker::Tweaker(ConsoleSystem& system)
   OnClick("Undo", [this] { OnUndo(); });
   OnClick("Export", [this] { OnExport(); });
   if (system_.journal) {
+    On(Event::Activate, [this](EventArgs&) { FollowHistory(); });
     SetOutermostEventScope(
         [this](const EventArgs& e, bool entering) { OnEventScope(e, entering); });
     Undo.SetEnabled(system_.journal->CanUndo());
@@ -169,6 +170,11 @@ std::string Tweaker::StepLabel(const EventArgs& e) const {
   return label + (e.control ? e.control->Id() : std::string("showing the panel"));
 }
 
+void Tweaker::FollowHistory() {
+  system_.journal->Refresh();
+  Undo.SetEnabled(system_.journal->CanUndo());
+}
+
 void Tweaker::OnEventScope(const EventArgs& e, bool entering) {
   undo::Journal& journal = *system_.journal;
   if (entering) {
@@ -177,9 +183,10 @@ void Tweaker::OnEventScope(const EventArgs& e, bool entering) {
   }
   journal.End();
   // Undo follows the shared history: another window may have added or taken
-  // back steps meanwhile.
-  journal.Refresh();
-  Undo.SetEnabled(journal.CanUndo());
+  // back steps meanwhile. Pointer moves and timers do not look (they come
+  // often, and the user is not at the button then).
+  if (e.event == Event::MouseMove || e.event == Event::Timer) Undo.SetEnabled(journal.CanUndo());
+  else FollowHistory();
   // A change refused because it could not be recorded first is said at once.
   if (const std::string notice = journal.TakeNotice(); !notice.empty())
     system_.toolkit.MsgBox(notice, "Velmaro", forms::mb::Ok | forms::mb::IconExclamation);

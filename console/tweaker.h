@@ -68,6 +68,8 @@ private:
   void OnQueryUnload(forms::EventArgs& args);
   void OnUnload();
   // Undo: one step per user action, the journal's; the button follows it.
+  // The Undo button as the shared history stands now.
+  void FollowHistory();
   void OnEventScope(const forms::EventArgs& e, bool entering);
   std::string StepLabel(const forms::EventArgs& e) const;
   void OnUndo();

@@ -208,9 +208,12 @@ int Run(const std::string& exe) {
             (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) ==
                 (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
         "the boot file keeps its hidden and system attributes");
-  check(ReadValue(HKEY_CURRENT_USER, settings, "Auto Scan") == "0" &&
-            ReadValue(HKEY_CURRENT_USER, settings, "DisSplach") == "0" &&
-            ReadValue(HKEY_CURRENT_USER, settings, "Boot Delay") == "4",
+  // Stored after the file, each value's earlier state recorded for Undo first.
+  check(WaitFor([&] {
+          return ReadValue(HKEY_CURRENT_USER, settings, "Auto Scan") == "0" &&
+                 ReadValue(HKEY_CURRENT_USER, settings, "DisSplach") == "0" &&
+                 ReadValue(HKEY_CURRENT_USER, settings, "Boot Delay") == "4";
+        }),
         "the three boot choices are stored");
 
   // Misc. tweaks: change one special folder's path, nothing else.
