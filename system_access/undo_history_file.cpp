@@ -1,5 +1,6 @@
 #include "system_access/undo_history_file.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "system_access/undo_snapshot.h"
@@ -195,42 +196,64 @@ bool ReadStep(Reader& r, std::string first, const AnsiCodePage& codePage, int fo
 // end 17
 // check <hash of every byte above>
 
-bool WriteHistory(const std::vector<Step>& steps, std::string& out) {
+namespace {
+
+// One step's lines; false when a name holds a line break.
+bool WriteStep(const Step& step, std::string& out) {
+  std::string before, after;
+  if (!regfile::Write(step.before, kUtf8, before) || !regfile::Write(step.after, kUtf8, after) ||
+      HasLineBreak(step.label) || HasLineBreak(step.owner))
+    return false;
+  Line(out, "step " + std::to_string(step.number));
+  Line(out, "label " + step.label);
+  if (step.state != StepState::Done)
+    Line(out, std::string("state ") +
+                  (step.state == StepState::Recording ? "recording " : "undoing ") + step.owner);
+  Block(out, "before", before);
+  Block(out, "after", after);
+  for (const auto& f : step.files) {
+    if (HasLineBreak(f.path)) return false;
+    Line(out, "file " + f.path);
+    if (f.before) {
+      Block(out, "before " + AttrText(f.before->attributes), f.before->bytes);
+    } else {
+      Line(out, "before absent");
+    }
+    Line(out, f.after ? "after " + AttrText(f.after->attributes) + " " +
+                            std::to_string(f.after->size) + " " + Hex(f.after->hash)
+                      : std::string("after absent"));
+  }
+  if (step.mouseBefore && step.mouseAfter)
+    Line(out, "mouse " + std::to_string(step.mouseBefore->doubleClickTime) + " " +
+                  (step.mouseBefore->swapped ? "1" : "0") + " " +
+                  std::to_string(step.mouseAfter->doubleClickTime) + " " +
+                  (step.mouseAfter->swapped ? "1" : "0"));
+  Line(out, "end " + std::to_string(step.number));
+  return true;
+}
+
+}  // namespace
+
+bool WriteHistory(const std::vector<Step>& steps, std::string& out, StepTexts* cache) {
   out.clear();
   Line(out, std::string(kTitle) + std::to_string(kFormat));
   Line(out, "; Each step holds how things were before one change Velmaro made.");
+  StepTexts used;
   for (const auto& step : steps) {
-    std::string before, after;
-    if (!regfile::Write(step.before, kUtf8, before) || !regfile::Write(step.after, kUtf8, after) ||
-        HasLineBreak(step.label) || HasLineBreak(step.owner))
-      return false;
-    Line(out, "step " + std::to_string(step.number));
-    Line(out, "label " + step.label);
-    if (step.state != StepState::Done)
-      Line(out, std::string("state ") +
-                    (step.state == StepState::Recording ? "recording " : "undoing ") + step.owner);
-    Block(out, "before", before);
-    Block(out, "after", after);
-    for (const auto& f : step.files) {
-      if (HasLineBreak(f.path)) return false;
-      Line(out, "file " + f.path);
-      if (f.before) {
-        Block(out, "before " + AttrText(f.before->attributes), f.before->bytes);
-      } else {
-        Line(out, "before absent");
-      }
-      Line(out, f.after ? "after " + AttrText(f.after->attributes) + " " +
-                              std::to_string(f.after->size) + " " + Hex(f.after->hash)
-                        : std::string("after absent"));
+    const auto known = cache ? std::find_if(cache->begin(), cache->end(),
+                                            [&](const auto& c) { return c.first == step; })
+                             : StepTexts::iterator{};
+    if (cache && known != cache->end()) {
+      used.push_back(std::move(*known));
+    } else {
+      std::string text;
+      if (!WriteStep(step, text)) return false;
+      used.emplace_back(step, std::move(text));
     }
-    if (step.mouseBefore && step.mouseAfter)
-      Line(out, "mouse " + std::to_string(step.mouseBefore->doubleClickTime) + " " +
-                    (step.mouseBefore->swapped ? "1" : "0") + " " +
-                    std::to_string(step.mouseAfter->doubleClickTime) + " " +
-                    (step.mouseAfter->swapped ? "1" : "0"));
-    Line(out, "end " + std::to_string(step.number));
+    out += used.back().second;
   }
   Line(out, "check " + Hex(Fnv1a(out)));
+  if (cache) *cache = std::move(used);
   return true;
 }
 

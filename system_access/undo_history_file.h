@@ -8,6 +8,7 @@
 // are the bytes as the ANSI registry functions see them, in both.
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/registry.h"
@@ -17,9 +18,13 @@ namespace velmaro::undo {
 
 inline constexpr int kFormat = 2;
 
+// Each step with its text, kept between writes: a save rewrites the whole
+// history, but most of its steps are as the last save wrote them.
+using StepTexts = std::vector<std::pair<Step, std::string>>;
+
 // False when a name holds a line break (it could not have come from the
 // system and would read back as something else).
-bool WriteHistory(const std::vector<Step>& steps, std::string& out);
+bool WriteHistory(const std::vector<Step>& steps, std::string& out, StepTexts* cache = nullptr);
 
 enum class ReadStatus { Ok, Damaged, NewerFormat };
 // Damaged for anything cut short or altered; `ansi` reads format 1.

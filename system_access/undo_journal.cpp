@@ -37,7 +37,8 @@ Journal::Journal(platform::Registry& registry, FileSystem& files, std::string pa
       locks_(locks),
       scope_(std::move(scope)),
       registry_(std::make_unique<RecordingRegistry>(*this, registry)),
-      files_(std::make_unique<RecordingFiles>(*this, files)) {
+      files_(std::make_unique<RecordingFiles>(*this, files)),
+      texts_(std::make_unique<StepTexts>()) {
   Load();
 }
 
@@ -160,7 +161,7 @@ bool Journal::WriteShared(std::vector<Step>& steps, std::string& why) {
       steps.erase(steps.begin());
       continue;
     }
-    if (!WriteHistory(steps, bytes)) {
+    if (!WriteHistory(steps, bytes, texts_.get())) {
       why = "a name in it holds a line break";
       return false;
     }

@@ -204,6 +204,7 @@ private:
   platform::Mouse* realMouse_ = nullptr;
   std::vector<Step> steps_;  // oldest first, as last read or written
   std::string lastBytes_;    // the file as last read or written
+  std::unique_ptr<std::vector<std::pair<Step, std::string>>> texts_;  // each step's text
   int depth_ = 0;
   std::optional<Step> current_;      // notes in the order made
   std::vector<std::string> noted_;   // targets noted in the current step
