@@ -1,6 +1,7 @@
 // Undo and export on the real console under Wine: an Apply taken back with
 // the Undo button, also after the console was closed and started again; two
-// consoles applying and undoing in turn over one shared history; a crafted
+// consoles applying and undoing in turn over one shared history; a history
+// held open by another program refusing the change it cannot record; a crafted
 // history that names what Velmaro does not change, refused; the
 // command-line export read back by Wine's own regedit after every value was
 // changed by hand, types included; and a registry file with quotes,
@@ -154,6 +155,34 @@ int main(int argc, char** argv) {
     b.Kill();
   }
   RemoveRaw(HKEY_CURRENT_USER, kPolicies, "VelmaroOther");
+
+  // The history held open by another program: it cannot be replaced, so the
+  // change is not made, and the user is told why.
+  DeleteFileA(history.c_str());
+  RemoveRaw(HKEY_CURRENT_USER, kPolicies, "NoRun");
+  {
+    Console c;
+    if (!c.Start(exe)) return 1;
+    check(c.Choose("Start Menu"), "the Start Menu shows");
+    c.Press("HideRun");
+    c.Press("Apply");
+    check(WaitFor([&] { return IsWindowEnabled(c.Item("Undo")) != 0; }) && c.Idle(), "an Apply is recorded");
+    HANDLE held = CreateFileA(history.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    check(held != INVALID_HANDLE_VALUE, "another program holds the history open");
+    c.Press("HideRun");
+    c.Press("Apply");
+    std::string told, text;
+    while (AnswerBoxIfAny("Velmaro", IDOK, 3000, &text)) told += text + "\n";
+    check(told.find("could not first record them for Undo") != std::string::npos,
+          "the console says the change was not made because it could not be recorded first");
+    check(Raw(HKEY_CURRENT_USER, kPolicies, "NoRun") == std::string("4:\1\0\0\0", 6),
+          "NoRun keeps the 1 of the Apply recorded before");
+    CloseHandle(held);
+    c.Press("Undo");
+    check(AnswerBox("Velmaro", IDOK) && Absent(Raw(HKEY_CURRENT_USER, kPolicies, "NoRun")),
+          "once it is let go, the recorded Apply is undone");
+    c.Kill();
+  }
 
   // A history made by hand, with a correct check line, naming a key and a
   // file Velmaro never changes: nothing in it is applied, and the user is told.
