@@ -58,7 +58,8 @@ public:
         Right1(main.Get<forms::OptionButton>("Right1")),
         Left1(main.Get<forms::OptionButton>("Left1")),
         Image1(main.Get<forms::Picture>("Image1")),
-        slideShown_(Slide) {
+        slideShown_(Slide),
+        swapShown_(Right1) {
     main.On(Event::Change, Slide.Name(),
             [this](EventArgs&) { Prompt.SetCaption(PromptFor(Slide.Value())); });
     for (const char* box : {"TestArea", "Test"}) {
@@ -75,11 +76,20 @@ public:
     // A time outside the slider's range shows at its nearest end; the prompt
     // names the real time, and Apply leaves it alone unless the slider moves.
     Slide.SetValue(static_cast<int>(std::min<unsigned>(SavedClickTime, kSlowest)));
-    slideShown_.Note(SavedClickTime >= kFastest && SavedClickTime <= kSlowest);
+    // What the session and the next log-on hold: another program may change
+    // either after the load.
+    slideShown_.Note(SavedClickTime >= kFastest && SavedClickTime <= kSlowest, [this] {
+      return std::to_string(sys_.mouse.DoubleClickTime()) + "/" +
+             std::to_string(sys_.mouse.KeptDoubleClickTime());
+    });
     Prompt.SetCaption(PromptFor(SavedClickTime));
     TrialActive = false;
     // The buttons show the order in force, so that an apply keeps it.
     (sys_.mouse.ButtonsSwapped() ? Left1 : Right1).SetValue(true);
+    swapShown_.Note(true, [this] {
+      return std::to_string(sys_.mouse.ButtonsSwapped()) + "/" +
+             std::to_string(sys_.mouse.KeptButtonsSwapped());
+    });
     ShowDrawing();
   }
 
@@ -88,15 +98,17 @@ public:
     SaveReport report;
     {
       forms::Hourglass busy(main_);
-      if (slideShown_.MayWrite()) {
+      slideShown_.Apply(report, "Double click speed", [&] {
         const unsigned time = TimeChosen();
         sys_.mouse.SetDoubleClickTime(time);
         SavedClickTime = time;
         report.Check(sys_.mouse.SaveDoubleClickTime(time), "Double click speed");
-      }
-      const bool leftHanded = !Right1.Value();
-      sys_.mouse.SwapButtons(leftHanded);
-      report.Check(sys_.mouse.SaveButtonsSwapped(leftHanded), "Swap mouse buttons");
+      });
+      swapShown_.Apply(report, "Swap mouse buttons", [&] {
+        const bool leftHanded = !Right1.Value();
+        sys_.mouse.SwapButtons(leftHanded);
+        report.Check(sys_.mouse.SaveButtonsSwapped(leftHanded), "Swap mouse buttons");
+      });
     }
     report.Tell(sys_.toolkit);
   }
@@ -139,7 +151,7 @@ private:
   forms::OptionButton& Right1;
   forms::OptionButton& Left1;
   forms::Picture& Image1;
-  Shown slideShown_;
+  Shown slideShown_, swapShown_;
   unsigned SavedClickTime = 0;  // the time put back when the pointer leaves the box
   bool TrialActive = false;     // the slider's time is in force as a trial
 };
