@@ -163,6 +163,14 @@ std::string BootLinesOf(FileSystem& files, std::string_view key) {
   return lines;
 }
 
+std::string BootLineFor(std::string_view key, const BootOptions& options) {
+  const BootOptions o = Normalised(options);
+  const std::string line = key == kAutoScan    ? AutoScanLine(o)
+                           : key == kBootDelay ? BootDelayLine(o)
+                                               : LogoLine(o);
+  return line + "\n";
+}
+
 std::string BootDelayCaption(int position) {
   return "Boot delay time(in seconds) : " + std::to_string(position);
 }

@@ -90,6 +90,9 @@ inline constexpr std::string_view BootLogoKey = "Logo=";
 // Every line of the file that starts with `key`, as it stands (or why the
 // file could not be read): what an apply compares with what the load saw.
 std::string BootLinesOf(platform::FileSystem& files, std::string_view key);
+// The line an apply writes for `key`, in the same form: what BootLinesOf
+// gives once the apply is done.
+std::string BootLineFor(std::string_view key, const BootOptions& options);
 
 // Label5's caption for a slider position.
 std::string BootDelayCaption(int position);

@@ -70,6 +70,25 @@ std::string StoredState(const RegExtra& reg, platform::HKey root, std::string_vi
   return std::to_string(raw->type) + ":" + raw->bytes + ";";
 }
 
+bool WouldChange(const RegExtra& reg, const std::function<void(SaveReport&)>& write) {
+  auto* capture = dynamic_cast<CapturingRegistry*>(&reg.registry());
+  if (!capture) return true;
+  SaveReport scratch;
+  for (const auto& key : capture->DryRun([&] { write(scratch); })) {
+    if (key.remove || key.values.empty()) {
+      if (reg.KeyExists(key.root, key.path) != !key.remove) return true;
+      continue;
+    }
+    for (const auto& v : key.values) {
+      const auto stored = reg.GetRawValue(key.root, key.path, v.name);
+      if (!v.data ? stored.has_value()
+                  : !stored || *stored != Written{v.data->type, v.data->bytes, true})
+        return true;
+    }
+  }
+  return false;
+}
+
 // ---- Shown ----
 
 Shown::State Shown::Now() const {
@@ -93,9 +112,10 @@ bool Shown::MayWrite() const { return faithful_ || Changed(); }
 
 bool Shown::Changed() const { return Now() != shown_; }
 
-bool Shown::Writes(SaveReport& report, std::string_view what) const {
+bool Shown::Writes(SaveReport& report, std::string_view what,
+                   const std::function<bool()>& wouldChange) const {
   if (!MayWrite()) return false;
-  if (Changed() || !probe_ || probe_() == stored_) return true;
+  if (Changed() || !probe_ || probe_() == stored_ || !wouldChange()) return true;
   report.Spared(what);
   return false;
 }
@@ -197,7 +217,7 @@ void Switch::Load(const RegExtra& reg) {
 }
 
 void Switch::Apply(const RegExtra& reg, SaveReport& report) {
-  shown_.Apply(report, What(), [&] { Write(reg, report); });
+  shown_.Apply(reg, report, What(), [&](SaveReport& r) { Write(reg, r); });
 }
 
 void Switch::Write(const RegExtra& reg, SaveReport& report) const {

@@ -19,6 +19,7 @@
 #include "console/panel.h"
 #include "console/save_report.h"
 #include "platform/forms/form.h"
+#include "system_access/capture.h"
 #include "system_access/reg_extra.h"
 
 namespace velmaro::console {
@@ -63,6 +64,11 @@ using Probe = std::function<std::string()>;
 std::string StoredState(const RegExtra& reg, platform::HKey root, std::string_view key,
                         std::string_view value);
 
+// Whether `write` would change anything in the registry: it runs with the
+// console's registry capturing, and what it would write is compared with
+// what is stored. Over a registry that cannot capture: true.
+bool WouldChange(const RegExtra& reg, const std::function<void(SaveReport&)>& write);
+
 // What a load showed in one control, whether that was the stored value as
 // it is, and what was stored then. Before any load the control counts as
 // faithful.
@@ -79,18 +85,22 @@ public:
   // The user has changed the control since the load (or the last apply).
   bool Changed() const;
   // Whether an apply writes the setting: MayWrite, and, unless the user
-  // changed the control, the system still holds what the load saw. A
-  // setting another program changed since is left alone and named in
-  // `report` as `what`.
-  bool Writes(SaveReport& report, std::string_view what) const;
+  // changed the control, the system still holds what the load saw, or
+  // already holds what the write would leave (`wouldChange` false: another
+  // program, or another Velmaro window, wrote the same). A setting another
+  // program changed otherwise is left alone and named in `report` as `what`.
+  bool Writes(SaveReport& report, std::string_view what,
+              const std::function<bool()>& wouldChange) const;
   // After an apply wrote the setting: what the control shows and what the
   // system holds now are the new starting point.
   void Written();
-  // Runs `write` when Writes() says so, then Written().
+  // A registry setting: `write(report)` runs when Writes() says so, then
+  // Written(); whether it would change anything is learnt by running it
+  // with the registry capturing (WouldChange).
   template <class F>
-  void Apply(SaveReport& report, std::string_view what, F&& write) {
-    if (!Writes(report, what)) return;
-    write();
+  void Apply(const RegExtra& reg, SaveReport& report, std::string_view what, F&& write) {
+    if (!Writes(report, what, [&] { return WouldChange(reg, write); })) return;
+    write(report);
     Written();
   }
 
@@ -113,10 +123,12 @@ private:
 // when the user changed either; otherwise as Shown::Apply decides for the
 // first, whose load noted the same as the second's.
 template <class F>
-void ApplyTogether(Shown& first, Shown& second, SaveReport& report, std::string_view what,
-                   F&& write) {
-  if (!first.Changed() && !second.Changed() && !first.Writes(report, what)) return;
-  write();
+void ApplyTogether(Shown& first, Shown& second, const RegExtra& reg, SaveReport& report,
+                   std::string_view what, F&& write) {
+  if (!first.Changed() && !second.Changed() &&
+      !first.Writes(report, what, [&] { return WouldChange(reg, write); }))
+    return;
+  write(report);
   first.Written();
   second.Written();
 }

@@ -105,38 +105,38 @@ public:
     SaveReport report;
     {
       forms::Hourglass busy(main_);
-      bitmapShown_.Apply(report, kBitmapWhat, [&] {
+      bitmapShown_.Apply(sys_.reg, report, kBitmapWhat, [&](SaveReport& r) {
         if (Text2.Text().empty())
-          report.Check(RemoveValue(sys_.reg, HkeyCurrentUser, kToolbar, "BackBitmap"),
+          r.Check(RemoveValue(sys_.reg, HkeyCurrentUser, kToolbar, "BackBitmap"),
                        kBitmapWhat);
         else
           SaveText(sys_.reg, HkeyCurrentUser, kToolbar, "BackBitmap", Text2.Text(), kBitmapWhat,
-                   report);
+                   r);
       });
 
       // The title, its box and "Chack" go together: left alone while they
       // show something the panel could not read as it is, or what another
       // program changed since.
-      ApplyTogether(titleBoxShown_, titleTextShown_, report, kTitleWhat, [&] {
+      ApplyTogether(titleBoxShown_, titleTextShown_, sys_.reg, report, kTitleWhat, [&](SaveReport& r) {
         const int title = Check1.Value();
         if (title == 1)
           SaveText(sys_.reg, HkeyLocalMachine, kIeMain, "Window Title", Text3.Text(), kTitleWhat,
-                   report);
+                   r);
         else
-          report.Check(RemoveValue(sys_.reg, HkeyLocalMachine, kIeMain, "Window Title"),
+          r.Check(RemoveValue(sys_.reg, HkeyLocalMachine, kIeMain, "Window Title"),
                        kTitleWhat);
-        report.Check(sys_.store.Write(settings::Chack, std::to_string(title)),
+        r.Check(sys_.store.Write(settings::Chack, std::to_string(title)),
                      forms::DisplayText(Check1.Caption()));
       });
 
       const std::string autoRun = forms::DisplayText(AutoRun.Caption());
-      autoRunShown_.Apply(report, autoRun, [&] {
+      autoRunShown_.Apply(sys_.reg, report, autoRun, [&](SaveReport& r) {
         const Bytes bytes{static_cast<std::uint8_t>(AutoRun.Value()), 0, 0};
         bool done = sys_.reg.SaveBinaryValue(HkeyLocalMachine, kCdRom,
                                              "AutoInsertNotificationDrive0", bytes);
         done = sys_.reg.SaveBinaryValue(HkeyLocalMachine, kCdRom, "AutoInsertNotificationDrive1",
                                         bytes) && done;
-        report.Check(done, autoRun);
+        r.Check(done, autoRun);
       });
       rows_.Apply(sys_.reg, report);
     }

@@ -107,12 +107,12 @@ public:
   void Apply() override {
     SaveReport report;
     speakerAndSplash_.Apply(sys_.reg, report);
-    ApplyTogether(titleBoxShown_, titleTextShown_, report, kTitleWhat, [&] {
+    ApplyTogether(titleBoxShown_, titleTextShown_, sys_.reg, report, kTitleWhat, [&](SaveReport& r) {
       if (ExpressTitle.Value() == 1)
         SaveText(sys_.reg, HkeyCurrentUser, kOutlookExpress, "WindowTitle", Text11.Text(),
-                 kTitleWhat, report);
+                 kTitleWhat, r);
       else
-        report.Check(RemoveValue(sys_.reg, HkeyCurrentUser, kOutlookExpress, "WindowTitle"),
+        r.Check(RemoveValue(sys_.reg, HkeyCurrentUser, kOutlookExpress, "WindowTitle"),
                      kTitleWhat);
     });
     sourcePath_.Apply(sys_.reg, report);

@@ -132,27 +132,27 @@ public:
   // More_Exp.
   void Apply() override {
     SaveReport report;
-    ApplyTogether(hicolorShown_, cardShown_, report, What(Hicolor), [&] {
+    ApplyTogether(hicolorShown_, cardShown_, sys_.reg, report, What(Hicolor), [&](SaveReport& r) {
       const bool done =
           Hicolor.Value() == 1
               ? sys_.reg.SaveStringValue(HkeyCurrentUser, kWindowMetrics, "Shell Icon BPP",
                                          Card.Text() == "16-Bit Card" ? "16" : "24")
               : RemoveValue(sys_.reg, HkeyCurrentUser, kWindowMetrics, "Shell Icon BPP");
-      report.Check(done, What(Hicolor));
+      r.Check(done, What(Hicolor));
     });
     for (auto& verb : verbs_) {
-      verb.shown.Apply(report, What(verb.box), [&] {
+      verb.shown.Apply(sys_.reg, report, What(verb.box), [&](SaveReport& r) {
         const bool done = verb.box.Value() == 1
                               ? AddVerb(verb.row.verbKey, verb.row.label, verb.row.command)
                               : RemoveKey(sys_.reg, HkeyClassesRoot, verb.row.verbKey);
-        report.Check(done, What(verb.box));
+        r.Check(done, What(verb.box));
       });
     }
-    quickViewShown_.Apply(report, What(QuickView), [&] {
+    quickViewShown_.Apply(sys_.reg, report, What(QuickView), [&](SaveReport& r) {
       const bool done = QuickView.Value() == 1
                             ? AddVerb(kQuickViewVerb, "&Quick View", QuickViewCommand())
                             : RemoveKey(sys_.reg, HkeyClassesRoot, kQuickViewVerb);
-      report.Check(done, What(QuickView));
+      r.Check(done, What(QuickView));
     });
     ApplyThumbnails(report);
     report.Tell(sys_.toolkit);

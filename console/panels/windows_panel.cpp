@@ -108,16 +108,16 @@ public:
       forms::Hourglass busy(main_);
       boot = AutoScan1(report);
       const std::string smooth = forms::DisplayText(SmoothScroll.Caption());
-      smoothShown_.Apply(report, smooth, [&] {
+      smoothShown_.Apply(sys_.reg, report, smooth, [&](SaveReport& r) {
         const bool on = SmoothScroll.Value() == 1;
-        report.Check(sys_.reg.SaveBinaryValue(HkeyCurrentUser, kDesktop, "SmoothScroll",
+        r.Check(sys_.reg.SaveBinaryValue(HkeyCurrentUser, kDesktop, "SmoothScroll",
                                               on ? Bytes{1, 0, 0, 0} : Bytes{0, 0, 0, 0}),
                      smooth);
       });
       rows_.Apply(sys_.reg, report);
       constexpr std::string_view delay = "Menu Delay time (in milliseconds)";
-      sliShown_.Apply(report, delay, [&] {
-        report.Check(sys_.reg.SaveStringValue(HkeyCurrentUser, kDesktop, "MenuShowDelay",
+      sliShown_.Apply(sys_.reg, report, delay, [&](SaveReport& r) {
+        r.Check(sys_.reg.SaveStringValue(HkeyCurrentUser, kDesktop, "MenuShowDelay",
                                               std::to_string(Sli.Value())),
                      delay);
       });
@@ -164,9 +164,15 @@ private:
     options.delaySl = DelaySl.Value();
     // File lines the panel could not show, or that another program changed
     // since the load, stay as they are unless the user changed the control.
-    options.keepAutoScan = !autoScanShown_.Writes(report, forms::DisplayText(AutoScan.Caption()));
-    options.keepLogo = !disSplShown_.Writes(report, forms::DisplayText(DisSpl.Caption()));
-    options.keepBootDelay = !delayShown_.Writes(report, "Boot delay time (in seconds)");
+    const auto keep = [&](const Shown& shown, std::string_view what, std::string_view key) {
+      return !shown.Writes(report, what, [&] {
+        return BootLinesOf(sys_.files, key) != BootLineFor(key, options);
+      });
+    };
+    options.keepAutoScan =
+        keep(autoScanShown_, forms::DisplayText(AutoScan.Caption()), BootAutoScanKey);
+    options.keepLogo = keep(disSplShown_, forms::DisplayText(DisSpl.Caption()), BootLogoKey);
+    options.keepBootDelay = keep(delayShown_, "Boot delay time (in seconds)", BootDelayKey);
     std::string windows;
     sys_.files.WindowsDirectory(windows);
     Text1.SetText(windows);
