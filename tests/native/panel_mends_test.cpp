@@ -67,6 +67,7 @@ TEST_F(CatalogueTest, TwoWindowsOnOnePanelKeepEachOthersChangesAndNameThem) {
   tk.Click(other, "Apply");
   EXPECT_EQ(Dword(kPolicies, "NoRun"), 1);
   EXPECT_EQ(Dword(kPolicies, "NoFind"), 1);
+  ASSERT_FALSE(tk.Boxes().empty());
   EXPECT_EQ(tk.Boxes().back().flags, forms::mb::Ok | forms::mb::IconInformation);
 
   // The first window's own writes are no other program's change; the
