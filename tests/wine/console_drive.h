@@ -57,13 +57,18 @@ struct Console {
       std::printf("FAIL cannot start %s (error %lu)\n", exe.c_str(), GetLastError());
       return false;
     }
-    // The splash has the same caption; the main window is the one with the tree.
+    // The splash has the same caption; the main window is the one with the
+    // tree, and this process's own when another console runs beside it.
     const bool up = WaitFor(
         [&] {
           main = nullptr;
           for (HWND h = FindWindowA("VelmaroForm", "Velmaro"); h && !main;
-               h = FindWindowExA(nullptr, h, "VelmaroForm", "Velmaro"))
-            if (IsWindowVisible(h) && GetDlgItem(h, IdOf("Close"))) main = h;
+               h = FindWindowExA(nullptr, h, "VelmaroForm", "Velmaro")) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(h, &owner);
+            if (owner == pi.dwProcessId && IsWindowVisible(h) && GetDlgItem(h, IdOf("Close")))
+              main = h;
+          }
           return main != nullptr;
         },
         20000);

@@ -10,6 +10,7 @@
 #include <map>
 #include <vector>
 
+#include "console/save_report.h"
 #include "wine/console_drive.h"
 
 namespace {
@@ -64,6 +65,7 @@ int Run(const std::string& exe) {
   RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer",
                 &policies);
   RegDeleteValueA(policies, "NoRun");
+  RegDeleteValueA(policies, "NoFind");
   RegCloseKey(policies);
   SetFileAttributesA("c:\\msdos.sys", FILE_ATTRIBUTE_NORMAL);
   const char* boot = "[Paths]\r\nWinDir=C:\\WINDOWS\r\n[Options]\r\nAutoScan=1\r\nBootDelay=2\r\nLogo=1\r\n;end\r\n";
@@ -97,7 +99,12 @@ int Run(const std::string& exe) {
   check(WaitFor([] { return !VisibleWindow("VelmaroHelpPopup", nullptr); }),
         "a key closes the topic");
 
-  // Start Menu: tick "Hide the 'Run' menu", apply, answer the notice.
+  // Start Menu: tick "Hide the 'Run' menu", apply, answer the notice. A
+  // second console shows the same panel meanwhile.
+  Console other;
+  if (!other.Start(exe)) return 1;
+  Sleep(800);
+  check(other.Choose("Start Menu"), "a second console shows \"Start Menu\" too");
   check(c.Choose("Start Menu") && IsWindowVisible(c.Item("Fram", 5)) &&
             c.ApplyCaption() == "Apply 'Start Menu' settings..." && IsWindowEnabled(c.Item("Apply")),
         "\"Start Menu\" shows its panel and offers Apply");
@@ -118,6 +125,23 @@ int Run(const std::string& exe) {
   check(Absent(noRunWhileNotice),
         "the restart notice comes first: NoRun is not written while it is up");
   check(WaitFor([&] { return noRun() == "1"; }), "NoRun = 1 in the registry after OK");
+
+  // The second console, loaded before that apply, ticks "Hide 'Find'" and
+  // applies: NoRun stays 1, and its message names it.
+  other.Press("HideFind");
+  check(WaitFor([&] { return other.Checked("HideFind"); }), "HideFind ticks in the second console");
+  other.Press("Apply");
+  check(AnswerBox("Information", IDOK), "the second console's Apply shows the restart notice");
+  std::string spared;
+  const bool told = AnswerBox("Velmaro", IDOK, &spared);
+  check(told && spared == std::string(velmaro::console::SaveReport::ChangedMeanwhile) +
+                              "\nHide the 'Run' menu from the Start Menu",
+        "the second console names the setting it left: \"" + spared + "\"");
+  check(noRun() == "1", "NoRun stays 1");
+  check(ReadValue(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer",
+                  "NoFind") == "1",
+        "the second console's box is written: NoFind = 1");
+  check(other.Quit(), "the second console closes");
   check(c.Choose("General") && c.Choose("Start Menu") && c.Checked("HideRun"),
         "choosing the category again shows HideRun ticked from the registry");
   // A click on the category already shown reloads it: the unapplied edit goes.
