@@ -31,8 +31,8 @@ public:
   static constexpr std::string_view NotSaved =
       "These settings were not saved, because Windows refused to change them:";
   static constexpr std::string_view ChangedMeanwhile =
-      "These settings were changed by another program after this panel was shown, so they "
-      "were left as that program set them (choose the category again to see them):";
+      "Another program changed these settings after this panel was shown, so Velmaro left "
+      "them as they are (choose the category again to see them):";
 
 private:
   std::vector<std::string> cannotHold_, refused_, spared_;  // in the order met, each once

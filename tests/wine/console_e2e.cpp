@@ -3,9 +3,10 @@
 // the boot file, a special folder and the quit question. Each result is
 // checked where it lands: the registry, c:\msdos.sys, the settings store.
 //
-// With "--show <category>" (or "--show Options", "--show Help") it only starts
-// the console, opens that panel, dialog or help popup and leaves it running,
-// for a screenshot.
+// With "--show <category>" (or "--show Options", "--show Help", "--show
+// Spared") it only starts the console, opens that panel, dialog, help popup
+// or the message of an apply that left another program's change, and leaves
+// it running, for a screenshot.
 #include <cstring>
 #include <map>
 #include <vector>
@@ -53,6 +54,21 @@ int Show(const std::string& exe, const std::string& what) {
     return WaitFor([] { return VisibleWindow("VelmaroForm", "Options") != nullptr; }) ? 0 : 1;
   }
   if (what == "Help") return c.HelpFor("Tr") ? 0 : 1;  // the tree's topic pops up
+  if (what == "Spared") {
+    // Start Menu shown; then, as another program, NoRun changes; an untouched
+    // Apply leaves it and says so.
+    c.tree->Expand(c.tree->Root());
+    if (!c.Choose("Start Menu")) return 1;
+    const char* policies = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
+    const DWORD other = c.Checked("HideRun") ? 0 : 1;
+    HKEY key = nullptr;
+    RegCreateKeyA(HKEY_CURRENT_USER, policies, &key);
+    RegSetValueExA(key, "NoRun", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&other), sizeof other);
+    RegCloseKey(key);
+    c.Press("Apply");
+    AnswerBox("Information", IDOK);  // the restart notice, where it is on
+    return WaitFor([] { return VisibleWindow("#32770", "Velmaro") != nullptr; }) ? 0 : 1;
+  }
   if (what != "Velmaro") c.tree->Expand(c.tree->Root());
   return what == "Velmaro" || c.Choose(what) ? 0 : 1;
 }
