@@ -139,6 +139,8 @@ public:
   // Throws forms::FormError when the form has no such control, or the control
   // is not of the kind the rule works on (a text box for Text, else a check box).
   Switch(const SwitchRow& row, forms::Form& form);
+  // `reg` is asked again at the next apply (what is stored now): it must
+  // outlive the panel, as the console's own does.
   void Load(const RegExtra& reg);
   // Writes what the control shows; what the system refuses, what the code
   // page cannot hold, and what another program changed since the load go
