@@ -8,9 +8,9 @@ namespace {
 
 using namespace platform;
 
-constexpr std::string_view kAutoScan = "AutoScan=";
-constexpr std::string_view kBootDelay = "BootDelay=";
-constexpr std::string_view kLogo = "Logo=";
+constexpr std::string_view kAutoScan = BootAutoScanKey;
+constexpr std::string_view kBootDelay = BootDelayKey;
+constexpr std::string_view kLogo = BootLogoKey;
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::uint32_t kCarriedAttributes =
     FileAttributeReadOnly | FileAttributeHidden | FileAttributeSystem | FileAttributeArchive;
@@ -150,6 +150,25 @@ BootShown LoadBootShown(const SettingsStore& store, FileSystem& files, bool file
     shown.logoFaithful = faithful(k, LogoLine(o));
   }
   return shown;
+}
+
+std::string BootLinesOf(FileSystem& files, std::string_view key) {
+  std::string file;
+  if (const long rc = files.ReadWholeFile(BootFilePath, file, MaxBootFileBytes))
+    return "unreadable " + std::to_string(rc);
+  std::string lines;
+  ForEachLine(file, [&](std::string_view line) {
+    if (StartsWith(line, key)) lines.append(line).append("\n");
+  });
+  return lines;
+}
+
+std::string BootLineFor(std::string_view key, const BootOptions& options) {
+  const BootOptions o = Normalised(options);
+  const std::string line = key == kAutoScan    ? AutoScanLine(o)
+                           : key == kBootDelay ? BootDelayLine(o)
+                                               : LogoLine(o);
+  return line + "\n";
 }
 
 std::string BootDelayCaption(int position) {

@@ -82,6 +82,18 @@ BootOptions LoadBootOptions(const SettingsStore& store);
 // does everything when the file cannot be read.
 BootOptions BootOptionsInFile(platform::FileSystem& files, const BootOptions& fallback);
 
+// The three keys' line starts, as the file spells them.
+inline constexpr std::string_view BootAutoScanKey = "AutoScan=";
+inline constexpr std::string_view BootDelayKey = "BootDelay=";
+inline constexpr std::string_view BootLogoKey = "Logo=";
+
+// Every line of the file that starts with `key`, as it stands (or why the
+// file could not be read): what an apply compares with what the load saw.
+std::string BootLinesOf(platform::FileSystem& files, std::string_view key);
+// The line an apply writes for `key`, in the same form: what BootLinesOf
+// gives once the apply is done.
+std::string BootLineFor(std::string_view key, const BootOptions& options);
+
 // Label5's caption for a slider position.
 std::string BootDelayCaption(int position);
 

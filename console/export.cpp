@@ -5,6 +5,7 @@
 #include <map>
 
 #include "console/tweaker.h"
+#include "platform/paths.h"
 
 namespace velmaro::console {
 namespace {
@@ -108,6 +109,8 @@ std::string FileProblem(long code) {
     case platform::ErrorDiskFull: return "there is not enough room on the disk";
     case platform::ErrorInvalidName: return "the name is not a valid file name";
     case platform::ErrorFilenameExcedRange: return "the path is too long";
+    case platform::ErrorFileExists:
+      return "temporary files left beside it by earlier attempts are in the way";
     case platform::ErrorNoUnicodeTranslation:
       return "Windows cannot store some characters of its name";
     default: return "Windows reported error " + std::to_string(code);
@@ -174,13 +177,20 @@ regfile::File ExportSettings(ConsoleSystem& system, std::span<const Category* co
 
 bool WriteExport(ConsoleSystem& system, std::span<const Category* const> categories,
                  const std::string& path, std::string& error) {
+  // Windows would hand the bytes to the device (or drop them) and report success.
+  if (platform::NamesDevice(path)) {
+    error = "The settings could not be written to " + path +
+            ": the name is that of a device, not of a file. Choose another name.";
+    return false;
+  }
   const regfile::File file = ExportSettings(system, categories);
   std::string bytes, why;
   if (!regfile::Write(file, system.capture.CodePage(), bytes, &why)) {
     error = "The settings could not be put into a registry file: " + why + ".";
     return false;
   }
-  if (const long rc = system.documents.WriteWholeFile(path, bytes)) {
+  // A file it replaces stays whole until the new one is complete.
+  if (const long rc = platform::ReplaceWholeFile(system.documents, path, bytes)) {
     error = "The settings could not be written to " + path + ": " + FileProblem(rc) + ".";
     return false;
   }

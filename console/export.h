@@ -26,8 +26,10 @@ const Category* CategoryNamed(std::string_view text);
 
 regfile::File ExportSettings(ConsoleSystem& system, std::span<const Category* const> categories);
 
-// Makes the file and writes it through `system.documents`. On failure
-// `error` says why, in the program's words.
+// Makes the file and writes it through `system.documents`, beside the
+// target first and then moved over it: a file it replaces is never left cut
+// short. A device name (CON, AUX, LPT1.reg...) is refused. On failure
+// `error` says why, in the program's words, and the old file is as it was.
 bool WriteExport(ConsoleSystem& system, std::span<const Category* const> categories,
                  const std::string& path, std::string& error);
 

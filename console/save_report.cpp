@@ -23,6 +23,8 @@ void SaveReport::CannotHold(std::string_view what) { AddOnce(cannotHold_, what);
 
 void SaveReport::Refused(std::string_view what) { AddOnce(refused_, what); }
 
+void SaveReport::Spared(std::string_view what) { AddOnce(spared_, what); }
+
 bool SaveReport::Check(bool done, std::string_view what) {
   if (!done) Refused(what);
   return done;
@@ -32,9 +34,15 @@ void SaveReport::Tell(forms::Toolkit& toolkit, std::string_view lead) {
   std::string text(lead);
   AppendList(text, NotStorable, cannotHold_);
   AppendList(text, NotSaved, refused_);
+  // Nothing went wrong when the only news is what was spared.
+  const bool trouble = !text.empty();
+  AppendList(text, ChangedMeanwhile, spared_);
   cannotHold_.clear();
   refused_.clear();
-  if (!text.empty()) toolkit.MsgBox(text, "Velmaro", forms::mb::Ok | forms::mb::IconExclamation);
+  spared_.clear();
+  if (!text.empty())
+    toolkit.MsgBox(text, "Velmaro",
+                   forms::mb::Ok | (trouble ? forms::mb::IconExclamation : forms::mb::IconInformation));
 }
 
 }  // namespace velmaro::console

@@ -1,8 +1,10 @@
 #pragma once
 // What an apply or an editor button could not save, told to the user in one
-// box at the end: texts the ANSI code page cannot hold (nothing was written)
-// and writes the system refused (a standard user under HKEY_LOCAL_MACHINE, a
-// protected key). Each setting is named as the user knows it.
+// box at the end: texts the ANSI code page cannot hold (nothing was written),
+// writes the system refused (a standard user under HKEY_LOCAL_MACHINE, a
+// protected key), and settings another program changed after the panel was
+// shown, which the apply left as they are. Each setting is named as the user
+// knows it.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,9 +17,10 @@ class SaveReport {
 public:
   void CannotHold(std::string_view what);
   void Refused(std::string_view what);
+  void Spared(std::string_view what);
   // Notes `what` as refused unless `done`; gives `done` back.
   bool Check(bool done, std::string_view what);
-  bool Empty() const { return cannotHold_.empty() && refused_.empty(); }
+  bool Empty() const { return cannotHold_.empty() && refused_.empty() && spared_.empty(); }
 
   // Shows one box with `lead` (when given) and then the lists, and empties
   // the report; shows nothing when there is nothing to say.
@@ -27,9 +30,12 @@ public:
       "These entries were not saved, because Windows cannot store some of their characters:";
   static constexpr std::string_view NotSaved =
       "These settings were not saved, because Windows refused to change them:";
+  static constexpr std::string_view ChangedMeanwhile =
+      "Another program changed these settings after this panel was shown, so Velmaro left "
+      "them as they are (choose the category again to see them):";
 
 private:
-  std::vector<std::string> cannotHold_, refused_;  // in the order met, each once
+  std::vector<std::string> cannotHold_, refused_, spared_;  // in the order met, each once
 };
 
 }  // namespace velmaro::console

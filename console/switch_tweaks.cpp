@@ -62,6 +62,33 @@ bool RemoveKey(const RegExtra& reg, platform::HKey root, std::string_view key) {
   return reg.DeleteKey(root, key) || !reg.KeyExists(root, key);
 }
 
+std::string StoredState(const RegExtra& reg, platform::HKey root, std::string_view key,
+                        std::string_view value) {
+  const auto raw = reg.GetRawValue(root, key, value);
+  if (!raw) return "absent;";
+  if (!raw->readable) return "unreadable;";
+  return std::to_string(raw->type) + ":" + raw->bytes + ";";
+}
+
+bool WouldChange(const RegExtra& reg, const std::function<void(SaveReport&)>& write) {
+  auto* capture = dynamic_cast<CapturingRegistry*>(&reg.registry());
+  if (!capture) return true;
+  SaveReport scratch;
+  for (const auto& key : capture->DryRun([&] { write(scratch); })) {
+    if (key.remove || key.values.empty()) {
+      if (reg.KeyExists(key.root, key.path) != !key.remove) return true;
+      continue;
+    }
+    for (const auto& v : key.values) {
+      const auto stored = reg.GetRawValue(key.root, key.path, v.name);
+      if (!v.data ? stored.has_value()
+                  : !stored || *stored != Written{v.data->type, v.data->bytes, true})
+        return true;
+    }
+  }
+  return false;
+}
+
 // ---- Shown ----
 
 Shown::State Shown::Now() const {
@@ -70,17 +97,30 @@ Shown::State Shown::Now() const {
   if (auto* text = dynamic_cast<forms::TextBox*>(control_)) now.text = text->Text();
   if (auto* slider = dynamic_cast<forms::Slider*>(control_)) now.number = slider->Value();
   if (auto* list = dynamic_cast<forms::DropDownList*>(control_)) now.number = list->ListIndex();
+  if (auto* option = dynamic_cast<forms::OptionButton*>(control_)) now.number = option->Value();
   return now;
 }
 
-void Shown::Note(bool faithful) {
+void Shown::Note(bool faithful, Probe stored) {
   faithful_ = faithful;
   shown_ = Now();
+  probe_ = std::move(stored);
+  stored_ = probe_ ? probe_() : std::string();
 }
 
 bool Shown::MayWrite() const { return faithful_ || Changed(); }
 
 bool Shown::Changed() const { return Now() != shown_; }
+
+bool Shown::Writes(SaveReport& report, std::string_view what,
+                   const std::function<bool()>& wouldChange) const {
+  if (!MayWrite()) return false;
+  if (Changed() || !probe_ || probe_() == stored_ || !wouldChange()) return true;
+  report.Spared(what);
+  return false;
+}
+
+void Shown::Written() { Note(true, std::move(probe_)); }
 
 // ---- Switch ----
 
@@ -169,11 +209,18 @@ void Switch::Load(const RegExtra& reg) {
       break;
     }
   }
-  shown_.Note(faithful);
+  const SwitchRow row = row_;
+  shown_.Note(faithful, [&reg, row] {
+    return StoredState(reg, row.root, row.key, row.value) +
+           (row.alsoKey.empty() ? std::string() : StoredState(reg, row.root, row.alsoKey, row.value));
+  });
 }
 
-void Switch::Apply(const RegExtra& reg, SaveReport& report) const {
-  if (!shown_.MayWrite()) return;
+void Switch::Apply(const RegExtra& reg, SaveReport& report) {
+  shown_.Apply(reg, report, What(), [&](SaveReport& r) { Write(reg, r); });
+}
+
+void Switch::Write(const RegExtra& reg, SaveReport& report) const {
   const int state = box_ ? box_->Value() : 0;
   const auto b = static_cast<std::uint8_t>(state);
   bool done = true;
@@ -224,8 +271,8 @@ void SwitchTable::Load(const RegExtra& reg) {
   for (auto& s : switches_) s.Load(reg);
 }
 
-void SwitchTable::Apply(const RegExtra& reg, SaveReport& report) const {
-  for (const auto& s : switches_) s.Apply(reg, report);
+void SwitchTable::Apply(const RegExtra& reg, SaveReport& report) {
+  for (auto& s : switches_) s.Apply(reg, report);
 }
 
 // ---- RowsPanel ----

@@ -7,7 +7,10 @@
 // A stored value that its control cannot show (a policy DWORD of 7, a text
 // that is no number, another spelling of "No") is shown as near as the control
 // allows, and an apply leaves it alone unless the user changed that control
-// since the load (Shown).
+// since the load (Shown). So is one that another program changed since the
+// load: the panel no longer shows it, and writing what it shows would undo
+// that program's change; the apply names it instead.
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -16,6 +19,7 @@
 #include "console/panel.h"
 #include "console/save_report.h"
 #include "platform/forms/form.h"
+#include "system_access/capture.h"
 #include "system_access/reg_extra.h"
 
 namespace velmaro::console {
@@ -52,19 +56,53 @@ struct SwitchRow {
   std::string_view alsoKey = {};
 };
 
-// What a load showed in one control, and whether that was the stored value
-// as it is. Before any load the control counts as faithful.
+// What the system holds where a control's setting is kept, as text that
+// differs whenever what is kept there does (type and bytes, or absence).
+using Probe = std::function<std::string()>;
+
+// A value's type and bytes, or that it is absent or cannot be read.
+std::string StoredState(const RegExtra& reg, platform::HKey root, std::string_view key,
+                        std::string_view value);
+
+// Whether `write` would change anything in the registry: it runs with the
+// console's registry capturing, and what it would write is compared with
+// what is stored. Over a registry that cannot capture: true.
+bool WouldChange(const RegExtra& reg, const std::function<void(SaveReport&)>& write);
+
+// What a load showed in one control, whether that was the stored value as
+// it is, and what was stored then. Before any load the control counts as
+// faithful.
 class Shown {
 public:
   explicit Shown(forms::Control& control) : control_(&control) {}
   // Records the control's state now; `faithful` false when the stored value
-  // could not be shown as it is.
-  void Note(bool faithful);
+  // could not be shown as it is. `stored` tells what the system holds for
+  // the control; it is asked now and again at each apply.
+  void Note(bool faithful, Probe stored = {});
   // False while the control still shows what a load showed for a stored value
   // it could not hold: the apply must then leave that value alone.
   bool MayWrite() const;
-  // The user has changed the control since the load.
+  // The user has changed the control since the load (or the last apply).
   bool Changed() const;
+  // Whether an apply writes the setting: MayWrite, and, unless the user
+  // changed the control, the system still holds what the load saw, or
+  // already holds what the write would leave (`wouldChange` false: another
+  // program, or another Velmaro window, wrote the same). A setting another
+  // program changed otherwise is left alone and named in `report` as `what`.
+  bool Writes(SaveReport& report, std::string_view what,
+              const std::function<bool()>& wouldChange) const;
+  // After an apply wrote the setting: what the control shows and what the
+  // system holds now are the new starting point.
+  void Written();
+  // A registry setting: `write(report)` runs when Writes() says so, then
+  // Written(); whether it would change anything is learnt by running it
+  // with the registry capturing (WouldChange).
+  template <class F>
+  void Apply(const RegExtra& reg, SaveReport& report, std::string_view what, F&& write) {
+    if (!Writes(report, what, [&] { return WouldChange(reg, write); })) return;
+    write(report);
+    Written();
+  }
 
 private:
   struct State {
@@ -77,7 +115,23 @@ private:
   forms::Control* control_;
   bool faithful_ = true;
   State shown_;
+  Probe probe_;
+  std::string stored_;  // what probe_ gave at the load
 };
+
+// Two controls that write one setting together (a box and its text): written
+// when the user changed either; otherwise as Shown::Apply decides for the
+// first, whose load noted the same as the second's.
+template <class F>
+void ApplyTogether(Shown& first, Shown& second, const RegExtra& reg, SaveReport& report,
+                   std::string_view what, F&& write) {
+  if (!first.Changed() && !second.Changed() &&
+      !first.Writes(report, what, [&] { return WouldChange(reg, write); }))
+    return;
+  write(report);
+  first.Written();
+  second.Written();
+}
 
 // One row bound to its control.
 class Switch {
@@ -85,12 +139,16 @@ public:
   // Throws forms::FormError when the form has no such control, or the control
   // is not of the kind the rule works on (a text box for Text, else a check box).
   Switch(const SwitchRow& row, forms::Form& form);
+  // `reg` is asked again at the next apply (what is stored now): it must
+  // outlive the panel, as the console's own does.
   void Load(const RegExtra& reg);
-  // Writes what the control shows; what the system refuses, or what the code
-  // page cannot hold, goes into `report`.
-  void Apply(const RegExtra& reg, SaveReport& report) const;
+  // Writes what the control shows; what the system refuses, what the code
+  // page cannot hold, and what another program changed since the load go
+  // into `report`.
+  void Apply(const RegExtra& reg, SaveReport& report);
 
 private:
+  void Write(const RegExtra& reg, SaveReport& report) const;
   std::string What() const;
   // The value under `key` is plain text reading exactly `text`.
   bool HoldsText(const RegExtra& reg, std::string_view key, const std::string& text) const;
@@ -109,7 +167,7 @@ class SwitchTable {
 public:
   SwitchTable(std::span<const SwitchRow> rows, forms::Form& form);
   void Load(const RegExtra& reg);
-  void Apply(const RegExtra& reg, SaveReport& report) const;
+  void Apply(const RegExtra& reg, SaveReport& report);
 
 private:
   std::vector<Switch> switches_;

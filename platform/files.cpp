@@ -20,4 +20,18 @@ std::string FileErrorText(long code) {
   }
 }
 
+long ReplaceWholeFile(FileSystem& files, const std::string& path, std::string_view bytes) {
+  // A name of our own that is free: another file of that name is not ours.
+  std::string temp;
+  for (int n = 0;; ++n) {
+    if (n == 10) return ErrorFileExists;
+    temp = path + ".~vm" + std::to_string(n);
+    if (!files.Exists(temp)) break;
+  }
+  long rc = files.WriteWholeFile(temp, bytes);
+  if (rc == ErrorSuccess) rc = files.Move(temp, path, MovefileReplaceExisting | MovefileWriteThrough);
+  if (rc != ErrorSuccess) files.Delete(temp);
+  return rc;
+}
+
 }  // namespace velmaro::platform

@@ -119,4 +119,11 @@ public:
 // Why a file operation failed, in words for a message ("access was denied").
 std::string FileErrorText(long code);
 
+// Writes the whole file under a free temporary name beside `path` and then
+// moves it over `path` in one step (replace + write-through). Until that
+// step the old file keeps every byte; on any failure the temporary file is
+// removed again. A read-only or held-open target is refused
+// (ErrorAccessDenied), as Move refuses it.
+long ReplaceWholeFile(FileSystem& files, const std::string& path, std::string_view bytes);
+
 }  // namespace velmaro::platform

@@ -64,4 +64,19 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
   return out;
 }
 
+bool NamesDevice(std::string_view path) {
+  if (path.starts_with("\\\\.\\") || path.starts_with("\\\\?\\") ||
+      path.starts_with("//./") || path.starts_with("//?/"))
+    return true;
+  std::string_view name = path.substr(path.find_last_of("\\/:") + 1);
+  // The device name ends at the first dot (an extension) or blank.
+  name = name.substr(0, name.find_first_of(". "));
+  std::string upper(name);
+  for (auto& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+    if (upper == device) return true;
+  return upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT")) &&
+         upper[3] >= '1' && upper[3] <= '9';
+}
+
 }  // namespace velmaro::platform

@@ -27,4 +27,11 @@ std::string FolderOf(std::string_view path);
 // `folder` and `name` with one backslash between them ("C:\" + "a" -> "C:\a").
 std::string JoinPath(std::string_view folder, std::string_view name);
 
+// Whether the path names a device rather than a file: its last name is CON,
+// PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$ or CONOUT$ in any case, with or
+// without an extension or trailing blanks and dots ("C:\x\aux.reg", "nul."),
+// in any folder: Windows opens the device for such a name, whatever folder
+// precedes it. So does a path that bypasses the name rules ("\\.\", "\\?\").
+bool NamesDevice(std::string_view path);
+
 }  // namespace velmaro::platform

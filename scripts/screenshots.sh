@@ -56,6 +56,7 @@ shot Velmaro main-window Velmaro
 for category in "Windows" "Misc. tweaks" "Mouse" "Explorer" "More Explorer tweaks" "Start Menu" "General"; do
   shot "$category" "panel-$(echo "$category" | tr 'A-Z .' 'a-z-' | tr -s '-')" Velmaro
 done
+shot Spared apply-spared Velmaro
 shot "Change Icons" panel-change-icons Velmaro editors_e2e
 shot "Add/Remove" panel-add-remove Velmaro editors_e2e
 shot "StartUp Applications" panel-startup-applications Velmaro editors_e2e

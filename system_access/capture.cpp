@@ -14,6 +14,17 @@ std::vector<regfile::Key> CapturingRegistry::StopCapture() {
   return std::move(noted_);
 }
 
+std::vector<regfile::Key> CapturingRegistry::DryRun(const std::function<void()>& run) {
+  const bool outer = capturing_;
+  std::vector<regfile::Key> outerNoted = std::move(noted_);
+  StartCapture();
+  run();
+  std::vector<regfile::Key> noted = StopCapture();
+  capturing_ = outer;
+  noted_ = std::move(outerNoted);
+  return noted;
+}
+
 void CapturingRegistry::Note(HKey key, std::string_view name, std::optional<regfile::Data> data) {
   const auto [root, path] = paths_.Resolve(key);
   noted_.push_back({root, path, false, {{std::string(name), std::move(data)}}});

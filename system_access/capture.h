@@ -4,6 +4,7 @@
 // as the REGEDIT4 entries that would make it) and reported as done. Running a
 // panel's apply while capturing tells what it would write: the settings it
 // shows, to export.
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +22,9 @@ public:
   // The changes noted since StartCapture, in order; calls go through again.
   std::vector<regfile::Key> StopCapture();
   bool Capturing() const { return capturing_; }
+  // The changes `run` would make, noted without making them; a capture
+  // already going on carries on afterwards as it was.
+  std::vector<regfile::Key> DryRun(const std::function<void()>& run);
 
   long OpenKey(platform::HKey root, std::string_view path, platform::HKey& out) override;
   long CreateKey(platform::HKey root, std::string_view path, platform::HKey& out) override;

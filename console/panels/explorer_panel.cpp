@@ -74,7 +74,8 @@ public:
     bitmapShown_.Note(Text2.Text().empty()
                           ? HoldsOneOf(sys_.reg, HkeyCurrentUser, kToolbar, "BackBitmap", {})
                           : HoldsOneOf(sys_.reg, HkeyCurrentUser, kToolbar, "BackBitmap",
-                                       {TextWritten(sys_.reg, Text2.Text())}));
+                                       {TextWritten(sys_.reg, Text2.Text())}),
+                      [this] { return StoredState(sys_.reg, HkeyCurrentUser, kToolbar, "BackBitmap"); });
     LoadTitle();
 
     // Drive 0 decides unless its first byte is 0; then drive 1 does, and an
@@ -91,7 +92,10 @@ public:
       faithful = faithful && HoldsOneOf(sys_.reg, HkeyLocalMachine, kCdRom, drive,
                                         {BinaryWritten({0, 0, 0}), BinaryWritten({1, 0, 0}),
                                          BinaryWritten({2, 0, 0})});
-    autoRunShown_.Note(faithful);
+    autoRunShown_.Note(faithful, [this] {
+      return StoredState(sys_.reg, HkeyLocalMachine, kCdRom, "AutoInsertNotificationDrive0") +
+             StoredState(sys_.reg, HkeyLocalMachine, kCdRom, "AutoInsertNotificationDrive1");
+    });
 
     rows_.Load(sys_.reg);
   }
@@ -101,37 +105,39 @@ public:
     SaveReport report;
     {
       forms::Hourglass busy(main_);
-      if (bitmapShown_.MayWrite()) {
+      bitmapShown_.Apply(sys_.reg, report, kBitmapWhat, [&](SaveReport& r) {
         if (Text2.Text().empty())
-          report.Check(RemoveValue(sys_.reg, HkeyCurrentUser, kToolbar, "BackBitmap"),
+          r.Check(RemoveValue(sys_.reg, HkeyCurrentUser, kToolbar, "BackBitmap"),
                        kBitmapWhat);
         else
           SaveText(sys_.reg, HkeyCurrentUser, kToolbar, "BackBitmap", Text2.Text(), kBitmapWhat,
-                   report);
-      }
+                   r);
+      });
 
       // The title, its box and "Chack" go together: left alone while they
-      // show something the panel could not read as it is.
-      if (titleBoxShown_.MayWrite() || titleTextShown_.MayWrite()) {
+      // show something the panel could not read as it is, or what another
+      // program changed since.
+      ApplyTogether(titleBoxShown_, titleTextShown_, sys_.reg, report, kTitleWhat, [&](SaveReport& r) {
         const int title = Check1.Value();
         if (title == 1)
           SaveText(sys_.reg, HkeyLocalMachine, kIeMain, "Window Title", Text3.Text(), kTitleWhat,
-                   report);
+                   r);
         else
-          report.Check(RemoveValue(sys_.reg, HkeyLocalMachine, kIeMain, "Window Title"),
+          r.Check(RemoveValue(sys_.reg, HkeyLocalMachine, kIeMain, "Window Title"),
                        kTitleWhat);
-        report.Check(sys_.store.Write(settings::Chack, std::to_string(title)),
+        r.Check(sys_.store.Write(settings::Chack, std::to_string(title)),
                      forms::DisplayText(Check1.Caption()));
-      }
+      });
 
-      if (autoRunShown_.MayWrite()) {
+      const std::string autoRun = forms::DisplayText(AutoRun.Caption());
+      autoRunShown_.Apply(sys_.reg, report, autoRun, [&](SaveReport& r) {
         const Bytes bytes{static_cast<std::uint8_t>(AutoRun.Value()), 0, 0};
         bool done = sys_.reg.SaveBinaryValue(HkeyLocalMachine, kCdRom,
                                              "AutoInsertNotificationDrive0", bytes);
         done = sys_.reg.SaveBinaryValue(HkeyLocalMachine, kCdRom, "AutoInsertNotificationDrive1",
                                         bytes) && done;
-        report.Check(done, forms::DisplayText(AutoRun.Caption()));
-      }
+        r.Check(done, autoRun);
+      });
       rows_.Apply(sys_.reg, report);
     }
     report.Tell(sys_.toolkit);
@@ -150,14 +156,18 @@ private:
       Text3.SetText(title == "Def2" ? "" : title);
       Check1.SetValue(1);
     }
-    const auto stored = sys_.reg.GetRawValue(HkeyLocalMachine, kIeMain, "Window Title");
+    const auto title = sys_.reg.GetRawValue(HkeyLocalMachine, kIeMain, "Window Title");
     if (Check1.Value() == 1)
       faithful = faithful && HoldsOneOf(sys_.reg, HkeyLocalMachine, kIeMain, "Window Title",
                                         {TextWritten(sys_.reg, Text3.Text())});
     else
-      faithful = faithful && (!stored || stored->IsPlainText());
-    titleBoxShown_.Note(faithful);
-    titleTextShown_.Note(faithful);
+      faithful = faithful && (!title || title->IsPlainText());
+    const auto stored = [this] {
+      return StoredState(sys_.reg, HkeyLocalMachine, kIeMain, "Window Title") +
+             sys_.store.Read(settings::Chack, "");
+    };
+    titleBoxShown_.Note(faithful, stored);
+    titleTextShown_.Note(faithful, stored);
   }
 
   void OnCheck1Click() {

@@ -95,8 +95,11 @@ public:
             ? HoldsOneOf(sys_.reg, HkeyCurrentUser, kOutlookExpress, "WindowTitle",
                          {TextWritten(sys_.reg, Text11.Text())})
             : HoldsOneOf(sys_.reg, HkeyCurrentUser, kOutlookExpress, "WindowTitle", {});
-    titleBoxShown_.Note(faithful);
-    titleTextShown_.Note(faithful);
+    const auto title = [this] {
+      return StoredState(sys_.reg, HkeyCurrentUser, kOutlookExpress, "WindowTitle");
+    };
+    titleBoxShown_.Note(faithful, title);
+    titleTextShown_.Note(faithful, title);
     sourcePath_.Load(sys_.reg);
   }
 
@@ -104,14 +107,14 @@ public:
   void Apply() override {
     SaveReport report;
     speakerAndSplash_.Apply(sys_.reg, report);
-    if (titleBoxShown_.MayWrite() || titleTextShown_.MayWrite()) {
+    ApplyTogether(titleBoxShown_, titleTextShown_, sys_.reg, report, kTitleWhat, [&](SaveReport& r) {
       if (ExpressTitle.Value() == 1)
         SaveText(sys_.reg, HkeyCurrentUser, kOutlookExpress, "WindowTitle", Text11.Text(),
-                 kTitleWhat, report);
+                 kTitleWhat, r);
       else
-        report.Check(RemoveValue(sys_.reg, HkeyCurrentUser, kOutlookExpress, "WindowTitle"),
+        r.Check(RemoveValue(sys_.reg, HkeyCurrentUser, kOutlookExpress, "WindowTitle"),
                      kTitleWhat);
-    }
+    });
     sourcePath_.Apply(sys_.reg, report);
     report.Tell(sys_.toolkit);
   }

@@ -84,8 +84,11 @@ public:
     const bool faithful =
         HoldsOneOf(sys_.reg, HkeyCurrentUser, kWindowMetrics, "Shell Icon BPP",
                    {TextWritten(sys_.reg, "16"), TextWritten(sys_.reg, "24")});
-    hicolorShown_.Note(faithful);
-    cardShown_.Note(faithful);
+    const auto stored = [this] {
+      return StoredState(sys_.reg, HkeyCurrentUser, kWindowMetrics, "Shell Icon BPP");
+    };
+    hicolorShown_.Note(faithful, stored);
+    cardShown_.Note(faithful, stored);
 
     const std::string cls = sys_.reg.GetStringValue(HkeyClassesRoot, ".bmp", "", "");
     const std::string icon =
@@ -106,7 +109,13 @@ public:
       // under the same key (its own label or command), is not what the box
       // shows: an apply leaves it alone unless the user ticks or clears the box.
       verb.shown.Note(all ? IsOurs(verb.row.verbKey, verb.row.label, verb.row.command)
-                          : !Exists(verb.row.verbKey));
+                          : !Exists(verb.row.verbKey),
+                      [this, &row = verb.row] {
+                        std::string keys;
+                        for (const auto key : row.shownBy)
+                          if (!key.empty()) keys += Exists(key) ? '1' : '0';
+                        return keys + VerbState(row.verbKey);
+                      });
     }
     if (Exists(kQuickViewShown)) QuickView.SetValue(1);
     // A ticked box always applies as ticked, over nothing or our own verb; a
@@ -114,36 +123,37 @@ public:
     // unless the user clears the box.
     quickViewShown_.Note(QuickView.Value() == 1
                              ? IsOurs(kQuickViewVerb, "&Quick View", QuickViewCommand())
-                             : !Exists(kQuickViewVerb));
+                             : !Exists(kQuickViewVerb),
+                         [this] {
+                           return (Exists(kQuickViewShown) ? "1" : "0") + VerbState(kQuickViewVerb);
+                         });
   }
 
   // More_Exp.
   void Apply() override {
     SaveReport report;
-    if (hicolorShown_.MayWrite() || cardShown_.MayWrite()) {
+    ApplyTogether(hicolorShown_, cardShown_, sys_.reg, report, What(Hicolor), [&](SaveReport& r) {
       const bool done =
           Hicolor.Value() == 1
               ? sys_.reg.SaveStringValue(HkeyCurrentUser, kWindowMetrics, "Shell Icon BPP",
                                          Card.Text() == "16-Bit Card" ? "16" : "24")
               : RemoveValue(sys_.reg, HkeyCurrentUser, kWindowMetrics, "Shell Icon BPP");
-      report.Check(done, What(Hicolor));
+      r.Check(done, What(Hicolor));
+    });
+    for (auto& verb : verbs_) {
+      verb.shown.Apply(sys_.reg, report, What(verb.box), [&](SaveReport& r) {
+        const bool done = verb.box.Value() == 1
+                              ? AddVerb(verb.row.verbKey, verb.row.label, verb.row.command)
+                              : RemoveKey(sys_.reg, HkeyClassesRoot, verb.row.verbKey);
+        r.Check(done, What(verb.box));
+      });
     }
-    for (const auto& verb : verbs_) {
-      if (!verb.shown.MayWrite()) continue;
-      const bool done = verb.box.Value() == 1
-                            ? AddVerb(verb.row.verbKey, verb.row.label, verb.row.command)
-                            : RemoveKey(sys_.reg, HkeyClassesRoot, verb.row.verbKey);
-      report.Check(done, What(verb.box));
-    }
-    if (quickViewShown_.MayWrite()) {
-      bool done;
-      if (QuickView.Value() == 1) {
-        done = AddVerb(kQuickViewVerb, "&Quick View", QuickViewCommand());
-      } else {
-        done = RemoveKey(sys_.reg, HkeyClassesRoot, kQuickViewVerb);
-      }
-      report.Check(done, What(QuickView));
-    }
+    quickViewShown_.Apply(sys_.reg, report, What(QuickView), [&](SaveReport& r) {
+      const bool done = QuickView.Value() == 1
+                            ? AddVerb(kQuickViewVerb, "&Quick View", QuickViewCommand())
+                            : RemoveKey(sys_.reg, HkeyClassesRoot, kQuickViewVerb);
+      r.Check(done, What(QuickView));
+    });
     ApplyThumbnails(report);
     report.Tell(sys_.toolkit);
   }
@@ -157,6 +167,12 @@ private:
   };
 
   bool Exists(std::string_view key) const { return sys_.reg.KeyExists(HkeyClassesRoot, key); }
+  // What a verb holds that the box's apply writes or removes.
+  std::string VerbState(std::string_view verbKey) const {
+    const std::string commandKey = std::string(verbKey) + "\\command";
+    return (Exists(verbKey) ? "1" : "0") + StoredState(sys_.reg, HkeyClassesRoot, verbKey, "") +
+           StoredState(sys_.reg, HkeyClassesRoot, commandKey, "");
+  }
 
   std::string QuickViewCommand() const {
     std::string system;

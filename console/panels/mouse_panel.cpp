@@ -58,7 +58,8 @@ public:
         Right1(main.Get<forms::OptionButton>("Right1")),
         Left1(main.Get<forms::OptionButton>("Left1")),
         Image1(main.Get<forms::Picture>("Image1")),
-        slideShown_(Slide) {
+        slideShown_(Slide),
+        swapShown_(Right1) {
     main.On(Event::Change, Slide.Name(),
             [this](EventArgs&) { Prompt.SetCaption(PromptFor(Slide.Value())); });
     for (const char* box : {"TestArea", "Test"}) {
@@ -75,11 +76,13 @@ public:
     // A time outside the slider's range shows at its nearest end; the prompt
     // names the real time, and Apply leaves it alone unless the slider moves.
     Slide.SetValue(static_cast<int>(std::min<unsigned>(SavedClickTime, kSlowest)));
-    slideShown_.Note(SavedClickTime >= kFastest && SavedClickTime <= kSlowest);
+    slideShown_.Note(SavedClickTime >= kFastest && SavedClickTime <= kSlowest,
+                     [this] { return ClickTimes(); });
     Prompt.SetCaption(PromptFor(SavedClickTime));
     TrialActive = false;
     // The buttons show the order in force, so that an apply keeps it.
     (sys_.mouse.ButtonsSwapped() ? Left1 : Right1).SetValue(true);
+    swapShown_.Note(true, [this] { return ButtonOrders(); });
     ShowDrawing();
   }
 
@@ -88,20 +91,39 @@ public:
     SaveReport report;
     {
       forms::Hourglass busy(main_);
-      if (slideShown_.MayWrite()) {
-        const unsigned time = TimeChosen();
+      const unsigned time = TimeChosen();
+      if (slideShown_.Writes(report, "Double click speed",
+                             [&] { return ClickTimes() != Both(time); })) {
         sys_.mouse.SetDoubleClickTime(time);
         SavedClickTime = time;
         report.Check(sys_.mouse.SaveDoubleClickTime(time), "Double click speed");
+        slideShown_.Written();
       }
       const bool leftHanded = !Right1.Value();
-      sys_.mouse.SwapButtons(leftHanded);
-      report.Check(sys_.mouse.SaveButtonsSwapped(leftHanded), "Swap mouse buttons");
+      if (swapShown_.Writes(report, "Swap mouse buttons",
+                            [&] { return ButtonOrders() != Both(leftHanded); })) {
+        sys_.mouse.SwapButtons(leftHanded);
+        report.Check(sys_.mouse.SaveButtonsSwapped(leftHanded), "Swap mouse buttons");
+        swapShown_.Written();
+      }
     }
     report.Tell(sys_.toolkit);
   }
 
 private:
+  // What the session and the next log-on hold: another program may change
+  // either while the panel is shown.
+  std::string ClickTimes() {
+    return Both(sys_.mouse.DoubleClickTime(), sys_.mouse.KeptDoubleClickTime());
+  }
+  std::string ButtonOrders() {
+    return Both(sys_.mouse.ButtonsSwapped(), sys_.mouse.KeptButtonsSwapped());
+  }
+  static std::string Both(unsigned session, unsigned kept) {
+    return std::to_string(session) + "/" + std::to_string(kept);
+  }
+  static std::string Both(unsigned both) { return Both(both, both); }
+
   // The slider's time, or the time in force while the slider still shows a
   // time outside its range.
   unsigned TimeChosen() const {
@@ -139,7 +161,7 @@ private:
   forms::OptionButton& Right1;
   forms::OptionButton& Left1;
   forms::Picture& Image1;
-  Shown slideShown_;
+  Shown slideShown_, swapShown_;
   unsigned SavedClickTime = 0;  // the time put back when the pointer leaves the box
   bool TrialActive = false;     // the slider's time is in force as a trial
 };

@@ -80,16 +80,21 @@ public:
     DisSpl.SetValue(boot.options.disSpl);
     DelaySl.SetValue(boot.options.delaySl);
     Label5.SetCaption(BootDelayCaption(boot.options.delaySl));
-    autoScanShown_.Note(boot.autoScanFaithful);
-    disSplShown_.Note(boot.logoFaithful);
-    delayShown_.Note(boot.delayFaithful);
+    // A line another program changes after the load is kept by an apply.
+    const auto lines = [this](std::string_view key) {
+      return [this, key] { return BootLinesOf(sys_.files, key); };
+    };
+    autoScanShown_.Note(boot.autoScanFaithful, lines(BootAutoScanKey));
+    disSplShown_.Note(boot.logoFaithful, lines(BootLogoKey));
+    delayShown_.Note(boot.delayFaithful, lines(BootDelayKey));
 
     // Smooth scrolling shows the stored state: a first byte other than 0 is on.
     const auto smooth = sys_.reg.GetBinaryValue(HkeyCurrentUser, kDesktop, "SmoothScroll",
                                                 Bytes{0, 0, 0}).FirstByte();
     SmoothScroll.SetValue(smooth != 0 ? 1 : 0);
     smoothShown_.Note(HoldsOneOf(sys_.reg, HkeyCurrentUser, kDesktop, "SmoothScroll",
-                                 {BinaryWritten({1, 0, 0, 0}), BinaryWritten({0, 0, 0, 0})}));
+                                 {BinaryWritten({1, 0, 0, 0}), BinaryWritten({0, 0, 0, 0})}),
+                      Stored("SmoothScroll"));
 
     rows_.Load(sys_.reg);
     LoadMenuDelay();
@@ -101,18 +106,21 @@ public:
     BootApplyResult boot;
     {
       forms::Hourglass busy(main_);
-      boot = AutoScan1();
-      if (smoothShown_.MayWrite()) {
+      boot = AutoScan1(report);
+      const std::string smooth = forms::DisplayText(SmoothScroll.Caption());
+      smoothShown_.Apply(sys_.reg, report, smooth, [&](SaveReport& r) {
         const bool on = SmoothScroll.Value() == 1;
-        report.Check(sys_.reg.SaveBinaryValue(HkeyCurrentUser, kDesktop, "SmoothScroll",
+        r.Check(sys_.reg.SaveBinaryValue(HkeyCurrentUser, kDesktop, "SmoothScroll",
                                               on ? Bytes{1, 0, 0, 0} : Bytes{0, 0, 0, 0}),
-                     forms::DisplayText(SmoothScroll.Caption()));
-      }
+                     smooth);
+      });
       rows_.Apply(sys_.reg, report);
-      if (sliShown_.MayWrite())
-        report.Check(sys_.reg.SaveStringValue(HkeyCurrentUser, kDesktop, "MenuShowDelay",
+      constexpr std::string_view delay = "Menu Delay time (in milliseconds)";
+      sliShown_.Apply(sys_.reg, report, delay, [&](SaveReport& r) {
+        r.Check(sys_.reg.SaveStringValue(HkeyCurrentUser, kDesktop, "MenuShowDelay",
                                               std::to_string(Sli.Value())),
-                     "Menu Delay time (in milliseconds)");
+                     delay);
+      });
     }
     std::string_view lead;
     if (boot.step == BootStep::SaveSettings)
@@ -141,18 +149,30 @@ private:
     Sli.SetValue(static_cast<int>(std::clamp<long long>(delay, Sli.Min(), Sli.Max())));
     MenuDelay.SetCaption(std::string(kMenuDelayCaption) + std::to_string(delay));
     sliShown_.Note(HoldsOneOf(sys_.reg, HkeyCurrentUser, kDesktop, "MenuShowDelay",
-                              {TextWritten(sys_.reg, std::to_string(Sli.Value()))}));
+                              {TextWritten(sys_.reg, std::to_string(Sli.Value()))}),
+                   Stored("MenuShowDelay"));
   }
 
-  BootApplyResult AutoScan1() {
+  Probe Stored(std::string_view value) const {
+    return [this, value] { return StoredState(sys_.reg, HkeyCurrentUser, kDesktop, value); };
+  }
+
+  BootApplyResult AutoScan1(SaveReport& report) {
     BootOptions options;
     options.autoScan = AutoScan.Value();
     options.disSpl = DisSpl.Value();
     options.delaySl = DelaySl.Value();
-    // File lines the panel could not show stay as they are unless changed.
-    options.keepAutoScan = !autoScanShown_.MayWrite();
-    options.keepLogo = !disSplShown_.MayWrite();
-    options.keepBootDelay = !delayShown_.MayWrite();
+    // File lines the panel could not show, or that another program changed
+    // since the load, stay as they are unless the user changed the control.
+    const auto keep = [&](const Shown& shown, std::string_view what, std::string_view key) {
+      return !shown.Writes(report, what, [&] {
+        return BootLinesOf(sys_.files, key) != BootLineFor(key, options);
+      });
+    };
+    options.keepAutoScan =
+        keep(autoScanShown_, forms::DisplayText(AutoScan.Caption()), BootAutoScanKey);
+    options.keepLogo = keep(disSplShown_, forms::DisplayText(DisSpl.Caption()), BootLogoKey);
+    options.keepBootDelay = keep(delayShown_, "Boot delay time (in seconds)", BootDelayKey);
     std::string windows;
     sys_.files.WindowsDirectory(windows);
     Text1.SetText(windows);
@@ -161,6 +181,9 @@ private:
       bootStoreStale_ = false;
     else if (result.step == BootStep::SaveSettings)
       bootStoreStale_ = true;
+    if (!options.keepAutoScan) autoScanShown_.Written();
+    if (!options.keepLogo) disSplShown_.Written();
+    if (!options.keepBootDelay) delayShown_.Written();
     return result;
   }
 

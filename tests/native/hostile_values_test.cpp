@@ -6,6 +6,7 @@
 // apply by design (support/panel_console.h lists it).
 #include <gtest/gtest.h>
 
+#include "console/save_report.h"
 #include "support/panel_console.h"
 
 namespace velmaro::testing {
@@ -86,6 +87,42 @@ TEST(HostileValuesTest, AnUntouchedApplyKeepsEveryValueAPanelCouldNotShow) {
   }
   // Six panels, each reading several values.
   EXPECT_GT(cases, 300);
+}
+
+// Another program (or another Velmaro window) changes a value after the
+// panel was shown: an untouched Apply leaves it as that program set it, and
+// names it when the apply would have written it.
+TEST(HostileValuesTest, AValueChangedAfterTheLoadSurvivesAnUntouchedApplyAndIsNamed) {
+  int cases = 0, named = 0;
+  for (const auto& category : Categories) {
+    if (!category.panel || category.appliesAtOnce) continue;
+    for (const auto& [root, path, name] : ValuesReadBy(category)) {
+      Console c;
+      c.Choose(category.node);
+      c.Apply();
+      c.Choose(category.node);
+      c.registry.SetRawValue(root, path, name, RegSz, {'o', 't', 'h', 'e', 'r', 0});
+      const std::string before = DumpRegistry(c.registry);
+      const std::string boot = c.BootFile();
+      c.tk.AnswerNextBox(forms::IdOk);
+      c.Apply();
+      const std::string after = DumpRegistry(c.registry);
+      const std::string where = std::string(category.text) + ": " + path + "\\" + name;
+      EXPECT_EQ(Lost(before, after), std::vector<std::string>{}) << where;
+      EXPECT_EQ(Lost(after, before), std::vector<std::string>{}) << where;
+      EXPECT_EQ(c.BootFile(), boot) << where;
+      if (c.tk.UnusedScripts() == 0) {
+        EXPECT_EQ(c.tk.Boxes().back().text.find(console::SaveReport::ChangedMeanwhile), 0u)
+            << where << ": " << c.tk.Boxes().back().text;
+        ++named;
+      }
+      ++cases;
+    }
+  }
+  // Every value an apply writes is named; those it only reads (the bitmap
+  // class, the special folders, the store's boot choices) are not.
+  EXPECT_GT(cases, 20);
+  EXPECT_GE(named, 30) << "of " << cases;
 }
 
 }  // namespace

@@ -161,5 +161,22 @@ TEST_F(MousePanel, SettingsTheSystemWouldNotKeepAreNamed) {
   EXPECT_EQ(tk.UnusedScripts(), 0u);
 }
 
+TEST_F(MousePanel, WhatAnotherProgramSetAfterTheLoadIsKeptAndNamedUnlessTheUserChangesIt) {
+  mouse.Reset({500, false});
+  Choose(kMouse);
+  mouse.Reset({650, true});  // another program, while the panel is shown
+  tk.AnswerNextBox(forms::IdOk, std::string(SaveReport::ChangedMeanwhile) +
+                                    "\nDouble click speed\nSwap mouse buttons");
+  ApplyPanel();
+  EXPECT_EQ(mouse.Kept().doubleClickTime, 650u);
+  EXPECT_TRUE(mouse.Kept().swapped);
+  tk.MoveSlider(main, "Slide", 300);
+  tk.AnswerNextBox(forms::IdOk, std::string(SaveReport::ChangedMeanwhile) + "\nSwap mouse buttons");
+  ApplyPanel();
+  EXPECT_EQ(mouse.Kept().doubleClickTime, 300u);
+  EXPECT_TRUE(mouse.Kept().swapped);
+  EXPECT_EQ(tk.UnusedScripts(), 0u);
+}
+
 }  // namespace
 }  // namespace velmaro::console

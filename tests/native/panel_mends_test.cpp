@@ -47,6 +47,51 @@ TEST_F(CatalogueTest, QuickViewShownTickedIsAddedByAnUntouchedApply) {
   EXPECT_TRUE(system.reg.KeyExists(HkeyClassesRoot, "*\\shell\\QuickView"));
 }
 
+// Two windows on one system, both showing Start Menu: each writes what its
+// user changed and leaves what the other wrote since, naming it.
+TEST_F(CatalogueTest, TwoWindowsOnOnePanelKeepEachOthersChangesAndNameThem) {
+  Tweaker other{system};
+  tk.Show(other);
+  tk.Advance(Splash::TimerInterval);
+  tk.ExpandNode(other, "Tr", 1);
+  Choose(7);
+  tk.ClickNode(other, "Tr", 7);
+  ASSERT_EQ(Dword(kPolicies, "NoRun"), -99);
+  tk.Click(main, "HideRun");
+  ApplyPanel();
+  ASSERT_EQ(Dword(kPolicies, "NoRun"), 1);
+
+  tk.Click(other, "HideFind");
+  const std::string spared(SaveReport::ChangedMeanwhile);
+  tk.AnswerNextBox(forms::IdOk, spared + "\nHide the 'Run' menu from the Start Menu");
+  tk.Click(other, "Apply");
+  EXPECT_EQ(Dword(kPolicies, "NoRun"), 1);
+  EXPECT_EQ(Dword(kPolicies, "NoFind"), 1);
+  ASSERT_FALSE(tk.Boxes().empty());
+  EXPECT_EQ(tk.Boxes().back().flags, forms::mb::Ok | forms::mb::IconInformation);
+
+  // The first window's own writes are no other program's change; the
+  // second's are. After a reload there is nothing to name.
+  tk.AnswerNextBox(forms::IdOk, spared + "\nHide 'Find' menu from the Start Menu");
+  ApplyPanel();
+  EXPECT_EQ(Dword(kPolicies, "NoFind"), 1);
+  Choose(7);
+  ApplyPanel();
+  EXPECT_EQ(tk.UnusedScripts(), 0u);
+
+  // A boot line another program changes is kept; the user's choice is written.
+  files.PutFile(BootFilePath, "AutoScan=0\r\nBootDelay=2\r\nLogo=1\r\n");
+  Choose(2);
+  files.PutFile(BootFilePath, "AutoScan=1\r\nBootDelay=4\r\nLogo=1\r\n");
+  tk.MoveSlider(main, "DelaySl", 5);
+  tk.AnswerNextBox(forms::IdOk, spared + "\nAuto Scan at startup");
+  ApplyPanel();
+  std::string boot;
+  files.ReadWholeFile(BootFilePath, boot, 1 << 20);
+  EXPECT_EQ(boot, "AutoScan=1\r\nBootDelay=5\r\nLogo=1\r\n");
+  EXPECT_EQ(tk.UnusedScripts(), 0u);
+}
+
 TEST_F(CatalogueTest, SpeakerBoxTickedOverAStoredYesWritesNo) {
   // Ticked by an earlier load, then "Yes" stored behind the console's back.
   Choose(3);

@@ -351,5 +351,58 @@ TEST(UndoExportTest, TheCommandLineExportsWithoutAWindowAndSaysWhatWentWrong) {
   EXPECT_TRUE(c.tk.told.empty());  // no window, no message box
 }
 
+// An export replaces a file only once the new one is complete: a full disk,
+// a failed flush or a refused move leave the old file byte for byte and
+// nothing beside it. A device name is no file and is refused, on the command
+// line and in the Export... dialog.
+TEST(UndoExportTest, AFailedExportLeavesTheFileItWouldReplaceAsItWasAndDevicesAreRefused) {
+  UndoConsole c;
+  RegExtra(c.registry).SaveDWordValue(HkeyCurrentUser, kPolicies, "NoRun", 1);
+  console::ConsoleSystem system(c.tk, c.registry, c.files, c.mouse, c.desktop);
+  const std::string old = "REGEDIT4\r\n\r\n; an earlier export\r\n";
+  c.files.PutFile("C:\\old.reg", old);
+  const auto paths = c.files.AllPaths();
+  const auto exportTo = [&](const std::string& file, std::string& error) {
+    return console::RunExportCommand(system, "/export \"" + file + "\" \"Start Menu\"", error);
+  };
+  std::string error, bytes;
+  const struct {
+    const char* point;
+    long code;
+    const char* said;
+  } failures[] = {{"WriteWholeFile.Data", ErrorDiskFull, "not enough room on the disk"},
+                  {"WriteWholeFile.Flush", ErrorWriteFault, "error 29"},
+                  {"Move", ErrorAccessDenied, "refused access"}};
+  for (const auto& f : failures) {
+    c.files.FailNext(f.point, f.code);
+    EXPECT_EQ(exportTo("C:\\old.reg", error), 1) << f.point;
+    EXPECT_NE(error.find(f.said), std::string::npos) << error;
+    c.files.ReadWholeFile("C:\\old.reg", bytes, 1 << 20);
+    EXPECT_EQ(bytes, old) << f.point;
+    EXPECT_EQ(c.files.AllPaths(), paths) << f.point;
+  }
+  ASSERT_EQ(exportTo("C:\\old.reg", error), 0) << error;
+  c.files.ReadWholeFile("C:\\old.reg", bytes, 1 << 20);
+  EXPECT_NE(bytes.find("\"NoRun\"=dword:00000001"), std::string::npos);
+  EXPECT_EQ(c.files.AllPaths(), paths);
+
+  for (const char* device : {"AUX", "C:\\Users\\con.reg", "nul", "Lpt9.txt", "COM1",
+                             "C:\\prn .reg", "conout$", "\\\\.\\C:"}) {
+    EXPECT_EQ(exportTo(device, error), 1) << device;
+    EXPECT_NE(error.find("the name is that of a device"), std::string::npos) << device;
+  }
+  EXPECT_EQ(c.files.AllPaths(), paths);
+  for (const char* file : {"C:\\COM10.reg", "C:\\console.reg", "C:\\auxiliary.reg"})
+    EXPECT_EQ(exportTo(file, error), 0) << file;
+
+  c.Start();
+  c.tk.ClickNode(*c.main, "Tr", 7);
+  c.tk.AnswerNextFileDialog("C:\\Users\\Ann\\Aux.reg");
+  c.tk.Click(*c.main, "Export");
+  ASSERT_FALSE(c.tk.told.empty());
+  EXPECT_EQ(c.tk.told.back(), "The settings could not be written to C:\\Users\\Ann\\Aux.reg: the "
+                              "name is that of a device, not of a file. Choose another name.");
+}
+
 }  // namespace
 }  // namespace velmaro::testing

@@ -119,7 +119,8 @@ struct Console {
       std::printf("FAIL cannot start %s (error %lu)\n", exe.c_str(), GetLastError());
       return false;
     }
-    // The splash has the same caption; the main window is the one with the tree.
+    // The splash has the same caption; the main window is the one with the
+    // tree, and this process's own when another console runs beside it.
     const bool up = WaitFor(
         [&] {
           main = nullptr;

@@ -3,13 +3,15 @@
 // the boot file, a special folder and the quit question. Each result is
 // checked where it lands: the registry, c:\msdos.sys, the settings store.
 //
-// With "--show <category>" (or "--show Options", "--show Help") it only starts
-// the console, opens that panel, dialog or help popup and leaves it running,
-// for a screenshot.
+// With "--show <category>" (or "--show Options", "--show Help", "--show
+// Spared") it only starts the console, opens that panel, dialog, help popup
+// or the message of an apply that left another program's change, and leaves
+// it running, for a screenshot.
 #include <cstring>
 #include <map>
 #include <vector>
 
+#include "console/save_report.h"
 #include "wine/console_drive.h"
 
 namespace {
@@ -52,6 +54,21 @@ int Show(const std::string& exe, const std::string& what) {
     return WaitFor([] { return VisibleWindow("VelmaroForm", "Options") != nullptr; }) ? 0 : 1;
   }
   if (what == "Help") return c.HelpFor("Tr") ? 0 : 1;  // the tree's topic pops up
+  if (what == "Spared") {
+    // Start Menu shown; then, as another program, NoRun changes; an untouched
+    // Apply leaves it and says so.
+    c.tree->Expand(c.tree->Root());
+    if (!c.Choose("Start Menu")) return 1;
+    const char* policies = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
+    const DWORD other = c.Checked("HideRun") ? 0 : 1;
+    HKEY key = nullptr;
+    RegCreateKeyA(HKEY_CURRENT_USER, policies, &key);
+    RegSetValueExA(key, "NoRun", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&other), sizeof other);
+    RegCloseKey(key);
+    c.Press("Apply");
+    AnswerBox("Information", IDOK);  // the restart notice, where it is on
+    return WaitFor([] { return VisibleWindow("#32770", "Velmaro") != nullptr; }) ? 0 : 1;
+  }
   if (what != "Velmaro") c.tree->Expand(c.tree->Root());
   return what == "Velmaro" || c.Choose(what) ? 0 : 1;
 }
@@ -64,6 +81,7 @@ int Run(const std::string& exe) {
   RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer",
                 &policies);
   RegDeleteValueA(policies, "NoRun");
+  RegDeleteValueA(policies, "NoFind");
   RegCloseKey(policies);
   SetFileAttributesA("c:\\msdos.sys", FILE_ATTRIBUTE_NORMAL);
   const char* boot = "[Paths]\r\nWinDir=C:\\WINDOWS\r\n[Options]\r\nAutoScan=1\r\nBootDelay=2\r\nLogo=1\r\n;end\r\n";
@@ -97,7 +115,12 @@ int Run(const std::string& exe) {
   check(WaitFor([] { return !VisibleWindow("VelmaroHelpPopup", nullptr); }),
         "a key closes the topic");
 
-  // Start Menu: tick "Hide the 'Run' menu", apply, answer the notice.
+  // Start Menu: tick "Hide the 'Run' menu", apply, answer the notice. A
+  // second console shows the same panel meanwhile.
+  Console other;
+  if (!other.Start(exe)) return 1;
+  Sleep(800);
+  check(other.Choose("Start Menu"), "a second console shows \"Start Menu\" too");
   check(c.Choose("Start Menu") && IsWindowVisible(c.Item("Fram", 5)) &&
             c.ApplyCaption() == "Apply 'Start Menu' settings..." && IsWindowEnabled(c.Item("Apply")),
         "\"Start Menu\" shows its panel and offers Apply");
@@ -118,6 +141,23 @@ int Run(const std::string& exe) {
   check(Absent(noRunWhileNotice),
         "the restart notice comes first: NoRun is not written while it is up");
   check(WaitFor([&] { return noRun() == "1"; }), "NoRun = 1 in the registry after OK");
+
+  // The second console, loaded before that apply, ticks "Hide 'Find'" and
+  // applies: NoRun stays 1, and its message names it.
+  other.Press("HideFind");
+  check(WaitFor([&] { return other.Checked("HideFind"); }), "HideFind ticks in the second console");
+  other.Press("Apply");
+  check(AnswerBox("Information", IDOK), "the second console's Apply shows the restart notice");
+  std::string spared;
+  const bool told = AnswerBox("Velmaro", IDOK, &spared);
+  check(told && spared == std::string(velmaro::console::SaveReport::ChangedMeanwhile) +
+                              "\nHide the 'Run' menu from the Start Menu",
+        "the second console names the setting it left: \"" + spared + "\"");
+  check(noRun() == "1", "NoRun stays 1");
+  check(ReadValue(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer",
+                  "NoFind") == "1",
+        "the second console's box is written: NoFind = 1");
+  check(other.Quit(), "the second console closes");
   check(c.Choose("General") && c.Choose("Start Menu") && c.Checked("HideRun"),
         "choosing the category again shows HideRun ticked from the registry");
   // A click on the category already shown reloads it: the unapplied edit goes.

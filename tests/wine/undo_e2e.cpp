@@ -39,12 +39,83 @@ int RunToEnd(std::string command, DWORD ms = 30000) {
   return static_cast<int>(code);
 }
 
+std::string FileBytes(const std::string& path) {
+  HANDLE in = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (in == INVALID_HANDLE_VALUE) return "<missing>";
+  std::string bytes(1 << 20, '\0');
+  DWORD got = 0;
+  ReadFile(in, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+  CloseHandle(in);
+  bytes.resize(got);
+  return bytes;
+}
+
+// The names in a folder, sorted.
+std::string Listing(const std::string& folder) {
+  std::map<std::string, int> names;
+  WIN32_FIND_DATAA found{};
+  HANDLE h = FindFirstFileA((folder + "*").c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) return "";
+  do names[found.cFileName] = 1;
+  while (FindNextFileA(h, &found));
+  FindClose(h);
+  std::string list;
+  for (const auto& [name, one] : names) list += name + " ";
+  return list;
+}
+
+// "--full-disk": drive T: is a small drive of its own (tests/wine/full_disk.sh
+// makes it). An export that runs out of room there leaves the file it would
+// replace byte for byte and nothing beside it; with room again, it replaces it.
+int FullDisk(const std::string& exe) {
+  Checker check;
+  const std::string target = "T:\\settings.reg", filler = "T:\\filler";
+  DeleteFileA(filler.c_str());
+  // An export of three pages or more (a long default user name), over a
+  // file of one: writing it in place would have had two pages of room.
+  const char* userInfo = "Software\\Microsoft\\MS Setup (ACME)\\User Info";
+  const std::string defName = Raw(HKEY_CURRENT_USER, userInfo, "DefName");
+  SetRaw(HKEY_CURRENT_USER, userInfo, "DefName", REG_SZ, std::string(9000, 'x') + '\0');
+  const std::string old = "REGEDIT4\r\n\r\n; an earlier export\r\n";
+  HANDLE out = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD n = 0;
+  WriteFile(out, old.data(), static_cast<DWORD>(old.size()), &n, nullptr);
+  CloseHandle(out);
+  if (!check(FileBytes(target) == old, "the old export is on T:")) return 1;
+  // Fill the drive, then give back one page: less room than the export needs.
+  out = CreateFileA(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  const std::string page(4096, 'f');
+  DWORD filled = 0;
+  while (WriteFile(out, page.data(), 4096, &n, nullptr) && n == 4096) filled += n;
+  SetFilePointer(out, static_cast<LONG>(filled - 4096), nullptr, FILE_BEGIN);
+  SetEndOfFile(out);
+  CloseHandle(out);
+  const std::string before = Listing("T:\\");
+  const int full = RunToEnd("\"" + exe + "\" /export " + target);
+  check(full == 1, "an export to a full drive ends with 1 (got " + std::to_string(full) + ")");
+  check(FileBytes(target) == old, "the file it would replace keeps every byte");
+  check(Listing("T:\\") == before, "nothing is left beside it: " + Listing("T:\\"));
+  DeleteFileA(filler.c_str());
+  check(RunToEnd("\"" + exe + "\" /export " + target) == 0, "with room again the export ends with 0");
+  const std::string now = FileBytes(target);
+  check(now.rfind("REGEDIT4", 0) == 0 && now.size() > 2 * 4096,
+        "... and replaces the file (" + std::to_string(now.size()) + " bytes, more than the room "
+        "there was)");
+  check(Listing("T:\\") == "settings.reg ", "... leaving nothing else: " + Listing("T:\\"));
+  DeleteFileA(target.c_str());
+  if (defName == "<none>") Remove(HKEY_CURRENT_USER, userInfo, "DefName");
+  else SetRaw(HKEY_CURRENT_USER, userInfo, "DefName", REG_SZ, defName.substr(2));
+  std::printf("%d failure(s)\n", check.failures);
+  return check.failures == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   SeeRealPixels();
   const std::string root = argc > 1 ? WinePath(argv[1]) : ".";
   const std::string exe = root + "\\console\\Velmaro.exe";
+  if (argc > 2 && std::string(argv[2]) == "--full-disk") return FullDisk(exe);
   Checker check;
   // A fresh history, no restart notice, NoRun absent.
   const std::string history = UndoHistoryFile();
@@ -246,6 +317,9 @@ int main(int argc, char** argv) {
   check(!VisibleWindow("VelmaroForm", "Velmaro"), "... and showed no window");
   check(RunToEnd("\"" + exe + "\" /export C:\\other.reg Nowhere") == 2,
         "an unknown category ends with 2");
+  for (const char* device : {"AUX", "C:\\windows\\nul.reg", "com1"})
+    check(RunToEnd("\"" + exe + "\" /export " + device) == 1,
+          std::string("a device name (") + device + ") is refused with 1");
   const char* names[] = {"NoStartBanner", "NoLogOff", "NoRun", "NoFind", "NoRecentDocsMenu",
                          "NoFavoritesMenu"};
   // What the file holds for the Start Menu's key: the values its boxes write.
