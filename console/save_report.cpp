@@ -28,12 +28,22 @@ bool SaveReport::Check(bool done, std::string_view what) {
   return done;
 }
 
+bool SaveReport::Check(bool done, const RegExtra& reg, std::string_view what) {
+  if (!done && reg.LastChangeCode() == platform::ErrorNoUnicodeTranslation)
+    AddOnce(notRecorded_, what);
+  else if (!done)
+    Refused(what);
+  return done;
+}
+
 void SaveReport::Tell(forms::Toolkit& toolkit, std::string_view lead) {
   std::string text(lead);
   AppendList(text, NotStorable, cannotHold_);
   AppendList(text, NotSaved, refused_);
+  AppendList(text, NotRecorded, notRecorded_);
   cannotHold_.clear();
   refused_.clear();
+  notRecorded_.clear();
   if (!text.empty()) toolkit.MsgBox(text, "Velmaro", forms::mb::Ok | forms::mb::IconExclamation);
 }
 

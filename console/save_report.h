@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/forms/toolkit.h"
+#include "system_access/reg_extra.h"
 
 namespace velmaro::console {
 
@@ -17,7 +18,10 @@ public:
   void Refused(std::string_view what);
   // Notes `what` as refused unless `done`; gives `done` back.
   bool Check(bool done, std::string_view what);
-  bool Empty() const { return cannotHold_.empty() && refused_.empty(); }
+  // The same for a change made through `reg`, told by why it was not made:
+  // refused by the system, or not made because it could not be kept for undo.
+  bool Check(bool done, const RegExtra& reg, std::string_view what);
+  bool Empty() const { return cannotHold_.empty() && refused_.empty() && notRecorded_.empty(); }
 
   // Shows one box with `lead` (when given) and then the lists, and empties
   // the report; shows nothing when there is nothing to say.
@@ -27,9 +31,12 @@ public:
       "These entries were not saved, because Windows cannot store some of their characters:";
   static constexpr std::string_view NotSaved =
       "These settings were not saved, because Windows refused to change them:";
+  static constexpr std::string_view NotRecorded =
+      "These entries were left as they are, because Velmaro could not keep a copy of them "
+      "for Undo:";
 
 private:
-  std::vector<std::string> cannotHold_, refused_;  // in the order met, each once
+  std::vector<std::string> cannotHold_, refused_, notRecorded_;  // in the order met, each once
 };
 
 }  // namespace velmaro::console

@@ -107,19 +107,33 @@ bool Snapshot(Registry& r, HKey root, const std::string& path, std::vector<regfi
   regfile::Key entry{root, path, false, {}};
   std::uint32_t type = 0;
   std::string name;
+  long rc = ErrorSuccess;
   for (std::uint32_t i = 0;
-       r.EnumValue(key.get(), i, name, kNameCapacity, &type, 0xFFFFFFFFu) == ErrorSuccess; ++i) {
+       (rc = r.EnumValue(key.get(), i, name, kNameCapacity, &type, 0xFFFFFFFFu)) == ErrorSuccess;
+       ++i) {
     std::optional<regfile::Data> value;
     if (!ValueIn(r, key.get(), name, value)) return false;
     entry.values.push_back({name, std::move(value)});
   }
+  // A name no call can reach again cannot be put back either.
+  if (rc == ErrorNoUnicodeTranslation) return false;
   out.push_back(std::move(entry));
   std::vector<std::string> subkeys;
-  for (std::uint32_t i = 0; r.EnumKey(key.get(), i, name, kNameCapacity) == ErrorSuccess; ++i)
+  for (std::uint32_t i = 0;
+       (rc = r.EnumKey(key.get(), i, name, kNameCapacity)) == ErrorSuccess; ++i)
     subkeys.push_back(name);
+  if (rc == ErrorNoUnicodeTranslation) return false;
   for (const auto& sub : subkeys)
     if (!Snapshot(r, root, Join(path, sub), out)) return false;
   return true;
+}
+
+// Whether the history can keep these states as they are. Its format holds
+// names in the ANSI code page: a change to an entry named outside it is
+// refused, as one whose value cannot be read is.
+bool Recordable(const std::vector<regfile::Key>& keys, const AnsiCodePage& codePage) {
+  std::string scratch;
+  return regfile::Write(regfile::File{{}, keys}, codePage, scratch);
 }
 
 std::optional<FileState> CurrentFile(FileSystem& fs, std::string_view path) {
@@ -411,7 +425,8 @@ public:
   }
   long CreateKey(HKey root, std::string_view path, HKey& out) override {
     const auto [r, p] = paths_.Resolve(root, path);
-    if (j_.depth_ > 0) j_.NoteKey(r, p, false);  // an absent key is always recorded
+    // An absent key is recorded, unless the history cannot name it.
+    if (j_.depth_ > 0 && !j_.NoteKey(r, p, false)) return ErrorNoUnicodeTranslation;
     const long rc = real_.CreateKey(root, path, out);
     if (rc == ErrorSuccess) paths_.Remember(out, root, path);
     return rc;
@@ -601,9 +616,11 @@ bool Journal::NoteValue(HKey root, const std::string& path, const std::string& n
   if (!current_ || std::find(noted_.begin(), noted_.end(), id) != noted_.end()) return true;
   std::optional<regfile::Data> value;
   if (!CurrentValue(realRegistry_, root, path, name, value)) return false;
+  regfile::Key before{root, path, false, {{name, std::move(value)}}};
+  if (!Recordable({before}, realRegistry_.CodePage())) return false;
   noted_.push_back(id);
   groups_.push_back(current_->before.keys.size());
-  current_->before.keys.push_back({root, path, false, {{name, std::move(value)}}});
+  current_->before.keys.push_back(std::move(before));
   return true;
 }
 
@@ -623,6 +640,7 @@ bool Journal::NoteKey(HKey root, const std::string& path, bool tree) {
     }
     const std::string id = "k|" + std::to_string(root) + "|" + Lower(prefix);
     if (std::find(noted_.begin(), noted_.end(), id) != noted_.end()) return true;
+    if (!Recordable({{root, prefix, true, {}}}, realRegistry_.CodePage())) return false;
     noted_.push_back(id);
     groups_.push_back(current_->before.keys.size());
     current_->before.keys.push_back({root, prefix, true, {}});
@@ -631,7 +649,9 @@ bool Journal::NoteKey(HKey root, const std::string& path, bool tree) {
   const std::string id = "t|" + std::to_string(root) + "|" + Lower(path);
   if (std::find(noted_.begin(), noted_.end(), id) != noted_.end()) return true;
   std::vector<regfile::Key> subtree;
-  if (!Snapshot(realRegistry_, root, path, subtree)) return false;
+  if (!Snapshot(realRegistry_, root, path, subtree) ||
+      !Recordable(subtree, realRegistry_.CodePage()))
+    return false;
   noted_.push_back(id);
   if (subtree.empty()) return true;  // nothing there to lose
   // Removing it first gives the subtree back exactly, without what was added.
