@@ -42,6 +42,10 @@ public:
   virtual std::string FromAnsi(std::string_view ansi) const = 0;
 };
 
+// Hands a value's bytes to a caller as RegQueryValueEx does: with no buffer,
+// the size alone; a short buffer gets ErrorMoreData and the size needed.
+long HandOutValue(std::string_view bytes, std::uint8_t* data, std::uint32_t* size);
+
 class Registry {
 public:
   virtual ~Registry() = default;

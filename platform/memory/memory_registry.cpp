@@ -208,19 +208,9 @@ long MemoryRegistry::QueryValue(HKey key, std::string_view name, std::uint32_t* 
   const auto& value = it->second;
   if (type) *type = value.type;
   if (value.unmappable) return ErrorNoUnicodeTranslation;
-  const auto needed = static_cast<std::uint32_t>(value.data.size());
-  if (!data) {
-    if (size) *size = needed;
-    return ErrorSuccess;
-  }
-  if (!size) return ErrorInvalidParameter;
-  if (*size < needed) {
-    *size = needed;
-    return ErrorMoreData;
-  }
-  std::copy(value.data.begin(), value.data.end(), data);
-  *size = needed;
-  return ErrorSuccess;
+  return HandOutValue(
+      std::string_view(reinterpret_cast<const char*>(value.data.data()), value.data.size()), data,
+      size);
 }
 
 long MemoryRegistry::SetValue(HKey key, std::string_view name, std::uint32_t type,

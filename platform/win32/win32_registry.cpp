@@ -184,22 +184,10 @@ long Win32Registry::QueryWide(void* key, const std::wstring& name, std::uint32_t
   rc = RegQueryValueExW(native, name.c_str(), nullptr, &t,
                         reinterpret_cast<BYTE*>(stored.data()), &bytes);
   if (type) *type = t;
-  if (rc != ERROR_SUCCESS) return rc == ERROR_MORE_DATA ? ERROR_FILE_NOT_FOUND : rc;  // changed meanwhile
+  if (rc != ERROR_SUCCESS) return rc;  // changed meanwhile
   stored.resize(std::min<std::size_t>(bytes, stored.size()));
   if (IsText(t) && !TextToAnsi(std::string(stored), true, stored)) return ErrorNoUnicodeTranslation;
-  const auto needed = static_cast<std::uint32_t>(stored.size());
-  if (!data) {
-    if (size) *size = needed;
-    return ErrorSuccess;
-  }
-  if (!size) return ErrorInvalidParameter;
-  if (*size < needed) {
-    *size = needed;
-    return ErrorMoreData;
-  }
-  std::memcpy(data, stored.data(), needed);
-  *size = needed;
-  return ErrorSuccess;
+  return HandOutValue(stored, data, size);
 }
 
 bool Win32Registry::FitsCodePage(void* key, const std::string& ansiName) {
