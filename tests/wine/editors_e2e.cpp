@@ -405,6 +405,13 @@ void PutSamples() {
   SetValue(HKEY_LOCAL_MACHINE, kRun, "tray.exe",
            "\"C:\\Program Files\\Tray Tools\\tray.exe\" /min");
   SetValue(HKEY_LOCAL_MACHINE, kRun, "agent.exe", "C:\\Windows\\agent.exe");
+  // Installers often store an expandable command: its row shows its name and type.
+  HKEY run = nullptr;
+  RegCreateKeyA(HKEY_LOCAL_MACHINE, kRun, &run);
+  const char expandable[] = "%ProgramFiles%\\Updater\\updater.exe";
+  RegSetValueExA(run, "Updater", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(expandable),
+                 sizeof expandable);
+  RegCloseKey(run);
   SetValue(HKEY_LOCAL_MACHINE, Entry("TrayTools"), "DisplayName", "Tray Tools 2.1");
   SetValue(HKEY_LOCAL_MACHINE, Entry("TrayTools"), "UninstallString",
            "C:\\Program Files\\Tray Tools\\uninstall.exe");
