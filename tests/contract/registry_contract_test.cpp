@@ -108,10 +108,16 @@ TEST_F(RegistryContract, TextGainsItsNulUnlessWrittenExactly) {
   EXPECT_EQ(registry_->SetValueExact(key, "Exact", RegSz, data, 5), ErrorSuccess);
   EXPECT_EQ(registry_->SetValueExact(key, "ExactExpand", RegExpandSz, data, 5), ErrorSuccess);
   EXPECT_EQ(registry_->SetValueExact(key, "ExactEmpty", RegSz, data, 0), ErrorSuccess);
+  // The same under a name only the wide functions reach.
+  const std::string snow = "\xE9\x9B\xAA";
+  EXPECT_EQ(registry_->SetValue(key, snow, RegSz, data, 5), ErrorSuccess);
+  EXPECT_EQ(registry_->SetValueExact(key, snow + "!", RegSz, data, 5), ErrorSuccess);
   registry_->CloseKey(key);
   EXPECT_EQ(stored("Exact"), "hello");
   EXPECT_EQ(stored("ExactExpand"), "hello");
   EXPECT_EQ(stored("ExactEmpty"), "");
+  EXPECT_EQ(stored(snow), std::string("hello\0", 6));
+  EXPECT_EQ(stored(snow + "!"), "hello");
 }
 
 TEST_F(RegistryContract, TextTheCodePageCannotHoldIsRefusedNotSubstituted) {
