@@ -81,7 +81,8 @@ void EditNewIt::OnOk() {
   SaveReport report;
   const auto write = [&](const std::string& key, std::string_view value, const std::string& text,
                          std::string_view what) {
-    return report.Check(system_.reg.SaveStringValue(HkeyLocalMachine, key, value, text), what);
+    return report.Check(system_.reg.SaveStringValue(HkeyLocalMachine, key, value, text),
+                        system_.reg, what);
   };
   if (Get<forms::Button>("OK").Caption() != kMakeChange) {
     const std::string key = std::string(UninstallKey) + "\\" + name;

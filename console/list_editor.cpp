@@ -18,6 +18,23 @@ void LayoutListEditor(forms::FormSpec& f, int frame, const ListEditorControls& n
                 frame));
 }
 
+std::string OtherTypeLook(std::string_view name, std::uint32_t type) {
+  static constexpr const char* kTypes[] = {"REG_NONE",      "REG_SZ",    "REG_EXPAND_SZ",
+                                           "REG_BINARY",    "REG_DWORD", "REG_DWORD_BIG_ENDIAN",
+                                           "REG_LINK",      "REG_MULTI_SZ"};
+  const std::string typeName =
+      type < std::size(kTypes) ? kTypes[type] : "type " + std::to_string(type);
+  return "[" + std::string(name) + ": a " + typeName + " value]";
+}
+
+std::string UnreachableLook(std::string_view name) {
+  return "[" + std::string(name) + ": a name Windows gives only in part]";
+}
+
+void RefuseUnreachable(forms::Toolkit& toolkit) {
+  toolkit.MsgBox(std::string(Unreachable), "Velmaro", forms::mb::Ok | forms::mb::IconExclamation);
+}
+
 EditingButtons::EditingButtons(forms::Form& form, const ListEditorControls& names)
     : edit_(form.Get<forms::Button>(names.edit)), remove_(form.Get<forms::Button>(names.remove)) {
   form.OnClick(names.list, [this] { Offer(true); });

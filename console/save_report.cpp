@@ -30,15 +30,25 @@ bool SaveReport::Check(bool done, std::string_view what) {
   return done;
 }
 
+bool SaveReport::Check(bool done, const RegExtra& reg, std::string_view what) {
+  if (!done && reg.LastChangeCode() == platform::ErrorNoUnicodeTranslation)
+    AddOnce(notRecorded_, what);
+  else if (!done)
+    Refused(what);
+  return done;
+}
+
 void SaveReport::Tell(forms::Toolkit& toolkit, std::string_view lead) {
   std::string text(lead);
   AppendList(text, NotStorable, cannotHold_);
   AppendList(text, NotSaved, refused_);
+  AppendList(text, NotRecorded, notRecorded_);
   // Nothing went wrong when the only news is what was spared.
   const bool trouble = !text.empty();
   AppendList(text, ChangedMeanwhile, spared_);
   cannotHold_.clear();
   refused_.clear();
+  notRecorded_.clear();
   spared_.clear();
   if (!text.empty())
     toolkit.MsgBox(text, "Velmaro",

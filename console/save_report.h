@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/forms/toolkit.h"
+#include "system_access/reg_extra.h"
 
 namespace velmaro::console {
 
@@ -20,7 +21,12 @@ public:
   void Spared(std::string_view what);
   // Notes `what` as refused unless `done`; gives `done` back.
   bool Check(bool done, std::string_view what);
-  bool Empty() const { return cannotHold_.empty() && refused_.empty() && spared_.empty(); }
+  // The same for a change made through `reg`, told by why it was not made:
+  // refused by the system, or not made because it could not be kept for undo.
+  bool Check(bool done, const RegExtra& reg, std::string_view what);
+  bool Empty() const {
+    return cannotHold_.empty() && refused_.empty() && notRecorded_.empty() && spared_.empty();
+  }
 
   // Shows one box with `lead` (when given) and then the lists, and empties
   // the report; shows nothing when there is nothing to say.
@@ -33,9 +39,13 @@ public:
   static constexpr std::string_view ChangedMeanwhile =
       "Another program changed these settings after this panel was shown, so Velmaro left "
       "them as they are (choose the category again to see them):";
+  static constexpr std::string_view NotRecorded =
+      "These entries were left as they are, because Velmaro could not keep a copy of them "
+      "for Undo:";
 
 private:
-  std::vector<std::string> cannotHold_, refused_, spared_;  // in the order met, each once
+  // In the order met, each once.
+  std::vector<std::string> cannotHold_, refused_, notRecorded_, spared_;
 };
 
 }  // namespace velmaro::console

@@ -1,7 +1,10 @@
 #pragma once
 // The registry operations the programs use, mirroring advapi32 with Windows
-// return codes. Names are UTF-8; value data are the bytes as the ANSI
-// functions see them (REG_SZ data in the ANSI code page, see AnsiCodePage).
+// return codes. Names are UTF-8 and name exactly one key or value, also where
+// the ANSI code page cannot hold them (the ANSI functions would give '?' for
+// such a character, and two names could then look the same); value data are
+// the bytes as the ANSI functions see them (REG_SZ data in the ANSI code
+// page, see AnsiCodePage).
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -39,6 +42,10 @@ public:
   virtual std::string FromAnsi(std::string_view ansi) const = 0;
 };
 
+// Hands a value's bytes to a caller as RegQueryValueEx does: with no buffer,
+// the size alone; a short buffer gets ErrorMoreData and the size needed.
+long HandOutValue(std::string_view bytes, std::uint8_t* data, std::uint32_t* size);
+
 class Registry {
 public:
   virtual ~Registry() = default;
@@ -67,6 +74,10 @@ public:
   virtual long DeleteKey(HKey root, std::string_view path) = 0;
   virtual long DeleteValue(HKey key, std::string_view name) = 0;
 
+  // The enumerations give each name exactly. A name no UTF-8 text can give
+  // again (half of a surrogate pair) is listed with U+FFFD in its place and
+  // ErrorNoUnicodeTranslation: it is there, but no call can reach it by name.
+  //
   // RegEnumKeyA: `name` gets at most `capacity` - 1 characters and a NUL.
   virtual long EnumKey(HKey key, std::uint32_t index, std::string& name,
                        std::uint32_t capacity) = 0;

@@ -20,16 +20,18 @@ public:
   KeyGuard& operator=(const KeyGuard&) = delete;
 
   bool Open(HKey root, std::string_view path) {
-    return registry_.OpenKey(root, path, key_) == ErrorSuccess || (key_ = 0, false);
+    return (code_ = registry_.OpenKey(root, path, key_)) == ErrorSuccess || (key_ = 0, false);
   }
   bool Create(HKey root, std::string_view path) {
-    return registry_.CreateKey(root, path, key_) == ErrorSuccess || (key_ = 0, false);
+    return (code_ = registry_.CreateKey(root, path, key_)) == ErrorSuccess || (key_ = 0, false);
   }
   HKey get() const { return key_; }
+  long code() const { return code_; }  // of the open or create
 
 private:
   Registry& registry_;
   HKey key_ = 0;
+  long code_ = ErrorSuccess;
 };
 
 std::string CutAtNul(std::string text) {
@@ -100,12 +102,12 @@ bool RegExtra::SaveStringValueAs(HKey root, std::string_view path, std::string_v
   std::string ansi;
   // Text the code page cannot hold would be stored with substitutes: the old
   // value is kept instead.
-  if (!registry_.CodePage().ToAnsi(text, ansi)) return false;
+  if (!registry_.CodePage().ToAnsi(text, ansi)) return Changed(ErrorNoUnicodeTranslation);
   KeyGuard key(registry_);
-  if (!key.Create(root, path)) return false;
-  return registry_.SetValue(key.get(), name, type,
-                            reinterpret_cast<const std::uint8_t*>(ansi.data()),
-                            static_cast<std::uint32_t>(ansi.size())) == ErrorSuccess;
+  if (!key.Create(root, path)) return Changed(key.code());
+  return Changed(registry_.SetValue(key.get(), name, type,
+                                    reinterpret_cast<const std::uint8_t*>(ansi.data()),
+                                    static_cast<std::uint32_t>(ansi.size())));
 }
 
 std::optional<std::uint32_t> RegExtra::ValueType(HKey root, std::string_view path,
@@ -161,8 +163,8 @@ bool RegExtra::SaveDWordValue(HKey root, std::string_view path, std::string_view
                                 static_cast<std::uint8_t>(n >> 16),
                                 static_cast<std::uint8_t>(n >> 24)};
   KeyGuard key(registry_);
-  if (!key.Create(root, path)) return false;
-  return registry_.SetValue(key.get(), name, RegDword, data, 4) == ErrorSuccess;
+  if (!key.Create(root, path)) return Changed(key.code());
+  return Changed(registry_.SetValue(key.get(), name, RegDword, data, 4));
 }
 
 BinaryValue RegExtra::GetBinaryValue(HKey root, std::string_view path, std::string_view name,
@@ -187,14 +189,14 @@ BinaryValue RegExtra::GetBinaryValue(HKey root, std::string_view path, std::stri
 bool RegExtra::SaveBinaryValue(HKey root, std::string_view path, std::string_view name,
                                const Bytes& bytes) const {
   KeyGuard key(registry_);
-  if (!key.Create(root, path)) return false;
-  return registry_.SetValue(key.get(), name, RegBinary, bytes.data(),
-                            static_cast<std::uint32_t>(bytes.size())) == ErrorSuccess;
+  if (!key.Create(root, path)) return Changed(key.code());
+  return Changed(registry_.SetValue(key.get(), name, RegBinary, bytes.data(),
+                                    static_cast<std::uint32_t>(bytes.size())));
 }
 
 bool RegExtra::CreateKey(HKey root, std::string_view path) const {
   KeyGuard key(registry_);
-  return key.Create(root, path);
+  return Changed(key.Create(root, path) ? ErrorSuccess : key.code());
 }
 
 bool RegExtra::KeyExists(HKey root, std::string_view path) const {
@@ -204,24 +206,29 @@ bool RegExtra::KeyExists(HKey root, std::string_view path) const {
 
 bool RegExtra::DeleteKey(HKey root, std::string_view path) const {
   // An empty path would name the root itself.
-  if (path.find_first_not_of('\\') == std::string_view::npos) return false;
-  return registry_.DeleteKey(root, path) == ErrorSuccess;
+  if (path.find_first_not_of('\\') == std::string_view::npos) return Changed(ErrorAccessDenied);
+  return Changed(registry_.DeleteKey(root, path));
 }
 
 bool RegExtra::DeleteValue(HKey root, std::string_view path, std::string_view name) const {
   KeyGuard key(registry_);
-  if (!key.Open(root, path)) return false;
-  return registry_.DeleteValue(key.get(), name) == ErrorSuccess;
+  if (!key.Open(root, path)) return Changed(key.code());
+  return Changed(registry_.DeleteValue(key.get(), name));
 }
 
-std::vector<std::string> RegExtra::GetAllKeys(HKey root, std::string_view path) const {
+std::vector<std::string> RegExtra::GetAllKeys(HKey root, std::string_view path,
+                                              std::vector<bool>* reachable) const {
   std::vector<std::string> names;
+  if (reachable) reachable->clear();
   KeyGuard key(registry_);
   if (!key.Open(root, path)) return names;
   std::string name;
-  for (std::uint32_t index = 0;
-       registry_.EnumKey(key.get(), index, name, NameBufferChars) == ErrorSuccess; ++index)
+  for (std::uint32_t index = 0;; ++index) {
+    const long rc = registry_.EnumKey(key.get(), index, name, NameBufferChars);
+    if (rc != ErrorSuccess && !(reachable && rc == ErrorNoUnicodeTranslation)) break;
     names.push_back(CutAtNul(name));
+    if (reachable) reachable->push_back(rc == ErrorSuccess);
+  }
   return names;
 }
 

@@ -95,7 +95,11 @@ public:
   bool DeleteKey(HKey root, std::string_view path) const;  // with its whole subtree
   bool DeleteValue(HKey root, std::string_view path, std::string_view name) const;
 
-  std::vector<std::string> GetAllKeys(HKey root, std::string_view path) const;
+  // With `reachable`, the listing goes on past a name no call can reach
+  // again (the system gives it with U+FFFD in place of half a surrogate
+  // pair), flagged false there; without it, such a name ends the listing.
+  std::vector<std::string> GetAllKeys(HKey root, std::string_view path,
+                                      std::vector<bool>* reachable = nullptr) const;
   ValueTable GetAllValues(HKey root, std::string_view path) const;
 
   // Text utilities for the icon picker's path buffer.
@@ -104,12 +108,22 @@ public:
   bool IsUnicodeText(std::string_view bytes) const;
 
   platform::Registry& registry() const { return registry_; }
+  // The system's code for the last write or delete: ErrorSuccess when it was
+  // made. ErrorNoUnicodeTranslation there means nobody refused the change
+  // itself: its name or the value now there could not be kept for undo.
+  long LastChangeCode() const { return lastChange_; }
 
   static constexpr std::uint32_t NameBufferChars = 255;
   static constexpr std::uint32_t ValueDataLimit = 4000;
 
 private:
+  bool Changed(long code) const {
+    lastChange_ = code;
+    return code == platform::ErrorSuccess;
+  }
+
   platform::Registry& registry_;
+  mutable long lastChange_ = platform::ErrorSuccess;
 };
 
 }  // namespace velmaro

@@ -79,22 +79,45 @@ bool KeyThere(Registry& r, HKey root, std::string_view path) {
   return static_cast<bool>(OpenedKey(r, root, path));
 }
 
+// The names of a key's values and subkeys, in the system's order. False when
+// one of them is there but no call can reach it by name (half of a surrogate
+// pair): such a key can be neither recorded nor called empty.
+bool NamesIn(Registry& r, HKey key, std::vector<std::string>& values,
+             std::vector<std::string>& subkeys) {
+  values.clear();
+  subkeys.clear();
+  bool reachable = true;
+  std::uint32_t type = 0;
+  std::string name;
+  long rc = ErrorSuccess;
+  for (std::uint32_t i = 0;
+       (rc = r.EnumValue(key, i, name, kNameCapacity, &type, 0xFFFFFFFFu)) == ErrorSuccess ||
+       rc == ErrorNoUnicodeTranslation;
+       ++i) {
+    if (rc == ErrorSuccess) values.push_back(name);
+    else reachable = false;
+  }
+  for (std::uint32_t i = 0; (rc = r.EnumKey(key, i, name, kNameCapacity)) == ErrorSuccess ||
+                            rc == ErrorNoUnicodeTranslation;
+       ++i) {
+    if (rc == ErrorSuccess) subkeys.push_back(name);
+    else reachable = false;
+  }
+  return reachable;
+}
+
 bool Snapshot(Registry& r, HKey root, const std::string& path, std::vector<regfile::Key>& out) {
   OpenedKey key(r, root, path);
   if (!key) return true;
   regfile::Key entry{root, path, false, {}};
-  std::uint32_t type = 0;
-  std::string name;
-  for (std::uint32_t i = 0;
-       r.EnumValue(key.get(), i, name, kNameCapacity, &type, 0xFFFFFFFFu) == ErrorSuccess; ++i) {
+  std::vector<std::string> names, subkeys;
+  if (!NamesIn(r, key.get(), names, subkeys)) return false;
+  for (const auto& name : names) {
     std::optional<regfile::Data> value;
     if (!ValueIn(r, key.get(), name, value)) return false;
     entry.values.push_back({name, std::move(value)});
   }
   out.push_back(std::move(entry));
-  std::vector<std::string> subkeys;
-  for (std::uint32_t i = 0; r.EnumKey(key.get(), i, name, kNameCapacity) == ErrorSuccess; ++i)
-    subkeys.push_back(name);
   for (const auto& sub : subkeys)
     if (!Snapshot(r, root, Join(path, sub), out)) return false;
   return true;
@@ -106,13 +129,8 @@ bool Contents(Registry& r, HKey root, std::string_view path, std::vector<std::st
   subkeys.clear();
   OpenedKey key(r, root, path);
   if (!key) return false;
-  std::uint32_t type = 0;
-  std::string name;
-  for (std::uint32_t i = 0;
-       r.EnumValue(key.get(), i, name, kNameCapacity, &type, 0xFFFFFFFFu) == ErrorSuccess; ++i)
-    values.push_back(name);
-  for (std::uint32_t i = 0; r.EnumKey(key.get(), i, name, kNameCapacity) == ErrorSuccess; ++i)
-    subkeys.push_back(name);
+  // An entry no name reaches still makes the key not empty.
+  if (!NamesIn(r, key.get(), values, subkeys)) values.push_back("(a name Windows gives only in part)");
   return true;
 }
 

@@ -44,11 +44,12 @@ std::optional<regfile::Data> CurrentValue(platform::Registry& r, platform::HKey 
 bool KeyThere(platform::Registry& r, platform::HKey root, std::string_view path);
 
 // The key and everything below it, parents before their subkeys; false when
-// a value in it cannot be read as it is.
+// a value in it cannot be read as it is, or a name in it cannot be reached.
 bool Snapshot(platform::Registry& r, platform::HKey root, const std::string& path,
               std::vector<regfile::Key>& out);
 
-// The names of a key's values and of its subkeys; false when it is absent.
+// The names of a key's values and of its subkeys; false when it is absent. An
+// entry no name reaches is listed too, so that such a key never counts as empty.
 bool Contents(platform::Registry& r, platform::HKey root, std::string_view path,
               std::vector<std::string>& values, std::vector<std::string>& subkeys);
 

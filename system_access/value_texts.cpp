@@ -26,12 +26,14 @@ std::vector<ValueText> GetAllValueTexts(const RegExtra& reg, HKey root, std::str
     } closer{registry, key};
     std::string name, data;
     std::uint32_t type = 0;
-    for (std::uint32_t index = 0;
-         registry.EnumValueData(key, index, name, RegExtra::NameBufferChars, &type,
-                                RegExtra::ValueDataLimit, data) == ErrorSuccess;
-         ++index)
+    for (std::uint32_t index = 0;; ++index) {
+      const long rc = registry.EnumValueData(key, index, name, RegExtra::NameBufferChars, &type,
+                                             RegExtra::ValueDataLimit, data);
+      if (rc != ErrorSuccess && rc != ErrorNoUnicodeTranslation) break;
       list.push_back({CutAtNul(name), type,
-                      type == RegSz ? CutAtNul(registry.CodePage().FromAnsi(data)) : ""});
+                      type == RegSz ? CutAtNul(registry.CodePage().FromAnsi(data)) : "",
+                      rc == ErrorSuccess});
+    }
   }
   if (list.empty()) list.emplace_back();
   return list;

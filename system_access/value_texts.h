@@ -6,7 +6,8 @@
 // each with the text GetStringValue reads for it: the REG_SZ data up to its
 // first NUL, and empty text for a value of another type. Taking the data
 // while listing saves four registry calls a value, which a key of thousands
-// of entries pays at every load of its panel.
+// of entries pays at every load of its panel. One difference: a name no call
+// can reach again is listed, flagged, where GetAllValues would stop.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -21,6 +22,10 @@ struct ValueText {
   std::string name;
   std::optional<std::uint32_t> type;  // none for the empty entry below
   std::string text;
+  // False for a name no call can reach again (the system gives it with
+  // U+FFFD in place of half a surrogate pair): listed, and the listing goes
+  // on, but nothing may act on it by this name.
+  bool reachable = true;
   friend bool operator==(const ValueText&, const ValueText&) = default;
 };
 

@@ -39,17 +39,27 @@ public:
   }
 
 private:
-  // The callers clear the list first.
+  // The callers clear the list first. Key names are exact (also those the
+  // code page cannot hold), so Edit and Remove act on the key listed and
+  // never on a look-alike.
   void Fill() {
+    forms::Hourglass busy(main_);
     main_.EntryTable.clear();
-    const auto keys = sys_.reg.GetAllKeys(HkeyLocalMachine, EditNewIt::UninstallKey);
+    const auto keys = sys_.reg.GetAllKeys(HkeyLocalMachine, EditNewIt::UninstallKey, &reachable_);
     AddContinue(keys, static_cast<int>(keys.size()) - 1);
   }
 
   // Lists the entries among keys q[0..t] that have both a "DisplayName" and
-  // an "UninstallString", names compared as they are spelt.
+  // an "UninstallString", names compared as they are spelt. A key no call can
+  // reach by its name is listed all the same, with an empty path in the
+  // table: Edit and Remove refuse it.
   void AddContinue(const std::vector<std::string>& q, int t) {
     for (int i = 0; i <= t; ++i) {
+      if (!reachable_[i]) {
+        main_.EntryTable.push_back({"", ""});
+        List1.Add(UnreachableLook(q[i]));
+        continue;
+      }
       const std::string path = std::string(EditNewIt::UninstallKey) + "\\" + q[i];
       const ValueText* display = nullptr;
       const ValueText* command = nullptr;
@@ -62,14 +72,20 @@ private:
       const auto n = static_cast<std::size_t>(List1.Count());
       main_.EntryTable.resize(n + 1);
       main_.EntryTable[n] = {command->text, path};
-      List1.Add(display->text);
+      List1.Add(display->type == platform::RegSz ? display->text
+                                                 : OtherTypeLook(q[i], *display->type));
     }
   }
 
-  // The table row of the selected entry, or -1 when none is selected.
+  // The table row of the selected entry, or -1 when none is selected or the
+  // entry cannot be reached by its name (the user is told).
   int SelectedRow() const {
     const forms::TreeNode* node = List1.SelectedItem();
     if (!node || static_cast<std::size_t>(node->Index()) > main_.EntryTable.size()) return -1;
+    if (main_.EntryTable[node->Index() - 1][1].empty()) {
+      RefuseUnreachable(sys_.toolkit);
+      return -1;
+    }
     return node->Index() - 1;
   }
 
@@ -106,7 +122,7 @@ private:
                             forms::mb::YesNo | forms::mb::IconExclamation) != forms::IdYes)
       return;
     SaveReport report;
-    report.Check(RemoveKey(sys_.reg, HkeyLocalMachine, main_.EntryTable[row][1]),
+    report.Check(RemoveKey(sys_.reg, HkeyLocalMachine, main_.EntryTable[row][1]), sys_.reg,
                  List1.SelectedItem()->Text());
     List1.Clear();
     editing_.Offer(false);
@@ -119,6 +135,7 @@ private:
   forms::TreeView& List1;
   EditingButtons editing_;  // EditIt, RemIt
   EditNewIt dialog_;
+  std::vector<bool> reachable_;  // by key, as GetAllKeys listed them
 };
 
 }  // namespace

@@ -40,7 +40,7 @@ public:
         RunList(main.Get<forms::TreeView>(kControls.list)),
         editing_(main, kControls) {
     main.OnClick(kControls.add, [this] { OnAdd(); });
-    main.OnClick(kControls.edit, [this] { RunList.StartLabelEdit(); });
+    main.OnClick(kControls.edit, [this] { OnEdit(); });
     main.On(Event::AfterLabelEdit, RunList.Name(), [this](EventArgs& e) { OnEdited(e); });
     main.OnClick(kControls.remove, [this] { OnRemove(); });
   }
@@ -64,19 +64,40 @@ public:
   }
 
 private:
+  // Value names are exact (also those the code page cannot hold), so Edit
+  // and Remove act on the value listed and never on a look-alike.
   void PrepareList() {
+    forms::Hourglass busy(main_);
     RunList.Clear();
     main_.EntryTable.clear();
+    reachable_.clear();
     for (const ValueText& v : GetAllValueTexts(sys_.reg, HkeyLocalMachine, kRun)) {
-      RunList.Add(v.text);
+      if (!v.reachable)
+        RunList.Add(UnreachableLook(v.name));
+      else if (v.type && *v.type != platform::RegSz)
+        RunList.Add(OtherTypeLook(v.name, *v.type));
+      else
+        RunList.Add(v.text);
       main_.EntryTable.push_back({v.name, {}});
+      reachable_.push_back(v.reachable);
     }
   }
 
-  // The value name of a node, or null for a node the table does not hold.
+  // The value name of a node, or null for a node the table does not hold or
+  // one no call can reach by name (the user is told).
   const std::string* NameOf(const forms::TreeNode& node) const {
     const auto row = static_cast<std::size_t>(node.Index() - 1);
-    return row < main_.EntryTable.size() ? &main_.EntryTable[row][0] : nullptr;
+    if (row >= main_.EntryTable.size()) return nullptr;
+    if (row < reachable_.size() && !reachable_[row]) {
+      RefuseUnreachable(sys_.toolkit);
+      return nullptr;
+    }
+    return &main_.EntryTable[row][0];
+  }
+
+  void OnEdit() {
+    const forms::TreeNode* node = RunList.SelectedItem();
+    if (node && NameOf(*node)) RunList.StartLabelEdit();
   }
 
   void OnAdd() {
@@ -119,7 +140,7 @@ private:
                                    forms::mb::YesNo | forms::mb::IconQuestion) == forms::IdYes) {
       const std::string valueName = *name;  // the list is rebuilt below
       report.Check(sys_.reg.SaveStringValue(HkeyLocalMachine, kRun, valueName, *e.newText),
-                   *e.newText);
+                   sys_.reg, *e.newText);
       PrepareList();
     } else {
       e.cancel = true;
@@ -138,7 +159,7 @@ private:
             forms::mb::YesNo | forms::mb::IconQuestion | forms::mb::DefButton2) != forms::IdYes)
       return;
     SaveReport report;
-    report.Check(RemoveValue(sys_.reg, HkeyLocalMachine, kRun, *name), node->Text());
+    report.Check(RemoveValue(sys_.reg, HkeyLocalMachine, kRun, *name), sys_.reg, node->Text());
     PrepareList();
     editing_.Offer(false);
     report.Tell(sys_.toolkit);
@@ -151,6 +172,7 @@ private:
   ConsoleSystem& sys_;
   forms::TreeView& RunList;
   EditingButtons editing_;  // EditRun, RemRun
+  std::vector<bool> reachable_;  // by EntryTable row
 };
 
 }  // namespace

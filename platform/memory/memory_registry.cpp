@@ -27,6 +27,27 @@ std::vector<std::string> SplitPath(std::string_view path) {
   return parts;
 }
 
+// Names are exact UTF-8, as the wide functions give them; only malformed
+// text names nothing.
+bool WellFormed(std::string_view utf8) {
+  std::size_t i = 0;
+  char32_t cp = 0;
+  while (i < utf8.size())
+    if (!NextCodePoint(utf8, i, cp) || (cp >= 0xD800 && cp < 0xE000)) return false;
+  return true;
+}
+
+// A name's length in UTF-16 units, what the name buffers of the system count.
+std::size_t WideLength(std::string_view utf8) {
+  std::size_t i = 0, units = 0;
+  char32_t cp = 0;
+  while (i < utf8.size()) {
+    if (!NextCodePoint(utf8, i, cp)) ++i;
+    units += cp >= 0x10000 ? 2 : 1;
+  }
+  return units;
+}
+
 bool IsPredefined(HKey key) {
   return key == HkeyClassesRoot || key == HkeyCurrentUser || key == HkeyLocalMachine;
 }
@@ -132,8 +153,7 @@ long MemoryRegistry::Walk(HKey root, std::string_view path, bool create,
   node = Resolve(root);
   if (!node) return ErrorInvalidHandle;
   if (node->deleted) return 1018;  // ERROR_KEY_DELETED
-  std::string ansi;
-  if (!codePage_.ToAnsi(path, ansi)) return ErrorNoUnicodeTranslation;
+  if (!WellFormed(path)) return ErrorNoUnicodeTranslation;
   for (const auto& part : SplitPath(path)) {
     if (part.size() > 255) return ErrorInvalidParameter;
     const std::string folded = Fold(part);
@@ -182,26 +202,15 @@ long MemoryRegistry::QueryValue(HKey key, std::string_view name, std::uint32_t* 
   const auto node = Resolve(key);
   if (!node) return ErrorInvalidHandle;
   if (node->deleted) return 1018;
-  std::string ansi;
-  if (!codePage_.ToAnsi(name, ansi)) return ErrorNoUnicodeTranslation;
+  if (!WellFormed(name)) return ErrorNoUnicodeTranslation;
   const auto it = node->values.find(Fold(name));
   if (it == node->values.end()) return ErrorFileNotFound;
   const auto& value = it->second;
   if (type) *type = value.type;
   if (value.unmappable) return ErrorNoUnicodeTranslation;
-  const auto needed = static_cast<std::uint32_t>(value.data.size());
-  if (!data) {
-    if (size) *size = needed;
-    return ErrorSuccess;
-  }
-  if (!size) return ErrorInvalidParameter;
-  if (*size < needed) {
-    *size = needed;
-    return ErrorMoreData;
-  }
-  std::copy(value.data.begin(), value.data.end(), data);
-  *size = needed;
-  return ErrorSuccess;
+  return HandOutValue(
+      std::string_view(reinterpret_cast<const char*>(value.data.data()), value.data.size()), data,
+      size);
 }
 
 long MemoryRegistry::SetValue(HKey key, std::string_view name, std::uint32_t type,
@@ -220,8 +229,7 @@ long MemoryRegistry::Store(HKey key, std::string_view name, std::uint32_t type,
   const auto node = Resolve(key);
   if (!node) return ErrorInvalidHandle;
   if (node->deleted) return 1018;
-  std::string ansi;
-  if (!codePage_.ToAnsi(name, ansi)) return ErrorNoUnicodeTranslation;
+  if (!WellFormed(name)) return ErrorNoUnicodeTranslation;
   if (node->readOnly) return ErrorAccessDenied;
   if (size > 0 && !data) return ErrorInvalidParameter;
   std::vector<std::uint8_t> bytes(data, data + size);
@@ -271,11 +279,8 @@ long MemoryRegistry::EnumKey(HKey key, std::uint32_t index, std::string& name,
   if (node->deleted) return 1018;
   if (index >= node->children.size()) return ErrorNoMoreItems;
   const auto& child = *std::next(node->children.begin(), index)->second;
-  std::string ansi;
-  codePage_.ToAnsi(child.name, ansi);
-  if (ansi.size() + 1 > capacity) return ErrorMoreData;
-  name = child.name;
-  return ErrorSuccess;
+  if (WideLength(child.name) + 1 > capacity) return ErrorMoreData;
+  return Named(child.name, name);
 }
 
 long MemoryRegistry::EnumValue(HKey key, std::uint32_t index, std::string& name,
@@ -295,13 +300,28 @@ long MemoryRegistry::EnumValueData(HKey key, std::uint32_t index, std::string& n
   if (node->deleted) return 1018;
   if (index >= node->values.size()) return ErrorNoMoreItems;
   const auto& value = std::next(node->values.begin(), index)->second;
-  std::string ansi;
-  codePage_.ToAnsi(value.name, ansi);
-  if (ansi.size() + 1 > nameCapacity || value.data.size() > dataCapacity) return ErrorMoreData;
-  name = value.name;
+  if (WideLength(value.name) + 1 > nameCapacity || value.data.size() > dataCapacity)
+    return ErrorMoreData;
   if (type) *type = value.type;
   data.assign(value.data.begin(), value.data.end());
-  return ErrorSuccess;
+  return Named(value.name, name);
+}
+
+// A name no UTF-8 text can give again (half of a surrogate pair, as the
+// system allows) is listed with U+FFFD in its place and flagged.
+long MemoryRegistry::Named(const std::string& stored, std::string& name) {
+  if (WellFormed(stored)) {
+    name = stored;
+    return ErrorSuccess;
+  }
+  name.clear();
+  std::size_t i = 0;
+  char32_t cp = 0;
+  while (i < stored.size()) {
+    if (!NextCodePoint(stored, i, cp)) ++i, cp = 0xFFFD;
+    AppendUtf8(name, cp >= 0xD800 && cp < 0xE000 ? char32_t{0xFFFD} : cp);
+  }
+  return ErrorNoUnicodeTranslation;
 }
 
 bool MemoryRegistry::IsTextUnicode(const std::uint8_t* bytes, int length, int flags) const {
@@ -338,6 +358,14 @@ void MemoryRegistry::SetRawValue(HKey root, std::string_view path, std::string_v
   std::shared_ptr<Node> node;
   if (Walk(root, path, true, node) != ErrorSuccess) return;
   node->values[Fold(name)] = Node::Value{std::string(name), type, std::move(data)};
+}
+
+void MemoryRegistry::AddRawKey(HKey root, std::string_view path, std::string name) {
+  std::shared_ptr<Node> node;
+  if (Walk(root, path, true, node) != ErrorSuccess) return;
+  auto child = std::make_shared<Node>();
+  child->name = name;
+  node->children.emplace(Fold(name), std::move(child));
 }
 
 void MemoryRegistry::SetUnmappableText(HKey root, std::string_view path, std::string_view name) {

@@ -1,7 +1,8 @@
 #pragma once
 // An in-memory registry with the semantics the programs rely on: keys and
 // values named without regard to letter case, enumeration in case-insensitive
-// alphabetical order (as Wine gives it), ErrorMoreData with the size needed,
+// alphabetical order (as Wine gives it), names exactly as stored, also those
+// the ANSI code page cannot hold (as the wide functions give them), ErrorMoreData with the size needed,
 // the unnamed default value, subtree delete, and HKEY_CLASSES_ROOT as a view
 // of HKEY_LOCAL_MACHINE\Software\Classes.
 #include <map>
@@ -46,8 +47,12 @@ public:
   const AnsiCodePage& CodePage() const override { return codePage_; }
 
   // Test aids. Stores bytes exactly as given (no NUL is added to text types).
+  // The name may be one no UTF-8 text can name (the bytes of half a
+  // surrogate pair): listing flags it, and nothing can reach it by name.
   void SetRawValue(HKey root, std::string_view path, std::string_view name, std::uint32_t type,
                    std::vector<std::uint8_t> data);
+  // A subkey of `path` under a name taken as it is (also such a name).
+  void AddRawKey(HKey root, std::string_view path, std::string name);
   // A text value holding characters the ANSI code page lacks (stored through
   // the wide functions): queries refuse it with ErrorNoUnicodeTranslation, as
   // the Win32 side does rather than hand out '?' substitutes.
@@ -73,6 +78,7 @@ private:
   std::shared_ptr<Node> Resolve(HKey key) const;
   long Walk(HKey root, std::string_view path, bool create, std::shared_ptr<Node>& node);
   HKey NewHandle(std::shared_ptr<Node> node);
+  static long Named(const std::string& stored, std::string& name);
 
   Cp1252CodePage codePage_;
   std::shared_ptr<Node> classesRoot_, currentUser_, localMachine_;

@@ -1,6 +1,11 @@
 #pragma once
-// The real registry through the ANSI advapi32 functions.
+// The real registry through advapi32: names go through the wide functions
+// where the ANSI code page cannot hold them, and enumeration gives them
+// exactly, so that every call acts on the key or value it names. Value data
+// are the bytes as the ANSI functions see them.
 #include <map>
+#include <string>
+#include <vector>
 
 #include "platform/registry.h"
 #include "platform/win32/win32_text.h"
@@ -36,6 +41,11 @@ public:
 private:
   long Enumerate(HKey key, std::uint32_t index, std::string& name, std::uint32_t nameCapacity,
                  std::uint32_t* type, std::uint32_t dataCapacity, std::string* data);
+  long EnumerateAnsi(void* key, std::uint32_t index, std::string& name,
+                     std::uint32_t nameCapacity, std::uint32_t* type, std::uint32_t dataCapacity,
+                     std::string* data);
+  static long QueryWide(void* key, const std::wstring& name, std::uint32_t* type,
+                        std::uint8_t* data, std::uint32_t* size);
   // Whether a text value reads through the ANSI functions without substitutes.
   static bool FitsCodePage(void* key, const std::string& ansiName);
   long Store(HKey key, std::string_view name, std::uint32_t type, const std::uint8_t* data,
@@ -46,6 +56,8 @@ private:
   Win32CodePage codePage_;
   std::map<HKey, void*> handles_;
   HKey nextHandle_ = 0x100;
+  std::vector<wchar_t> wideName_;        // enumeration buffers, kept between calls
+  std::vector<unsigned char> scratch_;
 };
 
 }  // namespace velmaro::platform

@@ -9,6 +9,7 @@
 #include "support/raw_values.h"
 #include "system_access/reg_extra.h"
 #include "system_access/settings_store.h"
+#include "system_access/value_texts.h"
 
 namespace velmaro {
 namespace {
@@ -107,10 +108,16 @@ TEST_F(RegistryContract, TextGainsItsNulUnlessWrittenExactly) {
   EXPECT_EQ(registry_->SetValueExact(key, "Exact", RegSz, data, 5), ErrorSuccess);
   EXPECT_EQ(registry_->SetValueExact(key, "ExactExpand", RegExpandSz, data, 5), ErrorSuccess);
   EXPECT_EQ(registry_->SetValueExact(key, "ExactEmpty", RegSz, data, 0), ErrorSuccess);
+  // The same under a name only the wide functions reach.
+  const std::string snow = "\xE9\x9B\xAA";
+  EXPECT_EQ(registry_->SetValue(key, snow, RegSz, data, 5), ErrorSuccess);
+  EXPECT_EQ(registry_->SetValueExact(key, snow + "!", RegSz, data, 5), ErrorSuccess);
   registry_->CloseKey(key);
   EXPECT_EQ(stored("Exact"), "hello");
   EXPECT_EQ(stored("ExactExpand"), "hello");
   EXPECT_EQ(stored("ExactEmpty"), "");
+  EXPECT_EQ(stored(snow), std::string("hello\0", 6));
+  EXPECT_EQ(stored(snow + "!"), "hello");
 }
 
 TEST_F(RegistryContract, TextTheCodePageCannotHoldIsRefusedNotSubstituted) {
@@ -119,12 +126,82 @@ TEST_F(RegistryContract, TextTheCodePageCannotHoldIsRefusedNotSubstituted) {
   // Data: the old value stays rather than turning into question marks.
   EXPECT_FALSE(reg_.SaveStringValue(HkeyCurrentUser, p, "Title", "snow \xE9\x9B\xAA"));
   EXPECT_EQ(reg_.GetStringValue(HkeyCurrentUser, p, "Title", "x"), "old");
-  // Names: nothing is written under a substitute name such as "?".
-  EXPECT_FALSE(reg_.SaveStringValue(HkeyCurrentUser, p, "\xE9\x9B\xAA", "v"));
-  EXPECT_FALSE(reg_.SaveDWordValue(HkeyCurrentUser, Path("\xE9\x9B\xAA"), "n", 1));
+  // Names: written under exactly their own name, never under a substitute
+  // such as "?".
+  EXPECT_TRUE(reg_.SaveStringValue(HkeyCurrentUser, p, "\xE9\x9B\xAA", "v"));
+  EXPECT_TRUE(reg_.SaveDWordValue(HkeyCurrentUser, Path("\xE9\x9B\xAA"), "n", 1));
   EXPECT_EQ(reg_.GetStringValue(HkeyCurrentUser, p, "?", "none"), "none");
-  EXPECT_EQ(reg_.GetAllKeys(HkeyCurrentUser, kBase), std::vector<std::string>{"Unmappable"});
-  EXPECT_EQ(reg_.GetStringValue(HkeyCurrentUser, Path("\xE9\x9B\xAA"), "n", "fb"), "fb");
+  EXPECT_EQ(reg_.GetAllKeys(HkeyCurrentUser, kBase),
+            (std::vector<std::string>{"Unmappable", "\xE9\x9B\xAA"}));
+  EXPECT_EQ(testing::WideText(*registry_, p, "\xE9\x9B\xAA"), "v");
+  EXPECT_EQ(reg_.GetDWordValue(HkeyCurrentUser, Path("\xE9\x9B\xAA"), "n", 0), 1);
+}
+
+// "Запуск" beside a literal "??????", which is how the ANSI functions show
+// it: every call acts on the one it names, as a program using the wide
+// functions sees it.
+TEST_F(RegistryContract, NamesTheCodePageCannotHoldActOnExactlyThatEntryNeverALookAlike) {
+  const std::string cyrillic = "\xD0\x97\xD0\xB0\xD0\xBF\xD1\x83\xD1\x81\xD0\xBA";
+  const std::string twin = "??????";
+  const auto p = Path("Run");
+  testing::WideSetText(*registry_, p, cyrillic, "c:\\wide.exe");
+  testing::WideSetText(*registry_, p, twin, "c:\\twin.exe");
+  const ValueTable listed = reg_.GetAllValues(HkeyCurrentUser, p);
+  EXPECT_EQ(listed, (ValueTable{{twin, RegSz}, {cyrillic, RegSz}}));
+  EXPECT_EQ(reg_.GetStringValue(HkeyCurrentUser, p, cyrillic, "x"), "c:\\wide.exe");
+  ASSERT_TRUE(reg_.SaveStringValue(HkeyCurrentUser, p, cyrillic, "c:\\edited.exe"));
+  EXPECT_EQ(testing::WideText(*registry_, p, cyrillic), "c:\\edited.exe");
+  EXPECT_EQ(testing::WideText(*registry_, p, twin), "c:\\twin.exe");
+  ASSERT_TRUE(reg_.DeleteValue(HkeyCurrentUser, p, cyrillic));
+  EXPECT_EQ(testing::WideText(*registry_, p, cyrillic), std::nullopt);
+  EXPECT_EQ(testing::WideText(*registry_, p, twin), "c:\\twin.exe");
+
+  // Keys, and a subtree deleted whole although a subkey's name is outside
+  // the code page.
+  const auto u = Path("Uninstall");
+  testing::WideSetText(*registry_, u + "\\" + cyrillic, "DisplayName", "Wide");
+  testing::WideSetText(*registry_, u + "\\" + twin, "DisplayName", "Twin");
+  testing::WideCreateKey(*registry_, u + "\\" + twin, cyrillic);
+  EXPECT_EQ(reg_.GetAllKeys(HkeyCurrentUser, u), (std::vector<std::string>{twin, cyrillic}));
+  EXPECT_EQ(reg_.GetStringValue(HkeyCurrentUser, u + "\\" + cyrillic, "DisplayName", "x"), "Wide");
+  ASSERT_TRUE(reg_.DeleteKey(HkeyCurrentUser, u + "\\" + cyrillic));
+  EXPECT_FALSE(testing::WideKeyExists(*registry_, u + "\\" + cyrillic));
+  EXPECT_EQ(testing::WideText(*registry_, u + "\\" + twin, "DisplayName"), "Twin");
+  ASSERT_TRUE(reg_.DeleteKey(HkeyCurrentUser, u + "\\" + twin));
+  EXPECT_FALSE(testing::WideKeyExists(*registry_, u + "\\" + twin));
+}
+
+// A name the system holds with half of a surrogate pair has no UTF-8 form:
+// listed with U+FFFD and flagged, never reached through a look-alike.
+TEST_F(RegistryContract, NamesWithHalfASurrogatePairAreListedFlaggedAndNeverActedOn) {
+  const auto p = Path("Half");
+  const std::string shown = "a\xEF\xBF\xBD";  // "a" and U+FFFD
+  testing::WideSetText(*registry_, p, "a", "c:\\half.exe", true);
+  testing::WideSetText(*registry_, p, shown, "c:\\lookalike.exe");
+  testing::WideSetText(*registry_, p, "b", "c:\\after.exe");
+  testing::WideCreateKey(*registry_, p, "k", true);
+  testing::WideCreateKey(*registry_, p, "l");
+  std::vector<bool> reachable;
+  EXPECT_EQ(reg_.GetAllKeys(HkeyCurrentUser, p, &reachable),
+            (std::vector<std::string>{"k\xEF\xBF\xBD", "l"}));
+  EXPECT_EQ(reachable, (std::vector<bool>{false, true}));
+  EXPECT_EQ(reg_.GetAllKeys(HkeyCurrentUser, p), std::vector<std::string>{});  // stops there
+  HKey key = 0;
+  ASSERT_EQ(registry_->OpenKey(HkeyCurrentUser, p, key), ErrorSuccess);
+  std::string name;
+  std::uint32_t type = 0;
+  EXPECT_EQ(registry_->EnumValue(key, 0, name, 255, &type, 4000), ErrorNoUnicodeTranslation);
+  EXPECT_EQ(name, shown);
+  registry_->CloseKey(key);
+  // The look-alike is what the shown name reaches.
+  EXPECT_EQ(reg_.GetStringValue(HkeyCurrentUser, p, shown, "x"), "c:\\lookalike.exe");
+  // The editors' listing goes on past it, flagged.
+  const auto texts = GetAllValueTexts(reg_, HkeyCurrentUser, p);
+  ASSERT_EQ(texts.size(), 3u);
+  EXPECT_EQ(texts[0].name, shown);
+  EXPECT_FALSE(texts[0].reachable);
+  EXPECT_EQ(texts[1], (ValueText{shown, RegSz, "c:\\lookalike.exe"}));
+  EXPECT_EQ(texts[2], (ValueText{"b", RegSz, "c:\\after.exe"}));
 }
 
 TEST_F(RegistryContract, TextTheCodePageCannotHoldIsRefusedWhenRead) {

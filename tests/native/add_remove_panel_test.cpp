@@ -2,7 +2,9 @@
 // listed, an entry created, changed and removed, each written at once, and
 // the input that would write the wrong thing refused in the program's words.
 #include "console/edit_new_it.h"
+#include "console/list_editor.h"
 #include "native/console_fixture.h"
+#include "support/wide_names.h"
 
 namespace velmaro::console {
 namespace {
@@ -274,6 +276,45 @@ TEST_F(AddRemovePanel, ChangesWindowsRefusesAreNamed) {
   tk.AnswerNextBox(forms::IdOk, std::string(SaveReport::NotSaved) + "\nAlpha");
   tk.Click(main, "RemIt");
   EXPECT_EQ(Shown(), std::vector<std::string>{"Alpha"});
+  EXPECT_EQ(tk.UnusedScripts(), 0u);
+}
+
+// A key named outside the code page beside its look-alike "??????": Edit
+// and Remove reach exactly the key listed. A display name of another type
+// shows the key's name and the type; a key whose name Windows gives only in
+// part is listed, and Edit and Remove refuse it.
+TEST_F(AddRemovePanel, EditAndRemoveActOnExactlyTheKeyListedNeverOnALookAlike) {
+  using namespace testing;
+  Entry(kLookAlikeName, "Twin", "twin.exe");
+  Entry(kCyrillicName, "Wide", "wide.exe");
+  registry.SetRawValue(HkeyLocalMachine, Key("Typed"), "DisplayName", RegExpandSz, {'%', 0});
+  registry.SetRawValue(HkeyLocalMachine, Key("Typed"), "UninstallString", RegSz, {'t', 0});
+  registry.AddRawKey(HkeyLocalMachine, kUninstall, std::string("k") + kHalfPair);
+  Choose(kAddRemove);
+  const std::string half = std::string("[k") + kReplacement + ": a name Windows gives only in part]";
+  ASSERT_EQ(Shown(), (std::vector<std::string>{"Twin", half, "[Typed: a REG_EXPAND_SZ value]",
+                                               "Wide"}));
+  tk.ClickNode(main, "List1", 4);
+  InDialog("Wide 2", "wide2.exe", "OK");
+  tk.AnswerNextBox(forms::IdYes, kSaveChanges);
+  tk.Click(main, "EditIt");
+  EXPECT_EQ(Value(kCyrillicName, "UninstallString"), "wide2.exe");
+  EXPECT_EQ(Value(kLookAlikeName, "DisplayName"), "Twin");
+  EXPECT_EQ(Value(kLookAlikeName, "UninstallString"), "twin.exe");
+  tk.ClickNode(main, "List1", 4);
+  tk.AnswerNextBox(forms::IdYes, kRemoveQuestion);
+  tk.Click(main, "RemIt");
+  EXPECT_FALSE(system.reg.KeyExists(HkeyLocalMachine, Key(kCyrillicName)));
+  EXPECT_EQ(Value(kLookAlikeName, "UninstallString"), "twin.exe");
+
+  const auto before = WholeRegistry();
+  tk.ClickNode(main, "List1", 2);
+  tk.AnswerNextBox(forms::IdOk, std::string(Unreachable));
+  tk.Click(main, "EditIt");
+  tk.AnswerNextBox(forms::IdOk, std::string(Unreachable));
+  tk.Click(main, "RemIt");
+  EXPECT_EQ(WholeRegistry(), before);
+  EXPECT_EQ(Shown().size(), 3u);
   EXPECT_EQ(tk.UnusedScripts(), 0u);
 }
 

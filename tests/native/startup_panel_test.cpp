@@ -2,7 +2,9 @@
 // the file dialog, a command line edited in place, a program removed, each
 // written at once, and what happens where the plain rules would write the
 // wrong thing.
+#include "console/list_editor.h"
 #include "native/console_fixture.h"
+#include "support/wide_names.h"
 
 namespace velmaro::console {
 namespace {
@@ -44,7 +46,8 @@ TEST_F(StartUpPanel, ListsTheCommandLinesOfTheRunKeyAndOffersEditingAfterAClick)
   Run("Agent", "c:\\agent.exe");
   registry.SetRawValue(HkeyLocalMachine, kRun, "Number", RegDword, {1, 0, 0, 0});
   Choose(kStartUp);
-  EXPECT_EQ(Shown(), (std::vector<std::string>{"c:\\agent.exe", "", "c:\\zip.exe /tray"}));
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"c:\\agent.exe", "[Number: a REG_DWORD value]",
+                                               "c:\\zip.exe /tray"}));
   ASSERT_EQ(main.EntryTable.size(), 3u);
   EXPECT_EQ(main.EntryTable[1][0], "Number");
   EXPECT_FALSE(main.Get("Apply").Enabled());
@@ -100,7 +103,7 @@ TEST_F(StartUpPanel, AnEditIsWrittenOnYesAsPlainTextUnderTheEntrysName) {
   registry.SetRawValue(HkeyLocalMachine, kRun, "Mixed", RegExpandSz,
                        {'%', 'w', '%', '\\', 'm', '.', 'e', 'x', 'e', 0});
   Choose(kStartUp);
-  ASSERT_EQ(Shown(), (std::vector<std::string>{"c:\\agent.exe", ""}));
+  ASSERT_EQ(Shown(), (std::vector<std::string>{"c:\\agent.exe", "[Mixed: a REG_EXPAND_SZ value]"}));
   tk.AnswerNextBox(forms::IdYes, kMakeChanges);
   EditNode(2, "c:\\mixed.exe -q");
   EXPECT_EQ(tk.Boxes().back().title, "Confirmation");
@@ -212,6 +215,43 @@ TEST_F(StartUpPanel, TextWindowsCannotStoreOrAKeyItRefusesIsNamedAndNothingIsLos
   tk.AnswerNextBox(forms::IdOk, std::string(SaveReport::NotSaved) + "\nc:\\agent.exe");
   tk.Click(main, "RemRun");
   EXPECT_EQ(Shown(), std::vector<std::string>{"c:\\agent.exe"}) << "the list shows the real state";
+  EXPECT_EQ(tk.UnusedScripts(), 0u);
+}
+
+// A value named outside the code page beside its look-alike "??????" of
+// another program: Edit and Remove reach exactly the value listed. A value
+// of another type shows its name and type; one whose name Windows gives only
+// in part is listed, and Edit and Remove refuse it.
+TEST_F(StartUpPanel, EditAndRemoveActOnExactlyTheValueListedNeverOnALookAlike) {
+  using namespace testing;
+  Run(kLookAlikeName, "c:\\twin.exe");
+  Run(kCyrillicName, "c:\\wide.exe");
+  registry.SetRawValue(HkeyLocalMachine, kRun, "Tray", RegExpandSz, {'%', 'T', '%', 0});
+  registry.SetRawValue(HkeyLocalMachine, kRun, std::string("x") + kHalfPair, RegSz, {'h', 0});
+  Choose(kStartUp);
+  const std::string half = std::string("[x") + kReplacement + ": a name Windows gives only in part]";
+  ASSERT_EQ(Shown(), (std::vector<std::string>{"c:\\twin.exe", "[Tray: a REG_EXPAND_SZ value]",
+                                               half, "c:\\wide.exe"}));
+  tk.AnswerNextBox(forms::IdYes, kMakeChanges);
+  EditNode(4, "c:\\edited.exe");
+  EXPECT_EQ(String(HkeyLocalMachine, kRun, kCyrillicName), "c:\\edited.exe");
+  EXPECT_EQ(String(HkeyLocalMachine, kRun, kLookAlikeName), "c:\\twin.exe");
+  tk.ClickNode(main, "RunList", 4);
+  tk.AnswerNextBox(forms::IdYes, kRemoveQuestion);
+  tk.Click(main, "RemRun");
+  EXPECT_EQ(String(HkeyLocalMachine, kRun, kCyrillicName), "<none>");
+  EXPECT_EQ(String(HkeyLocalMachine, kRun, kLookAlikeName), "c:\\twin.exe");
+  EXPECT_EQ(recorded.Writes("SetValue"), std::vector<std::string>{kCyrillicName});
+  EXPECT_EQ(recorded.Writes("DeleteValue"), std::vector<std::string>{kCyrillicName});
+
+  tk.ClickNode(main, "RunList", 3);
+  tk.AnswerNextBox(forms::IdOk, std::string(Unreachable));
+  tk.Click(main, "EditRun");
+  EXPECT_EQ(List().EditingNode(), nullptr);
+  tk.ClickNode(main, "RunList", 3);
+  tk.AnswerNextBox(forms::IdOk, std::string(Unreachable));
+  tk.Click(main, "RemRun");
+  EXPECT_EQ(Writes(), 2u);
   EXPECT_EQ(tk.UnusedScripts(), 0u);
 }
 

@@ -9,8 +9,10 @@
 #include "console/export.h"
 #include "platform/memory/memory_desktop.h"
 #include "platform/memory/memory_mouse.h"
+#include "console/save_report.h"
 #include "support/panel_console.h"
 #include "support/undo_support.h"
+#include "support/wide_names.h"
 
 namespace velmaro::testing {
 namespace {
@@ -183,6 +185,45 @@ TEST(UndoExportTest, EveryEditorsChangeAndTheMouseSettingsAreUndoneExactly) {
     c.tk.Click(*c.main, "Apply");
   });
   EXPECT_FALSE(c.main->Get("Undo").Enabled());
+}
+
+// With the undo history on, removing a Run value and an Uninstall key named
+// outside the code page: where the history can keep such names, both are
+// removed and undone exactly; where it cannot, neither is removed and each is
+// named. The look-alike "??????" of another program is never touched.
+TEST(UndoExportTest, ChangesToNamesOutsideTheCodePageAreUndoneOrRefusedAndSaid) {
+  UndoConsole c;
+  RegExtra reg(c.registry);
+  const std::string run = "software\\microsoft\\windows\\currentversion\\run";
+  const std::string uninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+  for (const auto& [name, text] : {std::pair{kLookAlikeName, "twin"}, {kCyrillicName, "wide"}}) {
+    reg.SaveStringValue(HkeyLocalMachine, run, name, std::string("c:\\") + text + ".exe");
+    reg.SaveStringValue(HkeyLocalMachine, uninstall + name, "DisplayName", text);
+    reg.SaveStringValue(HkeyLocalMachine, uninstall + name, "UninstallString", text);
+  }
+  c.Start();
+  const std::string before = c.State();
+  c.tk.ClickNode(*c.main, "Tr", 11);
+  c.tk.ClickNode(*c.main, "RunList", 2);  // the look-alike comes first
+  c.tk.Click(*c.main, "RemRun");
+  c.tk.ClickNode(*c.main, "Tr", 10);
+  c.tk.ClickNode(*c.main, "List1", 2);
+  c.tk.Click(*c.main, "RemIt");
+  const std::string twin = std::string(kLookAlikeName);
+  EXPECT_EQ(reg.GetStringValue(HkeyLocalMachine, run, twin, ""), "c:\\twin.exe");
+  EXPECT_EQ(reg.GetStringValue(HkeyLocalMachine, uninstall + twin, "UninstallString", ""), "twin");
+  const bool made = reg.GetStringValue(HkeyLocalMachine, run, kCyrillicName, "<none>") == "<none>";
+  EXPECT_EQ(made, !reg.KeyExists(HkeyLocalMachine, uninstall + kCyrillicName));
+  if (made) {
+    c.tk.Click(*c.main, "Undo");
+    c.tk.Click(*c.main, "Undo");
+    EXPECT_EQ(c.State(), before);
+  } else {
+    EXPECT_EQ(c.State(), before);
+    ASSERT_EQ(c.tk.told.size(), 2u);
+    for (const auto& told : c.tk.told)
+      EXPECT_EQ(told.rfind(console::SaveReport::NotRecorded, 0), 0u) << told;
+  }
 }
 
 TEST(UndoExportTest, UndoSaysWhatItPutBackAndAsksFirstWhenSomethingChangedSince) {

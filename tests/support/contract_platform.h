@@ -2,6 +2,7 @@
 // The contract suites run against whichever platform these factories give:
 // the in-memory one natively, the real one under Wine.
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/drives.h"
@@ -24,6 +25,19 @@ std::unique_ptr<platform::Shell> MakeContractShell(platform::FileSystem& files);
 // program using the wide functions would (HKEY_CURRENT_USER).
 void StoreUnmappableText(platform::Registry& registry, const std::string& path,
                          const std::string& name);
+
+// Another program that uses the wide functions, beside ours, under
+// HKEY_CURRENT_USER: it stores text under exact names and is the witness of
+// what a key or value holds afterwards (natively, the memory registry).
+// Names are UTF-8; `halfPair` adds an unpaired surrogate (U+D800) after the
+// name, which no UTF-8 text can name again.
+void WideSetText(platform::Registry& registry, const std::string& path, const std::string& name,
+                 const std::string& text, bool halfPair = false);
+void WideCreateKey(platform::Registry& registry, const std::string& path, const std::string& name,
+                   bool halfPair = false);
+std::optional<std::string> WideText(platform::Registry& registry, const std::string& path,
+                                    const std::string& name);
+bool WideKeyExists(platform::Registry& registry, const std::string& path);
 
 std::unique_ptr<platform::Mouse> MakeContractMouse();
 

@@ -3,6 +3,7 @@
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/memory_shell.h"
 #include "support/contract_platform.h"
+#include "system_access/reg_extra.h"
 
 namespace velmaro::testing {
 
@@ -19,6 +20,37 @@ void StoreUnmappableText(platform::Registry& registry, const std::string& path,
                          const std::string& name) {
   dynamic_cast<platform::MemoryRegistry&>(registry).SetUnmappableText(platform::HkeyCurrentUser,
                                                                        path, name);
+}
+
+namespace {
+constexpr const char* kHalfPair = "\xED\xA0\x80";  // U+D800 as the bytes of a code point
+}
+
+void WideSetText(platform::Registry& registry, const std::string& path, const std::string& name,
+                 const std::string& text, bool halfPair) {
+  std::vector<std::uint8_t> bytes(text.begin(), text.end());
+  bytes.push_back(0);
+  dynamic_cast<platform::MemoryRegistry&>(registry).SetRawValue(
+      platform::HkeyCurrentUser, path, halfPair ? name + kHalfPair : name, platform::RegSz,
+      std::move(bytes));
+}
+
+void WideCreateKey(platform::Registry& registry, const std::string& path, const std::string& name,
+                   bool halfPair) {
+  dynamic_cast<platform::MemoryRegistry&>(registry).AddRawKey(platform::HkeyCurrentUser, path,
+                                                              halfPair ? name + kHalfPair : name);
+}
+
+std::optional<std::string> WideText(platform::Registry& registry, const std::string& path,
+                                    const std::string& name) {
+  const std::string none = "\x01none";
+  const std::string text = RegExtra(registry).GetStringValue(platform::HkeyCurrentUser, path, name,
+                                                             none);
+  return text == none ? std::nullopt : std::optional<std::string>(text);
+}
+
+bool WideKeyExists(platform::Registry& registry, const std::string& path) {
+  return RegExtra(registry).KeyExists(platform::HkeyCurrentUser, path);
 }
 
 std::unique_ptr<platform::Drives> MakeContractDrives() {

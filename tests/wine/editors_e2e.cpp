@@ -9,10 +9,12 @@
 // only puts a few sample entries in place, opens that panel or dialog and
 // leaves the console running, for a screenshot.
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "console/edit_new_it.h"
 #include "console/icon_picker.h"
+#include "console/save_report.h"
 #include "wine/console_drive.h"
 
 namespace {
@@ -240,6 +242,112 @@ void AddRemoveFlow(Console& c) {
         "the system's list no longer lists it");
 }
 
+// A value as a program using the wide functions reads it: the witness that
+// the console acted on exactly the name it showed. Nothing: no such value.
+std::optional<std::wstring> WideValue(const std::wstring& path, const wchar_t* name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return std::nullopt;
+  wchar_t data[512] = {};
+  DWORD size = sizeof data - sizeof(wchar_t);
+  const LONG rc = RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(key);
+  return rc == ERROR_SUCCESS ? std::optional<std::wstring>(data) : std::nullopt;
+}
+
+void PutWide(const std::wstring& path, const wchar_t* name, const std::wstring& text) {
+  HKEY key = nullptr;
+  RegCreateKeyW(HKEY_LOCAL_MACHINE, path.c_str(), &key);
+  RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                 static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+}
+
+// After a change to an entry named outside the code page: made, or (while the
+// undo history cannot keep such names) not made and said in a box, which is
+// answered. False when neither happened within the wait.
+bool MadeOrTold(const std::function<bool()>& made, bool& told) {
+  told = false;
+  if (!WaitFor([&] { return made() || VisibleWindow("#32770", "Velmaro"); })) return false;
+  if (made()) return true;
+  std::string text;
+  told = AnswerBox("Velmaro", IDOK, &text) &&
+         text.rfind(velmaro::console::SaveReport::NotRecorded, 0) == 0;
+  return told;
+}
+
+// "Запуск" beside "??????", which is how the ANSI functions show it and the
+// literal name of another program's entry, in the Run key and as Uninstall
+// keys: Edit and Remove act on exactly the entry shown, or are refused and
+// said; the look-alike is never touched. The wide functions are the witness.
+void ExactNamesFlow(Console& c) {
+  auto& check = c.check;
+  const std::wstring run = L"software\\microsoft\\windows\\currentversion\\run";
+  const std::wstring uninstall = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+  const wchar_t* wide = L"\u0417\u0430\u043f\u0443\u0441\u043a";
+  const wchar_t* twin = L"??????";
+  PutWide(run, wide, L"c:\\velmaro e2e\\wide.exe");
+  PutWide(run, twin, L"c:\\velmaro e2e\\twin.exe");
+  PutWide(uninstall + wide, L"DisplayName", L"Velmaro E2E Wide");
+  PutWide(uninstall + wide, L"UninstallString", L"wide.exe");
+  PutWide(uninstall + twin, L"DisplayName", L"Velmaro E2E Twin");
+  PutWide(uninstall + twin, L"UninstallString", L"twin.exe");
+  const auto twinsKept = [&] {
+    return WideValue(run, twin) == L"c:\\velmaro e2e\\twin.exe" &&
+           WideValue(uninstall + twin, L"UninstallString") == L"twin.exe";
+  };
+
+  check(c.Choose("StartUp Applications"), "the start-up programs are listed again");
+  RemoteTree runList(c.Item("RunList"), c.pi.hProcess);
+  bool told = false;
+  check(ClickItem(runList, "c:\\velmaro e2e\\wide.exe"), "the entry named \"Zapusk\" is chosen");
+  c.Press("EditRun");
+  HWND edit = nullptr;
+  WaitFor([&] {
+    edit = reinterpret_cast<HWND>(SendMessageA(c.Item("RunList"), TVM_GETEDITCONTROL, 0, 0));
+    return edit != nullptr;
+  });
+  SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("c:\\velmaro e2e\\edited.exe"));
+  Key(edit, VK_RETURN);
+  check(AnswerBox("Confirmation", IDYES), "Edit asks");
+  check(MadeOrTold([&] { return WideValue(run, wide) == L"c:\\velmaro e2e\\edited.exe"; }, told),
+        "Edit changes exactly that value, or says why it cannot");
+  check(!told || WideValue(run, wide) == L"c:\\velmaro e2e\\wide.exe", "refused: it is unchanged");
+  check(twinsKept() && !WideValue(run, L"c:\\velmaro e2e\\edited.exe"),
+        "the look-alike is untouched and no new value is made");
+  const char* shown = told ? "c:\\velmaro e2e\\wide.exe" : "c:\\velmaro e2e\\edited.exe";
+  check(WaitFor([&] { return FindItem(runList, shown) != nullptr; }) && ClickItem(runList, shown),
+        "it is chosen again");
+  c.Press("RemRun");
+  check(AnswerBox("Confirmation", IDYES), "Remove asks");
+  check(MadeOrTold([&] { return !WideValue(run, wide); }, told),
+        "Remove deletes exactly that value, or says why it cannot");
+  check(!told || WideValue(run, wide).has_value(), "refused: it is still there");
+  check(twinsKept(), "the look-alike of another program is untouched");
+
+  check(c.Choose("Add/Remove"), "the Add/Remove entries are listed again");
+  RemoteTree list(c.Item("List1"), c.pi.hProcess);
+  check(ClickItem(list, "Velmaro E2E Wide"), "the entry whose key is \"Zapusk\" is chosen");
+  c.Press("RemIt");
+  check(AnswerBox("Confirmation", IDYES), "Remove asks");
+  check(MadeOrTold([&] { return !WideValue(uninstall + wide, L"DisplayName"); }, told),
+        "Remove deletes exactly that key, or says why it cannot");
+  check(!told || WideValue(uninstall + wide, L"DisplayName").has_value(),
+        "refused: it is still there");
+  check(twinsKept() && WideValue(uninstall + twin, L"DisplayName") == L"Velmaro E2E Twin",
+        "the look-alike key of another program is untouched");
+  std::printf("entries named outside the code page were %s\n",
+              told ? "refused (the undo history cannot keep their names)" : "changed");
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, (uninstall + wide).c_str());
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, (uninstall + twin).c_str());
+  HKEY runKey = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, run.c_str(), 0, KEY_SET_VALUE, &runKey) == ERROR_SUCCESS) {
+    RegDeleteValueW(runKey, wide);
+    RegDeleteValueW(runKey, twin);
+    RegCloseKey(runKey);
+  }
+}
+
 void IconsFlow(Console& c, const std::string& root) {
   auto& check = c.check;
   RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Velmaro");  // no DllPath: not installed
@@ -297,6 +405,13 @@ void PutSamples() {
   SetValue(HKEY_LOCAL_MACHINE, kRun, "tray.exe",
            "\"C:\\Program Files\\Tray Tools\\tray.exe\" /min");
   SetValue(HKEY_LOCAL_MACHINE, kRun, "agent.exe", "C:\\Windows\\agent.exe");
+  // Installers often store an expandable command: its row shows its name and type.
+  HKEY run = nullptr;
+  RegCreateKeyA(HKEY_LOCAL_MACHINE, kRun, &run);
+  const char expandable[] = "%ProgramFiles%\\Updater\\updater.exe";
+  RegSetValueExA(run, "Updater", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(expandable),
+                 sizeof expandable);
+  RegCloseKey(run);
   SetValue(HKEY_LOCAL_MACHINE, Entry("TrayTools"), "DisplayName", "Tray Tools 2.1");
   SetValue(HKEY_LOCAL_MACHINE, Entry("TrayTools"), "UninstallString",
            "C:\\Program Files\\Tray Tools\\uninstall.exe");
@@ -342,6 +457,7 @@ int Run(const std::string& root) {
   if (!c.Start(root + "\\console\\Velmaro.exe")) return 1;
   StartUpFlow(c);
   AddRemoveFlow(c);
+  ExactNamesFlow(c);
   IconsFlow(c, root);
   c.check(c.Quit(), "the console closes");
   std::printf("%d failure(s)\n", c.check.failures);
