@@ -39,17 +39,6 @@ int RunToEnd(std::string command, DWORD ms = 30000) {
   return static_cast<int>(code);
 }
 
-std::string FileBytes(const std::string& path) {
-  HANDLE in = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (in == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string bytes(1 << 20, '\0');
-  DWORD got = 0;
-  ReadFile(in, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
-  CloseHandle(in);
-  bytes.resize(got);
-  return bytes;
-}
-
 // The names in a folder, sorted.
 std::string Listing(const std::string& folder) {
   std::map<std::string, int> names;
@@ -103,7 +92,7 @@ int FullDisk(const std::string& exe) {
         "there was)");
   check(Listing("T:\\") == "settings.reg ", "... leaving nothing else: " + Listing("T:\\"));
   DeleteFileA(target.c_str());
-  if (defName == "<none>") Remove(HKEY_CURRENT_USER, userInfo, "DefName");
+  if (defName == "<none>") RemoveRaw(HKEY_CURRENT_USER, userInfo, "DefName");
   else SetRaw(HKEY_CURRENT_USER, userInfo, "DefName", REG_SZ, defName.substr(2));
   std::printf("%d failure(s)\n", check.failures);
   return check.failures == 0 ? 0 : 1;
