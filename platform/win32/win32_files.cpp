@@ -1,6 +1,8 @@
 #include "platform/win32/win32_files.h"
 
 #include <windows.h>
+// After windows.h.
+#include <bcrypt.h>
 
 #include <algorithm>
 #include <vector>
@@ -235,6 +237,60 @@ long Win32Files::ListFolders(std::string_view folder, std::vector<std::string>& 
   const long rc = LastError();
   FindClose(h);
   return rc == ERROR_NO_MORE_FILES ? ErrorSuccess : rc;
+}
+
+namespace {
+
+// A BCrypt object closed by whichever of its two kinds it is.
+struct HashObjects {
+  BCRYPT_ALG_HANDLE algorithm = nullptr;
+  BCRYPT_HASH_HANDLE hash = nullptr;
+  ~HashObjects() {
+    if (hash) BCryptDestroyHash(hash);
+    if (algorithm) BCryptCloseAlgorithmProvider(algorithm, 0);
+  }
+};
+
+}  // namespace
+
+// SHA-256 through BCrypt: CryptoAPI's PROV_RSA_FULL refuses it under Wine.
+long Win32Files::Digest(std::string_view path, FileDigest& digest) {
+  digest = {};
+  std::string p;
+  if (const long rc = SystemPath(path, MaxPath, p)) return rc;
+  Handle file(CreateFileA(p.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid()) return LastError();
+  HashObjects h;
+  if (BCryptOpenAlgorithmProvider(&h.algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) != 0 ||
+      BCryptCreateHash(h.algorithm, &h.hash, nullptr, 0, nullptr, 0, 0) != 0)
+    return ErrorGenFailure;
+  std::vector<unsigned char> buffer(kChunk);
+  std::uint64_t size = 0;
+  for (;;) {
+    DWORD got = 0;
+    if (!::ReadFile(file.Get(), buffer.data(), kChunk, &got, nullptr)) return LastError();
+    if (got == 0) break;
+    if (BCryptHashData(h.hash, buffer.data(), got, 0) != 0) return ErrorGenFailure;
+    size += got;
+  }
+  unsigned char sum[32];
+  if (BCryptFinishHash(h.hash, sum, sizeof sum, 0) != 0) return ErrorGenFailure;
+  static const char* const kHex = "0123456789abcdef";
+  for (unsigned char c : sum) {
+    digest.sha256 += kHex[c >> 4];
+    digest.sha256 += kHex[c & 0xF];
+  }
+  digest.size = size;
+  return ErrorSuccess;
+}
+
+long Win32Files::OpenForDelete(std::string_view path) {
+  std::string p;
+  if (const long rc = SystemPath(path, MaxPath, p)) return rc;
+  Handle file(CreateFileA(p.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return file.Valid() ? ErrorSuccess : LastError();
 }
 
 }  // namespace velmaro::platform

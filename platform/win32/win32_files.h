@@ -20,6 +20,8 @@ public:
   long CreateDir(std::string_view path) override;
   long RemoveDir(std::string_view path) override;
   long ListFolders(std::string_view folder, std::vector<std::string>& names) override;
+  long Digest(std::string_view path, FileDigest& digest) override;
+  long OpenForDelete(std::string_view path) override;
 
 private:
   // The path as the ANSI functions take it, or why it cannot be given to them.
