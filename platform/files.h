@@ -109,10 +109,10 @@ public:
   // The file's length and SHA-256, read through (BCrypt on Windows; the
   // memory platform uses a stand-in digest of its own).
   virtual long Digest(std::string_view path, FileDigest& digest) = 0;
-  // Opens the file for deletion (DELETE access, sharing everything) and
-  // closes it again, deleting nothing: a program that is running, or a file
-  // another program holds open, refuses (ErrorSharingViolation), though it
-  // may still be renamed.
+  // Opens the file for deletion and writing (sharing everything) and closes
+  // it again, changing nothing: a program that is running, or a file another
+  // program holds open without sharing, refuses (ErrorSharingViolation),
+  // though it may still be renamed; a read-only file gives ErrorAccessDenied.
   virtual long OpenForDelete(std::string_view path) = 0;
 
   // Conveniences over GetAttributes.

@@ -469,7 +469,8 @@ long MemoryFiles::OpenForDelete(std::string_view path) {
   if (const long rc = Enter("OpenForDelete", path, MaxPath, r)) return rc;
   const Node* node = Find(r);
   if (!node) return ErrorFileNotFound;
-  return node->heldOpen ? ErrorSharingViolation : ErrorSuccess;
+  if (node->heldOpen) return ErrorSharingViolation;
+  return node->attributes & FileAttributeReadOnly ? ErrorAccessDenied : ErrorSuccess;
 }
 
 }  // namespace velmaro::platform

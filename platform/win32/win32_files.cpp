@@ -288,8 +288,11 @@ long Win32Files::Digest(std::string_view path, FileDigest& digest) {
 long Win32Files::OpenForDelete(std::string_view path) {
   std::string p;
   if (const long rc = SystemPath(path, MaxPath, p)) return rc;
-  Handle file(CreateFileA(p.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  // Wine grants DELETE alone on a running program's image; write access is
+  // refused there as on Windows (sharing violation), so both are asked for.
+  Handle file(CreateFileA(p.c_str(), DELETE | GENERIC_WRITE,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   return file.Valid() ? ErrorSuccess : LastError();
 }
 

@@ -159,8 +159,17 @@ TEST_F(InstallTest, ASecondInstallOverwritesAndKeepsOtherValues) {
   // whose each file is), the existing shortcut folder is used as it is, and
   // there is one entry and one log, rewritten.
   files.PutFile(std::string(kFolder) + "\\Velmaro.dll", "changed by hand");
+  // The console runs: nothing is replaced until it is closed.
+  const std::string console = std::string(kFolder) + "\\Velmaro.exe";
+  files.HoldOpen(console);
   Make();
+  WalkTo(4);
   tk.AnswerNextBox(forms::IdNo);  // the user's ReadMe.txt is still theirs: asked again
+  tk.AnswerNextBox(forms::IdCancel, std::string(Wizard::InUseText));
+  Next();
+  EXPECT_EQ(W().Page(), 4) << "Cancel keeps page 4";
+  tk.AnswerNextBox(forms::IdNo);
+  tk.AnswerNextBox(forms::IdRetry, std::string(Wizard::InUseText), [&] { files.HoldOpen(console, false); });
   WalkTo(5);
   tk.AnswerNextBox(IdOk);  // told that ReadMe.txt has no shortcut
   RunTimer();
