@@ -31,7 +31,7 @@ public:
   bool ConsoleInstalled() const { return consoleInstalled_; }
 
   // The wizard's fields: recorded when the user leaves pages 3 and 4.
-  std::string InstallFolder;   // as the folder tree spells it; DoInstalling adds a backslash
+  std::string InstallFolder;   // as the folder tree spells it (a root keeps its backslash)
   std::string ProgramsFolder;  // the current user's Programs menu folder
   std::string ShortcutFolder;
 

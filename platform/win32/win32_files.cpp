@@ -293,7 +293,9 @@ long Win32Files::OpenForDelete(std::string_view path) {
   Handle file(CreateFileA(p.c_str(), DELETE | GENERIC_WRITE,
                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  return file.Valid() ? ErrorSuccess : LastError();
+  if (!file.Valid()) return LastError();
+  // Wine running as root lets write access past the read-only attribute.
+  return IsReadOnlyFile(p) ? ErrorAccessDenied : ErrorSuccess;
 }
 
 }  // namespace velmaro::platform

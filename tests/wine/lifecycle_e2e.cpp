@@ -508,7 +508,7 @@ void GuardsWithoutALog(const std::string& dist, Checker& check, const std::strin
   const std::string setup = "\"" + dist + "\\Setup.exe\" /S /D=" + folder;
   const std::string quiet = "\"" + folder + "\\Uninstall.exe\" /S";
   auto settle = [&](const std::string& shortcuts) {
-    RunToEnd(setup);
+    check(RunToEnd(setup) == 0 && Exists(folder + "\\Velmaro.exe"), "installed silently into " + folder);
     DeleteFileA((folder + "\\VelmaroInstall.log").c_str());
     HKEY key = nullptr;
     RegCreateKeyA(HKEY_CURRENT_USER, kSettings, &key);
