@@ -12,9 +12,12 @@ constexpr std::uint64_t kMaxLog = 1 << 20;
 
 std::string_view OriginName(Origin o) {
   switch (o) {
-    case Origin::Made: return "made";
-    case Origin::Replaced: return "replaced";
-    case Origin::Kept: return "kept";
+    case Origin::Made:
+      return "made";
+    case Origin::Replaced:
+      return "replaced";
+    case Origin::Kept:
+      return "kept";
   }
   return "made";
 }
@@ -40,10 +43,14 @@ bool ParseFile(const std::vector<std::string_view>& f, LoggedFile& out) {
   // kind, path, size, digest, origin
   if (f.size() != 5 || platform::NormalPath(f[1]).empty()) return false;
   out.path = std::string(f[1]);
-  if (f[4] == "made") out.origin = Origin::Made;
-  else if (f[4] == "replaced") out.origin = Origin::Replaced;
-  else if (f[4] == "kept") out.origin = Origin::Kept;
-  else return false;
+  if (f[4] == "made")
+    out.origin = Origin::Made;
+  else if (f[4] == "replaced")
+    out.origin = Origin::Replaced;
+  else if (f[4] == "kept")
+    out.origin = Origin::Kept;
+  else
+    return false;
   if (out.origin == Origin::Kept) return f[2] == "-" && f[3] == "-";
   const auto [end, ec] = std::from_chars(f[2].data(), f[2].data() + f[2].size(), out.digest.size);
   if (ec != std::errc() || end != f[2].data() + f[2].size()) return false;
@@ -94,12 +101,18 @@ std::optional<InstallLog> InstallLog::Parse(std::string_view text) {
     }
     const auto f = Fields(line);
     bool ok = false;
-    if (f[0] == "folder" && !folder) ok = folder = ParseFolder(f, log.installFolder);
-    else if (f[0] == "shortcuts" && !shortcuts) ok = shortcuts = ParseFolder(f, log.shortcutFolder);
-    else if (f[0] == "file") ok = ParseFile(f, log.files.emplace_back());
-    else if (f[0] == "link") ok = ParseFile(f, log.links.emplace_back());
-    else if (f[0] == "value" && f.size() == 2) ok = (log.values.emplace_back(f[1]), true);
-    else if (f[0] == "end" && f.size() == 1) ok = ended = true;
+    if (f[0] == "folder" && !folder)
+      ok = folder = ParseFolder(f, log.installFolder);
+    else if (f[0] == "shortcuts" && !shortcuts)
+      ok = shortcuts = ParseFolder(f, log.shortcutFolder);
+    else if (f[0] == "file")
+      ok = ParseFile(f, log.files.emplace_back());
+    else if (f[0] == "link")
+      ok = ParseFile(f, log.links.emplace_back());
+    else if (f[0] == "value" && f.size() == 2)
+      ok = (log.values.emplace_back(f[1]), true);
+    else if (f[0] == "end" && f.size() == 1)
+      ok = ended = true;
     if (!ok) return std::nullopt;
   }
   if (!ended || !folder || !shortcuts) return std::nullopt;

@@ -36,8 +36,8 @@ struct LoggedFolder {
 struct InstallLog {
   LoggedFolder installFolder;
   LoggedFolder shortcutFolder;
-  std::vector<LoggedFile> files;  // in the install folder
-  std::vector<LoggedFile> links;  // in the shortcut folder
+  std::vector<LoggedFile> files;    // in the install folder
+  std::vector<LoggedFile> links;    // in the shortcut folder
   std::vector<std::string> values;  // registry values written, "HKLM\key\name"
 
   std::string Text() const;

@@ -26,7 +26,9 @@ std::string InstallRun::Target(std::string_view installedName) const {
   return JoinPath(folder, installedName);
 }
 
-std::string InstallRun::LogPath() const { return JoinPath(folder, install::LogName); }
+std::string InstallRun::LogPath() const {
+  return JoinPath(folder, install::LogName);
+}
 
 std::string InstallRun::CheckDistribution() {
   std::string module;
@@ -70,7 +72,9 @@ void InstallRun::Survey() {
   }
 }
 
-void InstallRun::Keep(std::string_view installedName) { kept_.emplace_back(installedName); }
+void InstallRun::Keep(std::string_view installedName) {
+  kept_.emplace_back(installedName);
+}
 
 std::vector<std::string> InstallRun::InUse() {
   std::vector<std::string> held;
@@ -118,13 +122,15 @@ bool InstallRun::Copy(const Shown& shown) {
     staged.push_back(i);
   }
   if (!whole) {
-    for (std::size_t i : staged) files.Delete(Target(install::Files[i].installed) + std::string(kPartial));
+    for (std::size_t i : staged)
+      files.Delete(Target(install::Files[i].installed) + std::string(kPartial));
     return false;
   }
   for (std::size_t i : staged) {
     const std::string name(install::Files[i].installed);
     const std::string target = Target(name);
-    if (const long rc = files.Move(target + std::string(kPartial), target, MovefileReplaceExisting)) {
+    if (const long rc =
+            files.Move(target + std::string(kPartial), target, MovefileReplaceExisting)) {
       files.Delete(target + std::string(kPartial));
       problems_.push_back(name + " could not be put in place: " + FileErrorText(rc) + ".");
       notCopied_.push_back(name);
@@ -154,7 +160,8 @@ bool InstallRun::Link(const Shown& shown) {
     if (shown) shown(name, 50);
     // Only to a file this run installed and checked.
     if (!Installed(name)) {
-      problems_.push_back("The shortcut to " + name + " was not made: Setup did not install " + name + ".");
+      problems_.push_back("The shortcut to " + name + " was not made: Setup did not install " +
+                          name + ".");
       notLinked_.push_back(name);
       all = false;
       continue;
@@ -216,7 +223,8 @@ bool InstallRun::Register() {
     listed = reg.SaveDWordValue(HkeyLocalMachine, key, name, 1) && listed;
     Record(Hklm(name));
   }
-  if (!listed) problems_.push_back("Velmaro 1.0 could not be entered in the list of installed programs.");
+  if (!listed)
+    problems_.push_back("Velmaro 1.0 could not be entered in the list of installed programs.");
   return stored && listed;
 }
 

@@ -13,7 +13,9 @@ using namespace platform;
 
 constexpr std::string_view kDefaultFolder = "C:\\Velmaro";
 
-bool Blank(char c) { return c == ' ' || c == '\t'; }
+bool Blank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 // The folder and those missing on the way to it; the ones made, outermost first.
 long MakeFolders(FileSystem& files, const std::string& folder, std::vector<std::string>& made) {
@@ -44,8 +46,8 @@ SetupCommand ParseSetupCommand(std::string_view line) {
   while (!line.empty()) {
     while (!line.empty() && Blank(line.front())) line.remove_prefix(1);
     if (line.empty()) break;
-    if (line.size() >= 3 && line[0] == '/' && std::toupper(static_cast<unsigned char>(line[1])) == 'D' &&
-        line[2] == '=') {
+    if (line.size() >= 3 && line[0] == '/' &&
+        std::toupper(static_cast<unsigned char>(line[1])) == 'D' && line[2] == '=') {
       std::string folder(line.substr(3));
       while (!folder.empty() && Blank(folder.back())) folder.pop_back();
       if (folder.size() >= 2 && folder.front() == '"' && folder.back() == '"')
@@ -114,7 +116,8 @@ int InstallSilently(SetupSystem& system, const std::string& given, std::string& 
   if (!run.Copy()) {
     run.RemoveMadeFolders();
     RemoveFolders(files, made);
-    report = Lines(run.Problems()) + "Nothing was installed; files that were there are as they were.\n";
+    report =
+        Lines(run.Problems()) + "Nothing was installed; files that were there are as they were.\n";
     return ExitFailed;
   }
   if (!run.Link()) {

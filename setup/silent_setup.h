@@ -9,7 +9,7 @@
 namespace velmaro::setup {
 
 inline constexpr int ExitInstalled = 0;
-inline constexpr int ExitFailed = 1;        // nothing new registered
+inline constexpr int ExitFailed = 1;         // nothing new registered
 inline constexpr int ExitNotUnderstood = 2;  // the command line
 
 // Written to the user's temporary folder by a silent run: why it ended so.

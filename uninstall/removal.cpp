@@ -19,19 +19,21 @@ bool EndsWithLibrary(const std::string& path) {
 }
 
 // Gone already is as good as removed.
-bool Missing(long rc) { return rc == ErrorFileNotFound || rc == ErrorPathNotFound; }
+bool Missing(long rc) {
+  return rc == ErrorFileNotFound || rc == ErrorPathNotFound;
+}
 
 bool OneOfFiles(std::string_view name) {
-  return std::any_of(install::Files.begin(), install::Files.end(), [&](const auto& f) {
-    return UpperLatin(f.installed) == UpperLatin(name);
-  });
+  return std::any_of(install::Files.begin(), install::Files.end(),
+                     [&](const auto& f) { return UpperLatin(f.installed) == UpperLatin(name); });
 }
 bool OneOfLinks(std::string_view name) {
-  return std::any_of(install::Shortcuts.begin(), install::Shortcuts.end(), [&](const auto& s) {
-    return UpperLatin(s.link) == UpperLatin(name);
-  });
+  return std::any_of(install::Shortcuts.begin(), install::Shortcuts.end(),
+                     [&](const auto& s) { return UpperLatin(s.link) == UpperLatin(name); });
 }
-std::string NameOf(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
+std::string NameOf(const std::string& path) {
+  return path.substr(path.find_last_of('\\') + 1);
+}
 
 }  // namespace
 
@@ -40,11 +42,13 @@ bool Removal::SystemFolder(const std::string& path) {
   const std::string normal = NormalPath(path);
   if (normal.empty() || normal.size() == 3) return true;
   std::string folder;
-  if (system_.files.WindowsDirectory(folder) == ErrorSuccess && SamePath(folder, normal)) return true;
-  if (system_.files.SystemDirectory(folder) == ErrorSuccess && SamePath(folder, normal)) return true;
-  for (int csidl : {CsidlPrograms, CsidlStartup, CsidlStartMenu, CsidlDesktopDirectory,
-                    CsidlCommonStartMenu, CsidlCommonPrograms, CsidlCommonStartup,
-                    CsidlCommonDesktopDirectory})
+  if (system_.files.WindowsDirectory(folder) == ErrorSuccess && SamePath(folder, normal))
+    return true;
+  if (system_.files.SystemDirectory(folder) == ErrorSuccess && SamePath(folder, normal))
+    return true;
+  for (int csidl :
+       {CsidlPrograms, CsidlStartup, CsidlStartMenu, CsidlDesktopDirectory, CsidlCommonStartMenu,
+        CsidlCommonPrograms, CsidlCommonStartup, CsidlCommonDesktopDirectory})
     if (system_.shell.ShellFolder(csidl, folder) == ErrorSuccess && SamePath(folder, normal))
       return true;
   return false;
@@ -63,7 +67,8 @@ void Removal::Find() {
       valid = valid && SamePath(FolderOf(f.path), moduleFolder) && OneOfFiles(NameOf(f.path));
   if (valid)
     for (const auto& l : log->links)
-      valid = valid && SamePath(FolderOf(l.path), log->shortcutFolder.path) && OneOfLinks(NameOf(l.path));
+      valid = valid && SamePath(FolderOf(l.path), log->shortcutFolder.path) &&
+              OneOfLinks(NameOf(l.path));
   if (!valid) {
     GuardedFind(moduleFolder);
     return;
@@ -132,7 +137,8 @@ void Removal::RemoveItem(const Item& item) {
     }
   }
   const long rc = files.Delete(item.path);
-  if (rc != ErrorSuccess && !Missing(rc)) refused_.push_back(item.path + " (" + FileErrorText(rc) + ")");
+  if (rc != ErrorSuccess && !Missing(rc))
+    refused_.push_back(item.path + " (" + FileErrorText(rc) + ")");
 }
 
 void Removal::Remove() {
@@ -166,7 +172,8 @@ std::string Removal::Report() const {
                            ? "Velmaro 1.0 has been removed from the list of installed programs and "
                              "its settings are deleted. No program files were removed."
                            : "Velmaro 1.0 could not be removed completely. No program files were "
-                             "removed, and these could not be deleted:" + lines(entryLeft_);
+                             "removed, and these could not be deleted:" +
+                                 lines(entryLeft_);
     return text;
   }
   std::string text;

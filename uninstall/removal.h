@@ -62,9 +62,9 @@ private:
   std::string logPath_;
   std::vector<Item> files_;
   std::vector<Item> links_;
-  std::string folderToRemove_;  // the shortcut folder, when it may go once empty
-  std::vector<std::string> refused_;   // Setup's, still there: "path (reason)"
-  std::vector<std::string> changed_;   // Setup's once, changed since: left
+  std::string folderToRemove_;          // the shortcut folder, when it may go once empty
+  std::vector<std::string> refused_;    // Setup's, still there: "path (reason)"
+  std::vector<std::string> changed_;    // Setup's once, changed since: left
   std::vector<std::string> entryLeft_;  // the entry or the settings, and why
 };
 

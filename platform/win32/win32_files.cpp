@@ -298,4 +298,11 @@ long Win32Files::OpenForDelete(std::string_view path) {
   return IsReadOnlyFile(p) ? ErrorAccessDenied : ErrorSuccess;
 }
 
+long WriteInTempFolder(FileSystem& files, std::string_view name, std::string_view text) {
+  char temp[MAX_PATH] = {};
+  const DWORD n = GetTempPathA(MAX_PATH, temp);
+  if (n == 0 || n >= MAX_PATH) return LastError();
+  return files.WriteWholeFile(FromAnsi(temp) + std::string(name), text);
+}
+
 }  // namespace velmaro::platform

@@ -30,4 +30,8 @@ private:
   Win32CodePage codePage_;
 };
 
+// Writes `text` as `name` in the user's temporary folder (GetTempPathA):
+// where the programs' silent runs say what they did.
+long WriteInTempFolder(FileSystem& files, std::string_view name, std::string_view text);
+
 }  // namespace velmaro::platform

@@ -21,15 +21,6 @@ const velmaro::platform::FileDigest kPayload[] = {
 #include "payload_manifest.inc"
 };
 
-// The user's temporary folder + name: where a silent run says what it did.
-void Report(velmaro::platform::FileSystem& files, const std::string& text) {
-  char temp[MAX_PATH] = {};
-  const DWORD n = GetTempPathA(MAX_PATH, temp);
-  if (n == 0 || n >= MAX_PATH) return;
-  const std::string folder = velmaro::platform::Win32CodePage().FromAnsi(temp);
-  files.WriteWholeFile(folder + std::string(velmaro::setup::SilentLogName), text);
-}
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
@@ -45,14 +36,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   const auto command = velmaro::setup::ParseSetupCommand(
       velmaro::platform::Win32CodePage().FromAnsi(commandLine ? commandLine : ""));
   if (!command.understood) {
-    Report(files, std::string("The command line was not understood: ") + commandLine +
-                      "\nSetup.exe /S [/D=FOLDER]\n");
+    velmaro::platform::WriteInTempFolder(files, velmaro::setup::SilentLogName,
+                                         std::string("The command line was not understood: ") +
+                                             commandLine + "\nSetup.exe /S [/D=FOLDER]\n");
     return velmaro::setup::ExitNotUnderstood;
   }
   if (command.silent) {
     std::string report;
     const int code = velmaro::setup::InstallSilently(system, command.folder, report);
-    Report(files, report);
+    velmaro::platform::WriteInTempFolder(files, velmaro::setup::SilentLogName, report);
     return code;
   }
   velmaro::setup::Wizard wizard(system);

@@ -9,6 +9,7 @@
 #include "setup/install_log.h"
 #include "setup/installation.h"
 #include "setup/shortcut.h"
+#include "setup/silent_setup.h"
 
 namespace velmaro::setup {
 namespace {
@@ -289,6 +290,40 @@ TEST_F(InstallTest, ARegistryThatRefusesWritesIsTold) {
   EXPECT_EQ(W().Problems(), (std::vector<std::string>{
                                 "The settings of Velmaro could not be stored.",
                                 "Velmaro 1.0 could not be entered in the list of installed programs."}));
+}
+
+TEST_F(InstallTest, SilentlyAsksNothingAndAFileInTheWayChangesNothing) {
+  files.PutFile("C:\\Velmaro\\ReadMe.txt", "mine");
+  const auto before = files.AllPaths();
+  std::string report;
+  EXPECT_EQ(InstallSilently(system, "", report), ExitFailed);
+  EXPECT_NE(report.find("C:\\Velmaro\\ReadMe.txt is already there"), std::string::npos) << report;
+  EXPECT_EQ(files.AllPaths(), before);
+  EXPECT_FALSE(Registered());
+  EXPECT_EQ(InstallSilently(system, "C:\\New\\Deep\\Velmaro", report), ExitInstalled) << report;
+  EXPECT_EQ(Bytes("C:\\New\\Deep\\Velmaro\\Uninstall.exe"), Content(5));
+  EXPECT_EQ(Value("QuietUninstallString"), "\"C:\\New\\Deep\\Velmaro\\Uninstall.exe\" /S");
+  EXPECT_EQ(InstallSilently(system, "Velmaro", report), ExitNotUnderstood);
+  EXPECT_TRUE(tk.Boxes().empty()) << "nothing asked, nothing shown";
+}
+
+TEST(SetupCommandTest, OnlyTheSilentModeAndItsFolderAreUnderstood) {
+  struct Case {
+    const char* line;
+    bool understood, silent;
+    const char* folder;
+  };
+  for (const Case& c : {Case{"", true, false, ""}, Case{"  /S ", true, true, ""},
+                        Case{"/s /D=C:\\Program Files\\My Velmaro ", true, true, "C:\\Program Files\\My Velmaro"},
+                        Case{"/S /D=\"D:\\Tools\"", true, true, "D:\\Tools"},
+                        Case{"/D=C:\\Velmaro", false, false, "C:\\Velmaro"},  // no window to show it in
+                        Case{"/S /X", false, true, ""}, Case{"/S /D=", false, true, ""},
+                        Case{"/Silent", false, false, ""}}) {
+    const SetupCommand got = ParseSetupCommand(c.line);
+    EXPECT_EQ(got.understood, c.understood) << c.line;
+    if (got.understood) EXPECT_EQ(got.silent, c.silent) << c.line;
+    if (got.understood) EXPECT_EQ(got.folder, c.folder) << c.line;
+  }
 }
 
 class ShortcutTest : public ::testing::Test {

@@ -10,19 +10,6 @@
 #include "uninstall/form1.h"
 #include "uninstall/removal.h"
 
-namespace {
-
-// The user's temporary folder + name: where a silent run says what it did.
-void Report(velmaro::platform::FileSystem& files, const std::string& text) {
-  char temp[MAX_PATH] = {};
-  const DWORD n = GetTempPathA(MAX_PATH, temp);
-  if (n == 0 || n >= MAX_PATH) return;
-  const std::string folder = velmaro::platform::Win32CodePage().FromAnsi(temp);
-  files.WriteWholeFile(folder + std::string(velmaro::uninstall::SilentLogName), text + "\n");
-}
-
-}  // namespace
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   velmaro::platform::Win32Registry registry;
   velmaro::platform::Win32Files files;
@@ -31,16 +18,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   velmaro::uninstall::UninstallSystem system(toolkit, registry, files, shell);
   std::string arguments = commandLine ? commandLine : "";
   arguments.erase(0, arguments.find_first_not_of(" \t") == std::string::npos
-                         ? arguments.size() : arguments.find_first_not_of(" \t"));
+                         ? arguments.size()
+                         : arguments.find_first_not_of(" \t"));
   arguments.erase(arguments.find_last_not_of(" \t") + 1);
   if (!arguments.empty()) {
     if (arguments != "/S" && arguments != "/s") {
-      Report(files, "The command line was not understood: " + arguments + "\nUninstall.exe /S");
+      velmaro::platform::WriteInTempFolder(
+          files, velmaro::uninstall::SilentLogName,
+          "The command line was not understood: " + arguments + "\nUninstall.exe /S");
       return 2;
     }
     std::string report;
     const int code = velmaro::uninstall::RemoveSilently(system, report);
-    Report(files, report);
+    velmaro::platform::WriteInTempFolder(files, velmaro::uninstall::SilentLogName, report);
     return code;
   }
   velmaro::uninstall::Form1 window(system);
