@@ -23,6 +23,7 @@ using platform::HkeyCurrentUser;
 using platform::HkeyLocalMachine;
 
 constexpr const char* kFolder = "C:\\Program Files\\Velmaro";
+constexpr const char* kPrograms = "C:\\WINDOWS\\Start Menu\\Programs";
 constexpr const char* kLinks = "C:\\WINDOWS\\Start Menu\\Programs\\Velmaro";
 const std::string kKey(install::UninstallKey);
 const std::vector<std::string> kProgramFiles = {"Velmaro.exe", "Velmaro.dll", "Velmaro.hlp", "ReadMe.txt"};
@@ -277,6 +278,31 @@ TEST_F(UninstallTest, ShortcutsAreRemovedOnlyInsideTheProgramsFolder) {
   EXPECT_TRUE(files.IsFile("C:\\WINDOWS\\Velmaro.lnk"));
   EXPECT_FALSE(files.Exists(std::string(kFolder) + "\\Velmaro.exe")) << "the program files still go";
   EXPECT_TRUE(Linked());
+}
+
+// Without a log: StartUp as the shortcut folder stays; a link that leads
+// elsewhere stays; an installation at a drive root costs no file there.
+TEST_F(UninstallTest, WithoutALogTheSystemsFoldersAndOtherLinksStay) {
+  ForgetLog();
+  const std::string startup = std::string(kPrograms) + "\\StartUp";
+  files.PutFolder(startup);
+  store.Write(settings::ShortcutPath, startup);
+  files.PutFile(startup + "\\ReadMe.txt.lnk", "another program's");
+  Restart();
+  Remove();
+  EXPECT_TRUE(files.IsDirectory(startup));
+  EXPECT_TRUE(files.IsFile(startup + "\\ReadMe.txt.lnk")) << "it does not lead into the install folder";
+  EXPECT_FALSE(files.Exists(std::string(kFolder) + "\\Velmaro.exe"));
+
+  window.reset();
+  Install("C:\\");
+  files.Delete("C:\\" + std::string(install::LogName));
+  files.PutFile("C:\\ReadMe.txt", "the user's own");
+  Restart();
+  Tk().Show(W());
+  EXPECT_NE(Label().find("a folder of the system's own"), std::string::npos);
+  Remove();
+  EXPECT_TRUE(files.IsFile("C:\\ReadMe.txt") && files.IsFile("C:\\Velmaro.exe"));
 }
 
 TEST_F(UninstallTest, AShortcutPathNamingAFileRemovesNothingThere) {
