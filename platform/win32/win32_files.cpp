@@ -4,6 +4,8 @@
 // After windows.h.
 #include <bcrypt.h>
 
+#include "platform/win32/win32_on_demand.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -241,13 +243,37 @@ long Win32Files::ListFolders(std::string_view folder, std::vector<std::string>& 
 
 namespace {
 
+// BCrypt, loaded on first use: the console links this file but never hashes.
+struct Bcrypt {
+  win32::OnDemand<NTSTATUS(BCRYPT_ALG_HANDLE*, LPCWSTR, LPCWSTR, ULONG)> open{
+      "bcrypt.dll", "BCryptOpenAlgorithmProvider"};
+  win32::OnDemand<NTSTATUS(BCRYPT_ALG_HANDLE, ULONG)> close{"bcrypt.dll",
+                                                          "BCryptCloseAlgorithmProvider"};
+  win32::OnDemand<NTSTATUS(BCRYPT_ALG_HANDLE, BCRYPT_HASH_HANDLE*, PUCHAR, ULONG, PUCHAR, ULONG,
+                           ULONG)>
+      create{"bcrypt.dll", "BCryptCreateHash"};
+  win32::OnDemand<NTSTATUS(BCRYPT_HASH_HANDLE, PUCHAR, ULONG, ULONG)> data{"bcrypt.dll",
+                                                                         "BCryptHashData"};
+  win32::OnDemand<NTSTATUS(BCRYPT_HASH_HANDLE, PUCHAR, ULONG, ULONG)> finish{"bcrypt.dll",
+                                                                           "BCryptFinishHash"};
+  win32::OnDemand<NTSTATUS(BCRYPT_HASH_HANDLE)> destroy{"bcrypt.dll", "BCryptDestroyHash"};
+  bool Loaded() {
+    return open.Get() && close.Get() && create.Get() && data.Get() && finish.Get() && destroy.Get();
+  }
+};
+
+Bcrypt& Crypt() {
+  static Bcrypt crypt;
+  return crypt;
+}
+
 // A BCrypt object closed by whichever of its two kinds it is.
 struct HashObjects {
   BCRYPT_ALG_HANDLE algorithm = nullptr;
   BCRYPT_HASH_HANDLE hash = nullptr;
   ~HashObjects() {
-    if (hash) BCryptDestroyHash(hash);
-    if (algorithm) BCryptCloseAlgorithmProvider(algorithm, 0);
+    if (hash) Crypt().destroy.Get()(hash);
+    if (algorithm) Crypt().close.Get()(algorithm, 0);
   }
 };
 
@@ -261,9 +287,11 @@ long Win32Files::Digest(std::string_view path, FileDigest& digest) {
   Handle file(CreateFileA(p.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.Valid()) return LastError();
+  Bcrypt& crypt = Crypt();
+  if (!crypt.Loaded()) return ErrorGenFailure;
   HashObjects h;
-  if (BCryptOpenAlgorithmProvider(&h.algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) != 0 ||
-      BCryptCreateHash(h.algorithm, &h.hash, nullptr, 0, nullptr, 0, 0) != 0)
+  if (crypt.open.Get()(&h.algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) != 0 ||
+      crypt.create.Get()(h.algorithm, &h.hash, nullptr, 0, nullptr, 0, 0) != 0)
     return ErrorGenFailure;
   std::vector<unsigned char> buffer(kChunk);
   std::uint64_t size = 0;
@@ -271,11 +299,11 @@ long Win32Files::Digest(std::string_view path, FileDigest& digest) {
     DWORD got = 0;
     if (!::ReadFile(file.Get(), buffer.data(), kChunk, &got, nullptr)) return LastError();
     if (got == 0) break;
-    if (BCryptHashData(h.hash, buffer.data(), got, 0) != 0) return ErrorGenFailure;
+    if (crypt.data.Get()(h.hash, buffer.data(), got, 0) != 0) return ErrorGenFailure;
     size += got;
   }
   unsigned char sum[32];
-  if (BCryptFinishHash(h.hash, sum, sizeof sum, 0) != 0) return ErrorGenFailure;
+  if (crypt.finish.Get()(h.hash, sum, sizeof sum, 0) != 0) return ErrorGenFailure;
   static const char* const kHex = "0123456789abcdef";
   for (unsigned char c : sum) {
     digest.sha256 += kHex[c >> 4];
