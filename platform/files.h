@@ -25,6 +25,7 @@ inline constexpr long ErrorNotSameDevice = 17;
 inline constexpr long ErrorWriteFault = 29;
 inline constexpr long ErrorGenFailure = 31;        // the system failed without saying why
 inline constexpr long ErrorSharingViolation = 32;  // another program holds the file open
+inline constexpr long ErrorLockViolation = 33;
 inline constexpr long ErrorFileExists = 80;
 inline constexpr long ErrorDiskFull = 112;
 inline constexpr long ErrorInvalidName = 123;  // wildcards, NUL, or a malformed path
@@ -50,6 +51,13 @@ inline constexpr std::uint32_t MovefileWriteThrough = 0x8;
 // must leave room for an 8.3 name, as CreateDirectoryA requires.
 inline constexpr std::size_t MaxPath = 260;
 inline constexpr std::size_t MaxDirectoryPath = 248;
+
+// A file's length and its SHA-256 digest as 64 lower-case hex digits.
+struct FileDigest {
+  std::uint64_t size = 0;
+  std::string sha256;
+  bool operator==(const FileDigest&) const = default;
+};
 
 class FileSystem {
 public:
@@ -98,6 +106,14 @@ public:
   // ErrorDirectory. A name the ANSI code page cannot spell is left out: no
   // ANSI call could open it.
   virtual long ListFolders(std::string_view folder, std::vector<std::string>& names) = 0;
+  // The file's length and SHA-256, read through (BCrypt on Windows; the
+  // memory platform uses a stand-in digest of its own).
+  virtual long Digest(std::string_view path, FileDigest& digest) = 0;
+  // Opens the file for deletion and writing (sharing everything) and closes
+  // it again, changing nothing: a program that is running, or a file another
+  // program holds open without sharing, refuses (ErrorSharingViolation),
+  // though it may still be renamed; a read-only file gives ErrorAccessDenied.
+  virtual long OpenForDelete(std::string_view path) = 0;
 
   // Conveniences over GetAttributes.
   std::uint32_t AttributesOf(std::string_view path) {

@@ -76,6 +76,10 @@ public:
     return real_.Move(from, to, flags);
   }
   long Delete(std::string_view path) override { return real_.Delete(path); }
+  long Digest(std::string_view path, FileDigest& digest) override {
+    return real_.Digest(path, digest);
+  }
+  long OpenForDelete(std::string_view path) override { return real_.OpenForDelete(path); }
   long Copy(std::string_view from, std::string_view to, bool failIfExists) override {
     return real_.Copy(from, to, failIfExists);
   }

@@ -54,6 +54,16 @@ struct ShellLinkData {
   int showCmd = 0;
 };
 
+// Folders of the shell's own (CSIDL_*) that nothing of Velmaro may remove.
+inline constexpr int CsidlPrograms = 0x02;
+inline constexpr int CsidlStartup = 0x07;
+inline constexpr int CsidlStartMenu = 0x0b;
+inline constexpr int CsidlDesktopDirectory = 0x10;
+inline constexpr int CsidlCommonStartMenu = 0x16;
+inline constexpr int CsidlCommonPrograms = 0x17;
+inline constexpr int CsidlCommonStartup = 0x18;
+inline constexpr int CsidlCommonDesktopDirectory = 0x19;
+
 class Shell {
 public:
   virtual ~Shell() = default;
@@ -73,6 +83,8 @@ public:
   // With `create` the shell makes it when it is missing. Returns a Windows
   // error code.
   virtual long ProgramsFolder(std::string& path, bool create) = 0;
+  // SHGetFolderPathA(csidl) without creating it; a Windows error code.
+  virtual long ShellFolder(int csidl, std::string& path) = 0;
 };
 
 }  // namespace velmaro::platform

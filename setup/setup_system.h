@@ -1,6 +1,8 @@
 #pragma once
 // What Setup reaches the system through. The program's entry point builds it
 // over the real platform; tests build it over memory.
+#include <array>
+
 #include "platform/drives.h"
 #include "platform/files.h"
 #include "platform/forms/folders.h"
@@ -25,6 +27,9 @@ struct SetupSystem {
   RegExtra reg;
   SettingsStore store;
   forms::DiskFolders folders;  // what the drive chooser and the folder trees show
+  // The size and SHA-256 of each payload file, in the order of the installed
+  // file set, as the build wrote them into Setup.exe.
+  std::array<platform::FileDigest, 5> payload;
 };
 
 }  // namespace velmaro::setup

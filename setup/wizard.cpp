@@ -130,6 +130,7 @@ Wizard::Wizard(SetupSystem& system) : Form(Design()), system_(system) {
   OnClick("ExitSetup", [this] { system_.toolkit.Unload(*this); });
   OnClick("Web", [this] { Open(HomePage); });
   OnClick("Email", [this] { Open("mailto:" + std::string(Contact)); });
+  On(Event::Load, [this](EventArgs&) { OnLoad(); });
   On(Event::QueryUnload, [this](EventArgs& e) { OnQueryUnload(e); });
   On(Event::Timer, "Timer1", [this](EventArgs&) { OnTimer(); });
   On(Event::Change, "DirCopy", [this](EventArgs&) { OnInstallTreeChange(); });
@@ -137,13 +138,19 @@ Wizard::Wizard(SetupSystem& system) : Form(Design()), system_(system) {
   On(Event::Change, "DirShortCut", [this](EventArgs&) { OnShortcutTreeChange(); });
 }
 
-int Wizard::Page() const {
-  const std::string& title = Caption();
-  if (title.empty() || title.back() < '1' || title.back() > '6') return 0;
-  return title.back() - '0';
+// Before page 1: a damaged distribution folder would install damaged files.
+void Wizard::OnLoad() {
+  const std::string damage = InstallRun(system_).CheckDistribution();
+  if (damage.empty()) return;
+  system_.toolkit.MsgBox("The distribution folder is damaged: " + damage +
+                             ".\n\nSetup cannot install Velmaro 1.0 from it. Copy the distribution "
+                             "folder again and run Setup from the copy.",
+                         "Setup", mb::Ok | mb::IconStop);
+  system_.toolkit.End();
 }
 
 void Wizard::ShowPage(int page) {
+  page_ = page;
   SetCaption(Title(page));
   for (int p = 1; p <= 6; ++p) Get("Step" + std::to_string(p)).SetVisible(p == page);
 }
@@ -158,7 +165,6 @@ void Wizard::OnNext() {
       Get("Back").SetEnabled(true);
       break;
     case 2:
-      SetCaption(Title(3));
       try {
         auto& tree = Get<forms::FolderTree>("DirCopy");
         tree.SetPath("c:\\");
@@ -234,6 +240,12 @@ bool Wizard::LeaveInstallFolderPage() {
       return false;
     }
     const std::string folder = box.Text();
+    // Said as it is, not as a folder to be made that then cannot be.
+    if (system_.files.IsFile(folder)) {
+      system_.toolkit.MsgBox(folder + " is a file, not a folder. Choose another name for the install folder.",
+                             "Error", mb::Ok | mb::IconStop);
+      return false;
+    }
     if (system_.toolkit.MsgBox(folder + " does'nt exist.\rDo you want to create the folder ?",
                                "Create folder", mb::YesNo | mb::IconQuestion) != forms::IdYes)
       return false;
@@ -242,6 +254,7 @@ bool Wizard::LeaveInstallFolderPage() {
                              mb::Ok | mb::IconStop);
       return false;
     }
+    madeInstallFolder_ = folder;
   }
 }
 
@@ -276,11 +289,26 @@ void Wizard::LeaveShortcutPage() {
                            "Error creating folder", mb::Ok | mb::IconStop);
     return;
   }
-  if (system_.files.CreateDir(folder) != platform::ErrorSuccess) {
-    system_.toolkit.MsgBox("The given folder cannot be created.", "Error creating folder",
-                           mb::Ok | mb::IconStop);
+  run_.emplace(system_);
+  InstallRun& run = *run_;
+  run.folder = InstallFolder;
+  run.shortcuts = folder;
+  run.folderMade = platform::SamePath(InstallFolder, madeInstallFolder_);
+  run.Survey();
+  if (!AskAboutFilesInTheWay(run)) {
+    run_.reset();
     return;
   }
+  // A folder that is there already (a reinstall) is used as it is.
+  const long rc = system_.files.CreateDir(folder);
+  if (rc != platform::ErrorSuccess &&
+      !(rc == platform::ErrorAlreadyExists && system_.files.IsDirectory(folder))) {
+    system_.toolkit.MsgBox("The given folder cannot be created.", "Error creating folder",
+                           mb::Ok | mb::IconStop);
+    run_.reset();
+    return;
+  }
+  run.shortcutsMade = run.shortcutsMade || rc == platform::ErrorSuccess;
   ShortcutFolder = folder;
   Get<forms::Button>("NextStep").SetCaption(std::string(kNext));
   ShowPage(5);
@@ -288,6 +316,25 @@ void Wizard::LeaveShortcutPage() {
   Get("Back").SetEnabled(false);
   Get("ExitSetup").SetEnabled(false);
   Get("Timer1").SetEnabled(true);
+}
+
+// A file Setup did not make is replaced only when the user says so; a file
+// a running program holds is not replaced at all.
+bool Wizard::AskAboutFilesInTheWay(InstallRun& run) {
+  for (const std::string& name : run.Foreign()) {
+    const std::string path = platform::JoinPath(run.folder, name);
+    if (system_.toolkit.MsgBox(path + " is already there, and Setup did not install it.\r"
+                                      "Do you want to replace it ? No keeps your file and installs "
+                                      "the rest.",
+                               "File already there",
+                               mb::YesNo | mb::IconQuestion | mb::DefButton2) != forms::IdYes)
+      run.Keep(name);
+  }
+  while (!run.InUse().empty())
+    if (system_.toolkit.MsgBox(std::string(InUseText), "Velmaro is running",
+                               mb::RetryCancel | mb::IconExclamation) != forms::IdRetry)
+      return false;
+  return true;
 }
 
 // ---- Installing and finishing ----

@@ -8,6 +8,7 @@
 
 #include "platform/forms/form.h"
 #include "platform/registry.h"
+#include "uninstall/removal.h"
 #include "uninstall/uninstall_system.h"
 
 namespace velmaro::uninstall {
@@ -20,18 +21,8 @@ public:
   // Deletes a registry key with its subkeys; the result is not needed.
   void DeleteKey(platform::HKey root, std::string_view path);
 
-  // What the settings name, and whether it may be touched: files only in
-  // the folder "DllPath" names when this program runs from there, shortcuts
-  // only inside the current user's Programs menu folder.
-  struct Installation {
-    bool identified = false;     // "DllPath" names this program's own folder
-    std::string directory;       // the install folder, no trailing backslash ("C:" for a root)
-    std::string shortcuts;       // "ShortcutPath"
-    bool shortcutsInside = false;  // ... and it lies inside the Programs menu folder
-  };
-  Installation Find() const;
-
   static constexpr std::string_view Question = "Do you really want to uninstall Velmaro 1.0 ?";
+  static constexpr std::string_view InUseText = "Velmaro is running. Close it and choose Retry.";
 
 private:
   void OnLoad();
@@ -39,6 +30,8 @@ private:
   void Remove();
 
   UninstallSystem& system_;
+  Removal removal_{system_};
+  bool removing_ = false;  // Yes was chosen: the removal runs to its end
 };
 
 }  // namespace velmaro::uninstall

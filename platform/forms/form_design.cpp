@@ -142,6 +142,7 @@ bool IsAnswerOf(int flags, int answer) {
     case mb::OkCancel: return answer == IdOk || answer == IdCancel;
     case mb::YesNoCancel: return answer == IdYes || answer == IdNo || answer == IdCancel;
     case mb::YesNo: return answer == IdYes || answer == IdNo;
+    case mb::RetryCancel: return answer == IdRetry || answer == IdCancel;
     default: return false;
   }
 }
@@ -153,6 +154,7 @@ int DefaultAnswer(int flags) {
     case mb::OkCancel: return second ? IdCancel : IdOk;
     case mb::YesNoCancel: return third ? IdCancel : second ? IdNo : IdYes;
     case mb::YesNo: return second ? IdNo : IdYes;
+    case mb::RetryCancel: return second ? IdCancel : IdRetry;
     default: return IdOk;
   }
 }

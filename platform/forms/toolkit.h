@@ -15,6 +15,7 @@ inline constexpr int Ok = 0x0;
 inline constexpr int OkCancel = 0x1;
 inline constexpr int YesNoCancel = 0x3;
 inline constexpr int YesNo = 0x4;
+inline constexpr int RetryCancel = 0x5;
 inline constexpr int IconStop = 0x10;  // critical
 inline constexpr int IconQuestion = 0x20;
 inline constexpr int IconExclamation = 0x30;
@@ -24,6 +25,7 @@ inline constexpr int DefButton3 = 0x200;
 }  // namespace mb
 inline constexpr int IdOk = 1;
 inline constexpr int IdCancel = 2;
+inline constexpr int IdRetry = 4;
 inline constexpr int IdYes = 6;
 inline constexpr int IdNo = 7;
 

@@ -445,3 +445,32 @@ std::vector<std::string> MemoryFiles::AllPaths() const {
 }
 
 }  // namespace velmaro::platform
+
+namespace velmaro::platform {
+
+// A stand-in for SHA-256: four FNV-1a sums with different seeds, 64 hex
+// digits, so that any change of content changes the digest in tests.
+long MemoryFiles::Digest(std::string_view path, FileDigest& digest) {
+  digest = {};
+  std::string bytes;
+  if (const long rc = ReadWholeFile(path, bytes, UINT64_MAX)) return rc;
+  static const char* const kHex = "0123456789abcdef";
+  for (std::uint64_t seed = 1; seed <= 4; ++seed) {
+    std::uint64_t h = 0xcbf29ce484222325ull ^ (seed * 0x9e3779b97f4a7c15ull);
+    for (unsigned char c : bytes) h = (h ^ c) * 0x100000001b3ull;
+    for (int shift = 60; shift >= 0; shift -= 4) digest.sha256 += kHex[(h >> shift) & 0xF];
+  }
+  digest.size = bytes.size();
+  return ErrorSuccess;
+}
+
+long MemoryFiles::OpenForDelete(std::string_view path) {
+  Resolved r;
+  if (const long rc = Enter("OpenForDelete", path, MaxPath, r)) return rc;
+  const Node* node = Find(r);
+  if (!node) return ErrorFileNotFound;
+  if (node->heldOpen) return ErrorSharingViolation;
+  return node->attributes & FileAttributeReadOnly ? ErrorAccessDenied : ErrorSuccess;
+}
+
+}  // namespace velmaro::platform

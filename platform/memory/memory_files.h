@@ -41,6 +41,8 @@ public:
   long CreateDir(std::string_view path) override;
   long RemoveDir(std::string_view path) override;
   long ListFolders(std::string_view folder, std::vector<std::string>& names) override;
+  long Digest(std::string_view path, FileDigest& digest) override;
+  long OpenForDelete(std::string_view path) override;
 
   long DriveRoots(std::vector<std::string>& roots) override;
   long DriveReady(std::string_view root) override;

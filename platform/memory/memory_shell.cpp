@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "platform/paths.h"
+
 namespace velmaro::platform {
 namespace {
 
@@ -130,6 +132,17 @@ void MemoryShell::SetProgramsFolder(std::string path, bool exists, bool creatabl
   programs_ = std::move(path);
   programsCreatable_ = creatable;
   if (exists) files_.PutFolder(programs_);
+}
+
+long MemoryShell::ShellFolder(int csidl, std::string& path) {
+  switch (csidl) {
+    case CsidlPrograms: path = programs_; break;
+    case CsidlStartup: path = programs_ + "\\StartUp"; break;
+    case CsidlStartMenu: path = FolderOf(programs_); break;
+    case CsidlDesktopDirectory: path = "C:\\WINDOWS\\Desktop"; break;
+    default: path.clear(); return ErrorFileNotFound;
+  }
+  return ErrorSuccess;
 }
 
 }  // namespace velmaro::platform

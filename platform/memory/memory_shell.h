@@ -22,6 +22,9 @@ public:
   long Execute(std::string_view verb, std::string_view file, std::string_view parameters,
                std::string_view folder, int show) override;
   long ProgramsFolder(std::string& path, bool create) override;
+  // The Start menu holds the Programs folder, which holds StartUp; the
+  // desktop is C:\WINDOWS\Desktop; there are no common folders.
+  long ShellFolder(int csidl, std::string& path) override;
 
   // Test aids.
   // Moves the Programs menu folder; with `exists` false it is not made (and a

@@ -1,6 +1,10 @@
 #include "platform/win32/win32_files.h"
 
 #include <windows.h>
+// After windows.h.
+#include <bcrypt.h>
+
+#include "platform/win32/win32_on_demand.h"
 
 #include <algorithm>
 #include <vector>
@@ -235,6 +239,98 @@ long Win32Files::ListFolders(std::string_view folder, std::vector<std::string>& 
   const long rc = LastError();
   FindClose(h);
   return rc == ERROR_NO_MORE_FILES ? ErrorSuccess : rc;
+}
+
+namespace {
+
+// BCrypt, loaded on first use: the console links this file but never hashes.
+struct Bcrypt {
+  win32::OnDemand<NTSTATUS(BCRYPT_ALG_HANDLE*, LPCWSTR, LPCWSTR, ULONG)> open{
+      "bcrypt.dll", "BCryptOpenAlgorithmProvider"};
+  win32::OnDemand<NTSTATUS(BCRYPT_ALG_HANDLE, ULONG)> close{"bcrypt.dll",
+                                                          "BCryptCloseAlgorithmProvider"};
+  win32::OnDemand<NTSTATUS(BCRYPT_ALG_HANDLE, BCRYPT_HASH_HANDLE*, PUCHAR, ULONG, PUCHAR, ULONG,
+                           ULONG)>
+      create{"bcrypt.dll", "BCryptCreateHash"};
+  win32::OnDemand<NTSTATUS(BCRYPT_HASH_HANDLE, PUCHAR, ULONG, ULONG)> data{"bcrypt.dll",
+                                                                         "BCryptHashData"};
+  win32::OnDemand<NTSTATUS(BCRYPT_HASH_HANDLE, PUCHAR, ULONG, ULONG)> finish{"bcrypt.dll",
+                                                                           "BCryptFinishHash"};
+  win32::OnDemand<NTSTATUS(BCRYPT_HASH_HANDLE)> destroy{"bcrypt.dll", "BCryptDestroyHash"};
+  bool Loaded() {
+    return open.Get() && close.Get() && create.Get() && data.Get() && finish.Get() && destroy.Get();
+  }
+};
+
+Bcrypt& Crypt() {
+  static Bcrypt crypt;
+  return crypt;
+}
+
+// A BCrypt object closed by whichever of its two kinds it is.
+struct HashObjects {
+  BCRYPT_ALG_HANDLE algorithm = nullptr;
+  BCRYPT_HASH_HANDLE hash = nullptr;
+  ~HashObjects() {
+    if (hash) Crypt().destroy.Get()(hash);
+    if (algorithm) Crypt().close.Get()(algorithm, 0);
+  }
+};
+
+}  // namespace
+
+// SHA-256 through BCrypt: CryptoAPI's PROV_RSA_FULL refuses it under Wine.
+long Win32Files::Digest(std::string_view path, FileDigest& digest) {
+  digest = {};
+  std::string p;
+  if (const long rc = SystemPath(path, MaxPath, p)) return rc;
+  Handle file(CreateFileA(p.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid()) return LastError();
+  Bcrypt& crypt = Crypt();
+  if (!crypt.Loaded()) return ErrorGenFailure;
+  HashObjects h;
+  if (crypt.open.Get()(&h.algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) != 0 ||
+      crypt.create.Get()(h.algorithm, &h.hash, nullptr, 0, nullptr, 0, 0) != 0)
+    return ErrorGenFailure;
+  std::vector<unsigned char> buffer(kChunk);
+  std::uint64_t size = 0;
+  for (;;) {
+    DWORD got = 0;
+    if (!::ReadFile(file.Get(), buffer.data(), kChunk, &got, nullptr)) return LastError();
+    if (got == 0) break;
+    if (crypt.data.Get()(h.hash, buffer.data(), got, 0) != 0) return ErrorGenFailure;
+    size += got;
+  }
+  unsigned char sum[32];
+  if (crypt.finish.Get()(h.hash, sum, sizeof sum, 0) != 0) return ErrorGenFailure;
+  static const char* const kHex = "0123456789abcdef";
+  for (unsigned char c : sum) {
+    digest.sha256 += kHex[c >> 4];
+    digest.sha256 += kHex[c & 0xF];
+  }
+  digest.size = size;
+  return ErrorSuccess;
+}
+
+long Win32Files::OpenForDelete(std::string_view path) {
+  std::string p;
+  if (const long rc = SystemPath(path, MaxPath, p)) return rc;
+  // Wine grants DELETE alone on a running program's image; write access is
+  // refused there as on Windows (sharing violation), so both are asked for.
+  Handle file(CreateFileA(p.c_str(), DELETE | GENERIC_WRITE,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid()) return LastError();
+  // Wine running as root lets write access past the read-only attribute.
+  return IsReadOnlyFile(p) ? ErrorAccessDenied : ErrorSuccess;
+}
+
+long WriteInTempFolder(FileSystem& files, std::string_view name, std::string_view text) {
+  char temp[MAX_PATH] = {};
+  const DWORD n = GetTempPathA(MAX_PATH, temp);
+  if (n == 0 || n >= MAX_PATH) return LastError();
+  return files.WriteWholeFile(FromAnsi(temp) + std::string(name), text);
 }
 
 }  // namespace velmaro::platform

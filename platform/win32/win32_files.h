@@ -20,6 +20,8 @@ public:
   long CreateDir(std::string_view path) override;
   long RemoveDir(std::string_view path) override;
   long ListFolders(std::string_view folder, std::vector<std::string>& names) override;
+  long Digest(std::string_view path, FileDigest& digest) override;
+  long OpenForDelete(std::string_view path) override;
 
 private:
   // The path as the ANSI functions take it, or why it cannot be given to them.
@@ -27,5 +29,9 @@ private:
 
   Win32CodePage codePage_;
 };
+
+// Writes `text` as `name` in the user's temporary folder (GetTempPathA):
+// where the programs' silent runs say what they did.
+long WriteInTempFolder(FileSystem& files, std::string_view name, std::string_view text);
 
 }  // namespace velmaro::platform

@@ -161,4 +161,13 @@ long Win32Shell::ProgramsFolder(std::string& path, bool create) {
   return path.empty() ? ErrorGenFailure : ErrorSuccess;
 }
 
+long Win32Shell::ShellFolder(int csidl, std::string& path) {
+  path.clear();
+  char buffer[MAX_PATH] = {};
+  const HRESULT hr = SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer);
+  if (FAILED(hr)) return HRESULT_FACILITY(hr) == FACILITY_WIN32 ? HRESULT_CODE(hr) : ErrorGenFailure;
+  path = codePage_.FromAnsi(buffer);
+  return path.empty() ? ErrorGenFailure : ErrorSuccess;
+}
+
 }  // namespace velmaro::platform

@@ -19,6 +19,7 @@ public:
   long Execute(std::string_view verb, std::string_view file, std::string_view parameters,
                std::string_view folder, int show) override;
   long ProgramsFolder(std::string& path, bool create) override;
+  long ShellFolder(int csidl, std::string& path) override;
 
 private:
   bool uninitialize_ = false;

@@ -1,21 +1,52 @@
 // Setup's entry point: the real registry, disks, shell and window toolkit
-// under the portable wizard.
+// under the portable wizard, or, with /S, the silent run without a window.
 #include <windows.h>
+
+#include <algorithm>
+#include <iterator>
 
 #include "platform/win32/win32_drives.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell.h"
+#include "platform/win32/win32_text.h"
 #include "platform/win32/win32_toolkit.h"
+#include "setup/silent_setup.h"
 #include "setup/wizard.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+namespace {
+
+// Written into Setup.exe at build time from the payload files.
+const velmaro::platform::FileDigest kPayload[] = {
+#include "payload_manifest.inc"
+};
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   velmaro::platform::Win32Registry registry;
   velmaro::platform::Win32Files files;
   velmaro::platform::Win32Drives drives;
   velmaro::platform::Win32Shell shell;
   velmaro::forms::Win32Toolkit toolkit(instance);
   velmaro::setup::SetupSystem system(toolkit, registry, files, drives, shell);
+  static_assert(std::size(kPayload) == std::tuple_size_v<decltype(system.payload)>);
+  std::copy(std::begin(kPayload), std::end(kPayload), system.payload.begin());
+
+  const auto command = velmaro::setup::ParseSetupCommand(
+      velmaro::platform::Win32CodePage().FromAnsi(commandLine ? commandLine : ""));
+  if (!command.understood) {
+    velmaro::platform::WriteInTempFolder(files, velmaro::setup::SilentLogName,
+                                         std::string("The command line was not understood: ") +
+                                             commandLine + "\nSetup.exe /S [/D=FOLDER]\n");
+    return velmaro::setup::ExitNotUnderstood;
+  }
+  if (command.silent) {
+    std::string report;
+    const int code = velmaro::setup::InstallSilently(system, command.folder, report);
+    velmaro::platform::WriteInTempFolder(files, velmaro::setup::SilentLogName, report);
+    return code;
+  }
   velmaro::setup::Wizard wizard(system);
   toolkit.Show(wizard);
   return toolkit.Run();

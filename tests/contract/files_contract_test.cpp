@@ -266,6 +266,7 @@ TEST_F(FilesContract, AFileHeldOpenElsewhereCannotBeOpenedDeletedOrReplaced) {
     EXPECT_EQ(files_->Move(held, P("away.txt"), 0), ErrorSharingViolation);
     EXPECT_EQ(files_->Copy(held, P("copy.txt"), false), ErrorSharingViolation);
     EXPECT_EQ(files_->Move(other, held, MovefileReplaceExisting), ErrorAccessDenied);
+    EXPECT_EQ(files_->OpenForDelete(held), ErrorSharingViolation) << "in use";
     // Attributes are not guarded by the open file.
     EXPECT_EQ(files_->SetAttributes(held, FileAttributeHidden), ErrorSuccess);
     EXPECT_EQ(Rhs(held), FileAttributeHidden);
@@ -275,6 +276,28 @@ TEST_F(FilesContract, AFileHeldOpenElsewhereCannotBeOpenedDeletedOrReplaced) {
   EXPECT_FALSE(files_->Exists(std::string(kBase) + "\\away.txt"));
   EXPECT_EQ(files_->Move(other, held, MovefileReplaceExisting), ErrorSuccess);
   EXPECT_EQ(Read(held), "other");
+}
+
+TEST_F(FilesContract, DigestsFollowTheBytesAndOpeningForDeletionChangesNothing) {
+  const auto a = P("a.bin");
+  const auto b = P("b.bin");
+  const std::string bytes("abc\0def", 7);
+  ASSERT_EQ(files_->WriteWholeFile(a, bytes), ErrorSuccess);
+  ASSERT_EQ(files_->WriteWholeFile(b, "abc def"), ErrorSuccess);
+  FileDigest da, again, db;
+  ASSERT_EQ(files_->Digest(a, da), ErrorSuccess);
+  ASSERT_EQ(files_->Digest(a, again), ErrorSuccess);
+  ASSERT_EQ(files_->Digest(b, db), ErrorSuccess);
+  EXPECT_EQ(da.size, 7u);
+  EXPECT_EQ(da.sha256.size(), 64u);
+  EXPECT_EQ(da, again);
+  EXPECT_NE(da.sha256, db.sha256) << "one byte differs";
+  EXPECT_EQ(files_->Digest(P("missing.bin"), da), ErrorFileNotFound);
+  EXPECT_EQ(files_->OpenForDelete(a), ErrorSuccess);
+  EXPECT_EQ(Read(a), bytes) << "nothing changed";
+  EXPECT_EQ(files_->OpenForDelete(P("missing.bin")), ErrorFileNotFound);
+  ASSERT_EQ(files_->SetAttributes(b, FileAttributeReadOnly), ErrorSuccess);
+  EXPECT_EQ(files_->OpenForDelete(b), ErrorAccessDenied) << "read-only, not in use";
 }
 
 TEST_F(FilesContract, PathsTheSystemCannotTakeAreRefusedNotAltered) {

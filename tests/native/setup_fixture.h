@@ -32,7 +32,11 @@ protected:
   // The five numbered files beside Setup, each with its own bytes.
   void PutDistribution(const std::string& folder, const std::string& setupName) {
     files.SetModulePath(folder + "\\" + setupName);
-    for (int i = 1; i <= 5; ++i) files.PutFile(folder + "\\Velmaro.00" + std::to_string(i), Content(i));
+    for (int i = 1; i <= 5; ++i) {
+      files.PutFile(folder + "\\Velmaro.00" + std::to_string(i), Content(i));
+      // What the build writes into Setup.exe.
+      files.Digest(folder + "\\Velmaro.00" + std::to_string(i), system.payload[i - 1]);
+    }
   }
   static std::string Content(int i) { return "file " + std::to_string(i) + std::string(i * 100, 'x'); }
   void Make() { wizard = std::make_unique<Wizard>(system); }

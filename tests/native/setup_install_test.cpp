@@ -1,11 +1,15 @@
 // Setup's installation run through the in-memory platform: what lands where,
 // what is registered, and what happens when a step fails.
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "native/setup_fixture.h"
+#include "setup/install_log.h"
 #include "setup/installation.h"
 #include "setup/shortcut.h"
+#include "setup/silent_setup.h"
 
 namespace velmaro::setup {
 namespace {
@@ -54,13 +58,20 @@ TEST_F(InstallTest, CopiesLinksStoresAndRegistersEverything) {
   for (std::size_t i = 0; i < install::Files.size(); ++i)
     EXPECT_EQ(Bytes(std::string(kFolder) + "\\" + std::string(install::Files[i].installed)),
               Content(static_cast<int>(i) + 1));
-  std::vector<std::string> copies;
-  for (const auto& entry : journal)
+  // Every copy arrives beside its place first; only then are they moved in.
+  std::vector<std::string> copies, moves;
+  for (const auto& entry : journal) {
     if (entry.rfind("Copy ", 0) == 0) copies.push_back(entry.substr(5));
-  EXPECT_EQ(copies, (std::vector<std::string>{
-                        "C:\\Program Files\\Velmaro\\Velmaro.exe", "C:\\Program Files\\Velmaro\\Velmaro.dll",
-                        "C:\\Program Files\\Velmaro\\Velmaro.hlp", "C:\\Program Files\\Velmaro\\ReadMe.txt",
-                        "C:\\Program Files\\Velmaro\\Uninstall.exe"}));
+    if (entry.rfind("Move ", 0) == 0 && moves.size() < 5) moves.push_back(entry.substr(5));
+  }
+  const std::vector<std::string> partial = {
+      "C:\\Program Files\\Velmaro\\Velmaro.exe.part", "C:\\Program Files\\Velmaro\\Velmaro.dll.part",
+      "C:\\Program Files\\Velmaro\\Velmaro.hlp.part", "C:\\Program Files\\Velmaro\\ReadMe.txt.part",
+      "C:\\Program Files\\Velmaro\\Uninstall.exe.part"};
+  EXPECT_EQ(copies, partial);
+  EXPECT_EQ(moves, partial);
+  EXPECT_LT(std::find(journal.begin(), journal.end(), "Copy " + partial.back()) - journal.begin(),
+            std::find(journal.begin(), journal.end(), "Move " + partial.front()) - journal.begin());
 
   const auto console = Link(kLinks + "\\Velmaro.lnk");
   EXPECT_EQ(console.path, "C:\\Program Files\\Velmaro\\Velmaro.exe");
@@ -81,6 +92,16 @@ TEST_F(InstallTest, CopiesLinksStoresAndRegistersEverything) {
   EXPECT_EQ(Value("DisplayIcon"), "C:\\Program Files\\Velmaro\\Velmaro.exe");
   EXPECT_EQ(Value("InstallLocation"), kFolder);
   EXPECT_EQ(Value("Publisher"), "The Velmaro developers");
+  EXPECT_EQ(Value("QuietUninstallString"), "\"C:\\Program Files\\Velmaro\\Uninstall.exe\" /S");
+  EXPECT_EQ(Value("InstallLog"), "C:\\Program Files\\Velmaro\\VelmaroInstall.log");
+  const auto log = install::ReadLog(files, Value("InstallLog"));
+  ASSERT_TRUE(log);
+  EXPECT_EQ(log->files.size(), 5u);
+  EXPECT_EQ(log->links.size(), 2u);
+  EXPECT_TRUE(log->installFolder.made && log->shortcutFolder.made);
+  platform::FileDigest exe;
+  files.Digest(std::string(kFolder) + "\\Velmaro.exe", exe);
+  EXPECT_EQ(log->files[0].digest, exe);
   EXPECT_EQ(system.reg.GetDWordValue(HkeyLocalMachine, kKey, "NoModify", 0), 1);
   EXPECT_EQ(system.reg.GetDWordValue(HkeyLocalMachine, kKey, "NoRepair", 0), 1);
 
@@ -118,12 +139,46 @@ TEST_F(InstallTest, ATypedTrailingBackslashIsNotDoubled) {
 TEST_F(InstallTest, ASecondInstallOverwritesAndKeepsOtherValues) {
   files.PutFolder(kFolder);
   files.PutFile(std::string(kFolder) + "\\Velmaro.exe", "older console");
+  files.PutFile(std::string(kFolder) + "\\ReadMe.txt", "my own notes");
   system.reg.SaveStringValue(HkeyLocalMachine, kKey, "DisplayName", "Velmaro 0.9");
   system.reg.SaveStringValue(HkeyLocalMachine, kKey, "Comments", "kept");
-  RunInstall();
+  // Neither file is Setup's by any log: each is asked about, Yes then No.
+  tk.AnswerNextBox(forms::IdYes);
+  tk.AnswerNextBox(forms::IdNo);
+  RunInstall(kFolder, true);
   EXPECT_EQ(Bytes(std::string(kFolder) + "\\Velmaro.exe"), Content(1));
+  EXPECT_EQ(Bytes(std::string(kFolder) + "\\ReadMe.txt"), "my own notes");
+  EXPECT_FALSE(files.Exists(kLinks + "\\ReadMe.txt.lnk")) << "no shortcut to the user's file";
   EXPECT_EQ(Value("DisplayName"), "Velmaro 1.0");
   EXPECT_EQ(Value("Comments"), "kept");
+  const auto log = install::ReadLog(files, std::string(kFolder) + "\\VelmaroInstall.log");
+  ASSERT_TRUE(log);
+  EXPECT_EQ(log->File(std::string(kFolder) + "\\Velmaro.exe")->origin, install::Origin::Replaced);
+  EXPECT_EQ(log->File(std::string(kFolder) + "\\ReadMe.txt")->origin, install::Origin::Kept);
+
+  // Again over it, with the default choices: nothing is asked (the log says
+  // whose each file is), the existing shortcut folder is used as it is, and
+  // there is one entry and one log, rewritten.
+  files.PutFile(std::string(kFolder) + "\\Velmaro.dll", "changed by hand");
+  // The console runs: nothing is replaced until it is closed.
+  const std::string console = std::string(kFolder) + "\\Velmaro.exe";
+  files.HoldOpen(console);
+  Make();
+  WalkTo(4);
+  tk.AnswerNextBox(forms::IdNo);  // the user's ReadMe.txt is still theirs: asked again
+  tk.AnswerNextBox(forms::IdCancel, std::string(Wizard::InUseText));
+  Next();
+  EXPECT_EQ(W().Page(), 4) << "Cancel keeps page 4";
+  tk.AnswerNextBox(forms::IdNo);
+  tk.AnswerNextBox(forms::IdRetry, std::string(Wizard::InUseText), [&] { files.HoldOpen(console, false); });
+  WalkTo(5);
+  tk.AnswerNextBox(IdOk);  // told that ReadMe.txt has no shortcut
+  RunTimer();
+  EXPECT_EQ(Bytes(std::string(kFolder) + "\\Velmaro.dll"), Content(2));
+  EXPECT_EQ(Bytes(std::string(kFolder) + "\\ReadMe.txt"), "my own notes");
+  EXPECT_EQ(system.reg.GetAllKeys(HkeyLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall").size(), 1u);
+  EXPECT_EQ(install::ReadLog(files, std::string(kFolder) + "\\VelmaroInstall.log")->shortcutFolder.made, true)
+      << "the folder the first run made stays Setup's";
 }
 
 TEST_F(InstallTest, ARenamedSetupStillFindsItsFiles) {
@@ -145,30 +200,41 @@ TEST_F(InstallTest, ASetupWhosePathIsLongerThan255CharactersFindsItsFiles) {
   EXPECT_TRUE(W().Problems().empty());
 }
 
+// Setup.exe knows each payload file's size and digest: a damaged folder
+// ends it before page 1, with nothing made.
 TEST_F(InstallTest, AMissingSourceFileIsToldAndTheRestGoesOn) {
-  files.Delete(std::string(kDist) + "\\Velmaro.003");
-  RunInstall(kFolder, true);
-  EXPECT_FALSE(files.Exists(std::string(kFolder) + "\\Velmaro.hlp"));
-  EXPECT_TRUE(files.IsFile(std::string(kFolder) + "\\ReadMe.txt"));
-  EXPECT_EQ(Caption("Label2", 3), "Copying failed for : Velmaro.hlp");
-  EXPECT_EQ(Caption("Label3", 3), "Creating shortcut completed.");
-  EXPECT_EQ(Caption("Label4", 2), "Registry updating complete.");
-  EXPECT_EQ(Get<forms::ProgressBar>("ProgressBar1").Value(), 100);
-  ASSERT_EQ(W().Problems().size(), 1u);
-  EXPECT_EQ(W().Problems()[0],
-            "Velmaro.hlp could not be copied: Velmaro.003 is missing from the folder Setup was started "
-            "from.");
-  EXPECT_NE(tk.Boxes().back().text.find(W().Problems()[0]), std::string::npos);
-  EXPECT_TRUE(Registered()) << "what was installed can be uninstalled";
-  Next();
-  EXPECT_EQ(Caption("Label1", 5),
-            "Installation of Velmaro 1.0 is not complete: Setup could not install everything it "
-            "should.");
-  EXPECT_TRUE(Enabled("Start")) << "the console itself is there";
+  const std::string dist(kDist);
+  const std::vector<std::pair<std::string, std::function<void()>>> damages = {
+      {"Velmaro.003 is missing", [&] { files.Delete(dist + "\\Velmaro.003"); }},
+      {"Velmaro.001 is empty", [&] { files.PutFile(dist + "\\Velmaro.001", ""); }},
+      {"Velmaro.005 is shorter than it should be", [&] { files.PutFile(dist + "\\Velmaro.005", "file 5"); }},
+      {"Velmaro.002 is not the file Setup was built with",
+       [&] { files.PutFile(dist + "\\Velmaro.002", Content(2).replace(3, 1, "X")); }},
+  };
+  const auto before = files.AllPaths();
+  for (const auto& [said, damage] : damages) {
+    SCOPED_TRACE(said);
+    damage();
+    forms::MemoryToolkit fresh;  // a Setup of its own: each one ends
+    SetupSystem own{fresh, registry, files, files, shell};
+    own.payload = system.payload;
+    Wizard setup(own);
+    fresh.AnswerNextBox(IdOk);
+    fresh.Show(setup);
+    EXPECT_TRUE(fresh.Ended());
+    EXPECT_EQ(fresh.Boxes().back().text.rfind("The distribution folder is damaged: " + said + ".", 0), 0u)
+        << fresh.Boxes().back().text;
+    EXPECT_EQ(fresh.Boxes().back().flags, forms::mb::Ok | forms::mb::IconStop);
+    EXPECT_EQ(files.AllPaths().size(), before.size() - (said.find("missing") != std::string::npos));
+    EXPECT_FALSE(Registered());
+    PutDistribution(dist, "Setup.exe");
+  }
 }
 
 TEST_F(InstallTest, WithoutTheConsoleNothingIsOfferedToStart) {
-  files.Delete(std::string(kDist) + "\\Velmaro.001");
+  // The user keeps a Velmaro.exe of their own: it is not Setup's to start.
+  files.PutFile(std::string(kFolder) + "\\Velmaro.exe", "mine");
+  tk.AnswerNextBox(forms::IdNo);
   RunInstall(kFolder, true);
   EXPECT_EQ(Caption("Label3", 3), "Creating shortcut failed for : Velmaro.exe");
   EXPECT_FALSE(files.Exists(kLinks + "\\Velmaro.lnk"));
@@ -183,29 +249,29 @@ TEST_F(InstallTest, WithoutTheConsoleNothingIsOfferedToStart) {
 
 TEST_F(InstallTest, NothingInstalledMeansNothingRegistered) {
   // Read-only folder, full disk, missing sources: every copy fails.
-  for (const auto& file : install::Files)
-    files.FailNext("Copy", platform::ErrorAccessDenied,
-                   std::string(kFolder) + "\\" + std::string(file.installed));
+  for (std::size_t i = 0; i < install::Files.size(); ++i) files.FailNext("Copy", platform::ErrorAccessDenied);
   RunInstall(kFolder, true);
-  EXPECT_EQ(W().Problems().size(), 7u) << "five copies and two shortcuts";
+  EXPECT_EQ(W().Problems().size(), 8u) << "five copies, two shortcuts, and nothing installed";
   EXPECT_EQ(W().Problems()[0], "Velmaro.exe could not be copied: access was denied.");
   EXPECT_EQ(Caption("Label4", 2), "Registry not updated: nothing was installed.");
   EXPECT_FALSE(Registered());
   EXPECT_EQ(Setting(settings::DllPath), "<none>");
   EXPECT_EQ(Setting(settings::ShortcutPath), "<none>");
   EXPECT_FALSE(files.Exists(kLinks)) << "the empty shortcut folder is not left behind";
+  EXPECT_FALSE(files.Exists(kFolder)) << "nor the install folder Setup made";
   Next();
   EXPECT_FALSE(Enabled("Start"));
 }
 
 TEST_F(InstallTest, WithoutTheUninstallerTheProgramIsNotListed) {
-  files.Delete(std::string(kDist) + "\\Velmaro.005");
+  files.PutFile(std::string(kFolder) + "\\Uninstall.exe", "the user's own");
+  tk.AnswerNextBox(forms::IdNo);
   RunInstall(kFolder, true);
   EXPECT_FALSE(Registered());
   EXPECT_EQ(Setting(settings::DllPath), "C:\\Program Files\\Velmaro\\Velmaro.dll");
   EXPECT_EQ(W().Problems().back(),
-            "Velmaro 1.0 was not entered in the list of installed programs: Uninstall.exe is not in "
-            "the install folder.");
+            "Velmaro 1.0 was not entered in the list of installed programs: Setup did not install "
+            "Uninstall.exe.");
   EXPECT_EQ(Caption("Label4", 2), "Registry updating failed.");
 }
 
@@ -224,6 +290,40 @@ TEST_F(InstallTest, ARegistryThatRefusesWritesIsTold) {
   EXPECT_EQ(W().Problems(), (std::vector<std::string>{
                                 "The settings of Velmaro could not be stored.",
                                 "Velmaro 1.0 could not be entered in the list of installed programs."}));
+}
+
+TEST_F(InstallTest, SilentlyAsksNothingAndAFileInTheWayChangesNothing) {
+  files.PutFile("C:\\Velmaro\\ReadMe.txt", "mine");
+  const auto before = files.AllPaths();
+  std::string report;
+  EXPECT_EQ(InstallSilently(system, "", report), ExitFailed);
+  EXPECT_NE(report.find("C:\\Velmaro\\ReadMe.txt is already there"), std::string::npos) << report;
+  EXPECT_EQ(files.AllPaths(), before);
+  EXPECT_FALSE(Registered());
+  EXPECT_EQ(InstallSilently(system, "C:\\New\\Deep\\Velmaro", report), ExitInstalled) << report;
+  EXPECT_EQ(Bytes("C:\\New\\Deep\\Velmaro\\Uninstall.exe"), Content(5));
+  EXPECT_EQ(Value("QuietUninstallString"), "\"C:\\New\\Deep\\Velmaro\\Uninstall.exe\" /S");
+  EXPECT_EQ(InstallSilently(system, "Velmaro", report), ExitNotUnderstood);
+  EXPECT_TRUE(tk.Boxes().empty()) << "nothing asked, nothing shown";
+}
+
+TEST(SetupCommandTest, OnlyTheSilentModeAndItsFolderAreUnderstood) {
+  struct Case {
+    const char* line;
+    bool understood, silent;
+    const char* folder;
+  };
+  for (const Case& c : {Case{"", true, false, ""}, Case{"  /S ", true, true, ""},
+                        Case{"/s /D=C:\\Program Files\\My Velmaro ", true, true, "C:\\Program Files\\My Velmaro"},
+                        Case{"/S /D=\"D:\\Tools\"", true, true, "D:\\Tools"},
+                        Case{"/D=C:\\Velmaro", false, false, "C:\\Velmaro"},  // no window to show it in
+                        Case{"/S /X", false, true, ""}, Case{"/S /D=", false, true, ""},
+                        Case{"/Silent", false, false, ""}}) {
+    const SetupCommand got = ParseSetupCommand(c.line);
+    EXPECT_EQ(got.understood, c.understood) << c.line;
+    if (got.understood) EXPECT_EQ(got.silent, c.silent) << c.line;
+    if (got.understood) EXPECT_EQ(got.folder, c.folder) << c.line;
+  }
 }
 
 class ShortcutTest : public ::testing::Test {

@@ -131,11 +131,10 @@ TEST_F(WizardTest, AFolderThatCannotBeCreatedKeepsPageThree) {
   EXPECT_EQ(W().Page(), 3);
   EXPECT_EQ(LastBox().title, "Failed to create");
   EXPECT_EQ(LastBox().flags, forms::mb::Ok | forms::mb::IconStop);
-  // A file where the folder should be: asked, then refused the same way.
+  // A file where the folder should be: said so, not offered to be made.
   files.PutFile("C:\\Velmaro", "a file");
   tk.Type(W(), "TextCopy", "C:\\Velmaro");
-  tk.AnswerNextBox(IdYes);
-  tk.AnswerNextBox(IdOk, "C:\\Velmaro folder cannot be created.");
+  tk.AnswerNextBox(IdOk, "C:\\Velmaro is a file, not a folder. Choose another name for the install folder.");
   Next();
   EXPECT_EQ(W().Page(), 3);
   EXPECT_EQ(files.AttributesOf("C:\\Velmaro") & platform::FileAttributeDirectory, 0u);
@@ -224,8 +223,6 @@ TEST_F(WizardTest, AShortcutFolderThatCannotBeMadeKeepsPageFour) {
   files.PutFolder(std::string(kPrograms) + "\\Velmaro");  // a second installation
   WalkTo(4);
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {"Velmaro", "The given folder cannot be created."},
-      {"\\Velmaro", "The given folder cannot be created."},
       {"Vel|maro", "The given folder cannot be created."},
       {"Vel\xE2\x98\x83maro", "The given folder cannot be created."},
       {"Missing\\Velmaro", "The given folder cannot be created."},
@@ -246,6 +243,13 @@ TEST_F(WizardTest, AShortcutFolderThatCannotBeMadeKeepsPageFour) {
   Next();
   EXPECT_EQ(W().Page(), 5);
   EXPECT_EQ(W().ShortcutFolder, std::string(kPrograms) + "\\Velmaro 2");
+  // The folder of an earlier installation is used as it is, not refused.
+  Make();
+  WalkTo(4);
+  tk.Type(W(), "Text1", "\\Velmaro");
+  Next();
+  EXPECT_EQ(W().Page(), 5);
+  EXPECT_EQ(W().ShortcutFolder, std::string(kPrograms) + "\\Velmaro");
 }
 
 TEST_F(WizardTest, AMissingProgramsFolderIsMadeByTheShell) {

@@ -11,6 +11,7 @@
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/memory_shell.h"
 #include "platform/memory/memory_toolkit.h"
+#include "setup/install_log.h"
 #include "setup/installation.h"
 #include "uninstall/form1.h"
 
@@ -22,6 +23,7 @@ using platform::HkeyCurrentUser;
 using platform::HkeyLocalMachine;
 
 constexpr const char* kFolder = "C:\\Program Files\\Velmaro";
+constexpr const char* kPrograms = "C:\\WINDOWS\\Start Menu\\Programs";
 constexpr const char* kLinks = "C:\\WINDOWS\\Start Menu\\Programs\\Velmaro";
 const std::string kKey(install::UninstallKey);
 const std::vector<std::string> kProgramFiles = {"Velmaro.exe", "Velmaro.dll", "Velmaro.hlp", "ReadMe.txt"};
@@ -36,6 +38,7 @@ protected:
     files.SetModulePath(dir + "\\Uninstall.exe");
     files.PutFile(std::string(kLinks) + "\\Velmaro.lnk", "link");
     files.PutFile(std::string(kLinks) + "\\ReadMe.txt.lnk", "link");
+    WriteLog(folder);
     store.Write(settings::DllPath, dir + "\\Velmaro.dll");
     store.Write(settings::ShortcutPath, kLinks);
     store.Write(settings::ShowMess, "0");  // the console's own options go too
@@ -43,6 +46,26 @@ protected:
     reg.SaveStringValue(HkeyLocalMachine, kKey, "DisplayName", "Velmaro 1.0");
     Restart();
   }
+  // The install log Setup leaves beside Uninstall.exe, for what is there now.
+  void WriteLog(const std::string& folder) {
+    install::InstallLog log;
+    log.installFolder = {folder, false};
+    log.shortcutFolder = {kLinks, true};
+    const std::string dir = folder.size() == 3 ? folder.substr(0, 2) : folder;
+    for (const auto& file : install::Files) {
+      auto& f = log.files.emplace_back();
+      f.path = dir + "\\" + std::string(file.installed);
+      files.Digest(f.path, f.digest);
+    }
+    for (const char* link : {"Velmaro.lnk", "ReadMe.txt.lnk"}) {
+      auto& l = log.links.emplace_back();
+      l.path = std::string(kLinks) + "\\" + link;
+      files.Digest(l.path, l.digest);
+    }
+    files.PutFile(dir + "\\" + std::string(install::LogName), log.Text());
+  }
+  // An installation made before Setup kept a log.
+  void ForgetLog() { files.Delete(std::string(kFolder) + "\\" + std::string(install::LogName)); }
   // Uninstall started afresh over the same disk and registry.
   void Restart() {
     window.reset();
@@ -142,6 +165,7 @@ TEST_F(UninstallTest, YesRemovesInOrderAndKeepsItselfAndTheFolder) {
                          "RemoveDir C:\\WINDOWS\\Start Menu\\Programs\\Velmaro",
                          "DeleteKey " + kKey,
                          "DeleteKey Software\\Velmaro",
+                         "Delete C:\\Program Files\\Velmaro\\VelmaroInstall.log",
                      }));
   EXPECT_TRUE(files.IsFile(std::string(kFolder) + "\\Uninstall.exe"));
   EXPECT_TRUE(SettingsGone());
@@ -160,17 +184,33 @@ TEST_F(UninstallTest, ADriveRootInstallIsRemovedFromTheRootOnly) {
 }
 
 TEST_F(UninstallTest, FilesInUseOrGoneDoNotStopTheRest) {
-  files.HoldOpen(std::string(kFolder) + "\\Velmaro.exe");
+  const std::string console = std::string(kFolder) + "\\Velmaro.exe";
+  files.HoldOpen(console);
+  // The console runs: Cancel ends Uninstall with nothing removed.
+  Tk().Show(W());
+  Tk().AnswerNextBox(forms::IdCancel, std::string(Form1::InUseText));
+  Tk().Click(W(), "Yes");
+  EXPECT_TRUE(Tk().Ended());
+  EXPECT_TRUE(Installed() && Linked() && !SettingsGone());
+  // Again; Retry while it still runs asks again, Retry once it is closed goes on.
+  Restart();
   files.Delete(std::string(kFolder) + "\\ReadMe.txt");  // removed by hand: nothing to tell
   files.PutFile(std::string(kFolder) + "\\Velmaro.hlp", "x", platform::FileAttributeReadOnly);
+  Tk().Show(W());
+  Tk().AnswerNextBox(forms::IdRetry, std::string(Form1::InUseText));
+  Tk().AnswerNextBox(forms::IdRetry, std::string(Form1::InUseText), [&] { files.HoldOpen(console, false); });
+  // A program file that stays keeps the entry and the settings, so that
+  // Uninstall can be run again.
   EXPECT_EQ(Remove(),
-            "Velmaro 1.0 has been uninstalled. The directory C:\\Program Files\\Velmaro cannot be "
-            "removed.\n\nThese could not be removed:"
-            "\nC:\\Program Files\\Velmaro\\Velmaro.exe (it is in use by another program)"
-            "\nC:\\Program Files\\Velmaro\\Velmaro.hlp (access was denied)");
-  EXPECT_FALSE(files.Exists(std::string(kFolder) + "\\Velmaro.dll"));
+            "Velmaro 1.0 could not be uninstalled completely. The directory C:\\Program Files\\Velmaro "
+            "cannot be removed.\n\nThese could not be removed:"
+            "\nC:\\Program Files\\Velmaro\\Velmaro.hlp (access was denied)"
+            "\n\nVelmaro 1.0 stays in the list of installed programs, and the settings of Velmaro stay, "
+            "so that Uninstall can be run again when they can be removed.");
+  EXPECT_FALSE(files.Exists(console) || files.Exists(std::string(kFolder) + "\\Velmaro.dll"));
   EXPECT_FALSE(Linked());
-  EXPECT_TRUE(SettingsGone());
+  EXPECT_FALSE(SettingsGone());
+  EXPECT_TRUE(reg.KeyExists(HkeyLocalMachine, kKey));
 }
 
 TEST_F(UninstallTest, AFileOfTheUsersOwnKeepsTheShortcutFolder) {
@@ -180,9 +220,11 @@ TEST_F(UninstallTest, AFileOfTheUsersOwnKeepsTheShortcutFolder) {
   EXPECT_TRUE(files.IsFile(std::string(kLinks) + "\\My notes.txt"));
 }
 
-// Settings that do not name this program's folder: nothing but the entry and
-// the settings goes, and the question says so before Yes.
+// Settings that do not name this program's folder, and no install log:
+// nothing but the entry and the settings goes, and the question says so
+// before Yes.
 TEST_F(UninstallTest, SettingsThatDoNotNameThisInstallationCostNoFile) {
+  ForgetLog();
   files.PutFile("C:\\Velmaro.exe", "the root's own");
   files.PutFile("C:\\Velmaro.dll", "the root's own");
   const std::string tooLong = "C:\\" + std::string(70000, 'v') + "\\Velmaro.dll";
@@ -225,6 +267,7 @@ TEST_F(UninstallTest, SettingsThatDoNotNameThisInstallationCostNoFile) {
 }
 
 TEST_F(UninstallTest, ShortcutsAreRemovedOnlyInsideTheProgramsFolder) {
+  ForgetLog();
   files.PutFile("C:\\WINDOWS\\Velmaro.lnk", "not ours to take");
   store.Write(settings::ShortcutPath, "C:\\WINDOWS");
   Restart();
@@ -237,7 +280,33 @@ TEST_F(UninstallTest, ShortcutsAreRemovedOnlyInsideTheProgramsFolder) {
   EXPECT_TRUE(Linked());
 }
 
+// Without a log: StartUp as the shortcut folder stays; a link that leads
+// elsewhere stays; an installation at a drive root costs no file there.
+TEST_F(UninstallTest, WithoutALogTheSystemsFoldersAndOtherLinksStay) {
+  ForgetLog();
+  const std::string startup = std::string(kPrograms) + "\\StartUp";
+  files.PutFolder(startup);
+  store.Write(settings::ShortcutPath, startup);
+  files.PutFile(startup + "\\ReadMe.txt.lnk", "another program's");
+  Restart();
+  Remove();
+  EXPECT_TRUE(files.IsDirectory(startup));
+  EXPECT_TRUE(files.IsFile(startup + "\\ReadMe.txt.lnk")) << "it does not lead into the install folder";
+  EXPECT_FALSE(files.Exists(std::string(kFolder) + "\\Velmaro.exe"));
+
+  window.reset();
+  Install("C:\\");
+  files.Delete("C:\\" + std::string(install::LogName));
+  files.PutFile("C:\\ReadMe.txt", "the user's own");
+  Restart();
+  Tk().Show(W());
+  EXPECT_NE(Label().find("a folder of the system's own"), std::string::npos);
+  Remove();
+  EXPECT_TRUE(files.IsFile("C:\\ReadMe.txt") && files.IsFile("C:\\Velmaro.exe"));
+}
+
 TEST_F(UninstallTest, AShortcutPathNamingAFileRemovesNothingThere) {
+  ForgetLog();
   const std::string file = "C:\\WINDOWS\\Start Menu\\Programs\\Notes.txt";
   files.PutFile(file, "a file");
   store.Write(settings::ShortcutPath, file);

@@ -19,11 +19,13 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "console/tweaker.h"
 #include "platform/win32/win32_shell.h"
+#include "setup/shortcut.h"
 #include "setup/wizard.h"
 #include "uninstall/form1.h"
 #include "wine/wine_drive.h"
@@ -122,6 +124,13 @@ std::string ImageOf(HWND window) {
   QueryFullProcessImageNameA(process, 0, path, &size);
   CloseHandle(process);
   return path;
+}
+
+// The console's main window (not its splash screen).
+HWND ConsoleWindow() {
+  for (HWND h = FindWindowA("VelmaroForm", "Velmaro"); h; h = FindWindowExA(nullptr, h, "VelmaroForm", "Velmaro"))
+    if (IsWindowVisible(h) && GetDlgItem(h, IdOf(kConsole, "Close"))) return h;
+  return nullptr;
 }
 
 // Setup's window, driven by its controls' ids.
@@ -302,6 +311,262 @@ void RemoveWithUninstall(Checker& check, const std::string& links, bool emptyFol
         "wine uninstaller --list no longer lists \"Velmaro 1.0\"");
 }
 
+// ---- Faults an installer is trusted with ----
+
+// Ends a console started by the test: closed as a user closes it, and waited for.
+bool CloseConsole(HWND window, Process& console) {
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  return AnswerBox("Confirmation", IDYES) && console.Ended(10000);
+}
+
+// Runs a program to its end; its exit code, or STILL_ACTIVE after a minute.
+DWORD RunToEnd(const std::string& commandLine) {
+  Process p;
+  if (!p.Start(commandLine, "")) return STILL_ACTIVE;
+  return p.Ended(60000) ? p.ExitCode() : STILL_ACTIVE;
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD put = 0;
+  WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &put, nullptr);
+  CloseHandle(h);
+}
+
+bool Listed() { return InstalledProgramsList().find("Velmaro 1.0") != std::string::npos; }
+
+std::string TempFile(const char* name) {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  return std::string(temp) + name;
+}
+
+// With the default choices over an installation: nothing asked, the
+// shortcut folder used as it is, files put right, one entry, a new log.
+void Reinstall(const std::string& dist, Checker& check) {
+  const std::string help = std::string(kFolder) + "\\Velmaro.hlp";
+  const std::string log = std::string(kFolder) + "\\VelmaroInstall.log";
+  // Setup's by the log, so replaced without a question.
+  WriteText(help, "spoilt");
+  auto written = [&] {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExA(log.c_str(), GetFileExInfoStandard, &data);
+    return (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+           data.ftLastWriteTime.dwLowDateTime;
+  };
+  const auto before = written();
+  Sleep(50);
+  check(Install(dist, check), "a reinstall with the default choices goes through");
+  check(FileBytes(help) == FileBytes(dist + "\\Velmaro.003"), "the files are replaced");
+  check(before != 0 && written() != before && FileBytes(log).find("\nend\n") != std::string::npos,
+        "the install log is written anew");
+  check(ReadValue(HKEY_LOCAL_MACHINE, kKey, "QuietUninstallString") ==
+            "\"" + std::string(kFolder) + "\\Uninstall.exe\" /S",
+        "the entry has QuietUninstallString");
+  const std::string list = InstalledProgramsList();
+  const auto first = list.find("|||Velmaro 1.0");
+  check(first != std::string::npos && list.find("|||Velmaro 1.0", first + 1) == std::string::npos,
+        "exactly one entry is listed");
+}
+
+// Uninstall waits for a running console: Cancel removes nothing, Retry
+// after the console is closed removes everything.
+void RemoveWhileTheConsoleRuns(const std::string& dist, Checker& check, const std::string& links) {
+  if (!check(Install(dist, check), "installed again to remove it while the console runs")) return;
+  Process console;
+  HWND window = nullptr;
+  console.Start("\"" + std::string(kFolder) + "\\Velmaro.exe\"", kFolder);
+  check(WaitFor([&] { return (window = ConsoleWindow()) != nullptr; }, 20000), "the console runs");
+  const std::string uninstaller = "\"" + std::string(kFolder) + "\\Uninstall.exe\"";
+  for (const int answer : {IDCANCEL, IDRETRY}) {
+    Process u;
+    UninstallWindow w;
+    if (!check(u.Start(uninstaller, "") && w.Find(), "Uninstall opens")) return;
+    PostMessageA(w.Item("Yes"), BM_CLICK, 0, 0);
+    std::string text;
+    check(AnswerBox("Velmaro is running", answer == IDCANCEL ? IDCANCEL : IDRETRY, &text) &&
+              text == "Velmaro is running. Close it and choose Retry.",
+          "Yes asks \"Velmaro is running. Close it and choose Retry.\"");
+    if (answer == IDCANCEL) {
+      check(u.Ended(5000) && Installed(links), "Cancel ends Uninstall with nothing removed");
+      continue;
+    }
+    check(AnswerBox("Velmaro is running", IDRETRY, nullptr,
+                    [&] { CloseConsole(window, console); }),
+          "Retry while it runs asks again; the console is closed meanwhile");
+    check(AnswerBox("Uninstalling complete.", IDOK, &text) &&
+              text.rfind("Velmaro 1.0 has been uninstalled.", 0) == 0,
+          "Retry once it is closed removes it: " + text);
+    check(u.Ended(5000) && !Exists(std::string(kFolder) + "\\Velmaro.exe") && !Listed() &&
+              !KeyExists(HKEY_CURRENT_USER, "Software\\Velmaro"),
+          "the console, the entry and the settings are gone");
+  }
+}
+
+// A ReadMe.txt of the user's own in the install folder, answered No: kept,
+// the rest installed, and Uninstall leaves it.
+void KeepTheUsersOwnFile(const std::string& dist, Checker& check, const std::string& links) {
+  ForgetEarlierInstallations(links);
+  CreateDirectoryA(kFolder, nullptr);
+  const std::string readme = std::string(kFolder) + "\\ReadMe.txt";
+  WriteText(readme, "my own notes");
+  SetupWindow s(check);
+  if (!s.Start(dist) || !WalkTo(s, 4)) return;
+  s.Press("NextStep");
+  std::string text;
+  check(AnswerBox("File already there", IDNO, &text) &&
+            text.rfind(readme + " is already there, and Setup did not install it.", 0) == 0,
+        "a file Setup did not make is asked about: " + text);
+  check(s.OnPage(5) && AnswerBox("Installation incomplete", IDOK, nullptr) &&
+            WaitFor([&] { return s.On("NextStep"); }, 10000) && s.Next(6),
+        "the rest is installed");
+  PostMessageA(s.Item("Start"), BM_CLICK, 0, 0);
+  WaitFor([&] { return SendMessageA(s.Item("Start"), BM_GETCHECK, 0, 0) == BST_UNCHECKED; });
+  s.Press("NextStep");
+  s.process.Ended(5000);
+  check(FileBytes(readme) == "my own notes" && Exists(std::string(kFolder) + "\\Velmaro.exe") && Listed(),
+        "No keeps the user's file and installs the rest");
+  check(RunToEnd("\"" + std::string(kFolder) + "\\Uninstall.exe\" /S") == 0 &&
+            FileBytes(readme) == "my own notes" && !Exists(std::string(kFolder) + "\\Velmaro.exe"),
+        "Uninstall leaves the user's file");
+  RemoveTree(kFolder);
+}
+
+// A zero-byte and an altered payload file end Setup before page 1.
+void RefuseADamagedDistribution(const std::string& dist, Checker& check) {
+  const std::string copy = TempFile("damaged-dist");
+  RemoveTree(copy);
+  RemoveTree(kFolder);
+  CreateDirectoryA(copy.c_str(), nullptr);
+  for (const char* name : {"Setup.exe", "Velmaro.001", "Velmaro.002", "Velmaro.003", "Velmaro.004", "Velmaro.005"})
+    CopyFileA((dist + "\\" + name).c_str(), (copy + "\\" + name).c_str(), FALSE);
+  const std::string altered = [&] {
+    std::string b = FileBytes(dist + "\\Velmaro.002");
+    b[b.size() / 2] ^= 1;
+    return b;
+  }();
+  const std::pair<std::function<void()>, std::string> damages[] = {
+      {[&] { WriteText(copy + "\\Velmaro.003", ""); }, "Velmaro.003 is empty"},
+      {[&] {
+         CopyFileA((dist + "\\Velmaro.003").c_str(), (copy + "\\Velmaro.003").c_str(), FALSE);
+         WriteText(copy + "\\Velmaro.002", altered);
+       },
+       "Velmaro.002 is not the file Setup was built with"},
+  };
+  for (const auto& [damage, said] : damages) {
+    damage();
+    Process p;
+    std::string text;
+    check(p.Start("\"" + copy + "\\Setup.exe\"", copy) && AnswerBox("Setup", IDOK, &text) &&
+              text.rfind("The distribution folder is damaged: " + said + ".", 0) == 0,
+          "a damaged distribution folder is told: " + text);
+    check(p.Ended(5000) && !Exists(kFolder) && !Listed(), "... and Setup ends with nothing made");
+  }
+  RemoveTree(copy);
+}
+
+// "Setup.exe /S [/D=FOLDER]" and "Uninstall.exe /S", with the system's list
+// as the witness.
+void Silently(const std::string& dist, Checker& check) {
+  const std::string setup = "\"" + dist + "\\Setup.exe\"";
+  const std::string folder = "C:\\Silent Test\\Deep\\Velmaro";
+  RemoveTree("C:\\Silent Test");
+  check(RunToEnd(setup + " /X") == 2, "Setup.exe with an unknown argument exits 2");
+  check(RunToEnd(setup + " /S /D=" + folder) == 0 && Exists(folder + "\\Velmaro.exe") && Listed() &&
+            ReadValue(HKEY_LOCAL_MACHINE, kKey, "QuietUninstallString") ==
+                "\"" + folder + "\\Uninstall.exe\" /S",
+        "Setup.exe /S /D= installs into missing folders and exits 0; listed");
+  const std::string other = "C:\\Silent Other";
+  RemoveTree(other);
+  CreateDirectoryA(other.c_str(), nullptr);
+  WriteText(other + "\\Velmaro.dll", "someone else's");
+  check(RunToEnd(setup + " /S /D=" + other) == 1 && FileBytes(other + "\\Velmaro.dll") == "someone else's" &&
+            !Exists(other + "\\Velmaro.exe") && ReadValue(HKEY_LOCAL_MACHINE, kKey, "InstallLocation") == folder,
+        "a file in the way: exit 1, nothing changed, the earlier installation as it was");
+  check(FileBytes(TempFile("Velmaro Setup.log")).find("is already there") != std::string::npos,
+        "the reason is in %TEMP%\\Velmaro Setup.log");
+  RemoveTree(other);
+
+  Process console;
+  console.Start("\"" + folder + "\\Velmaro.exe\"", folder);
+  HWND window = nullptr;
+  WaitFor([&] { return (window = ConsoleWindow()) != nullptr; }, 20000);
+  const std::string quiet = ReadValue(HKEY_LOCAL_MACHINE, kKey, "QuietUninstallString");
+  check(window && RunToEnd(quiet) == 1 && Exists(folder + "\\Velmaro.exe") &&
+            Exists(folder + "\\Velmaro.dll") && Listed(),
+        "Uninstall.exe /S while the console runs: exit 1, nothing removed, still listed");
+  check(CloseConsole(window, console), "the console is closed");
+  check(RunToEnd(quiet) == 0 && !Exists(folder + "\\Velmaro.exe") && Exists(folder + "\\Uninstall.exe") && !Listed(),
+        "Uninstall.exe /S once it is closed: exit 0, no longer listed");
+  RemoveTree("C:\\Silent Test");
+}
+
+// An installation without a log (made before Setup kept one): Uninstall's
+// guards keep other programs' links, StartUp and a drive root's files.
+void GuardsWithoutALog(const std::string& dist, Checker& check, const std::string& programs) {
+  const std::string folder = "C:\\Guarded";
+  const std::string setup = "\"" + dist + "\\Setup.exe\" /S /D=" + folder;
+  const std::string quiet = "\"" + folder + "\\Uninstall.exe\" /S";
+  auto settle = [&](const std::string& shortcuts) {
+    check(RunToEnd(setup) == 0 && Exists(folder + "\\Velmaro.exe"), "installed silently into " + folder);
+    DeleteFileA((folder + "\\VelmaroInstall.log").c_str());
+    HKEY key = nullptr;
+    RegCreateKeyA(HKEY_CURRENT_USER, kSettings, &key);
+    RegSetValueExA(key, "ShortcutPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(shortcuts.c_str()),
+                   static_cast<DWORD>(shortcuts.size() + 1));
+    RegCloseKey(key);
+  };
+  // Another program's folder with its own ReadMe.txt.lnk.
+  const std::string another = programs + "\\Another";
+  CreateDirectoryA(another.c_str(), nullptr);
+  velmaro::platform::Win32Shell shell;
+  velmaro::setup::CreateShortcut(shell, another + "\\ReadMe.txt.lnk", "C:\\windows\\win.ini", "", "", "", 0, 1);
+  settle(another);
+  RunToEnd(quiet);
+  check(Exists(another + "\\ReadMe.txt.lnk") && !Exists(folder + "\\Velmaro.exe"),
+        "another program's link stays; the program files go");
+  RemoveTree(another);
+  const std::string startup = programs + "\\StartUp";
+  CreateDirectoryA(startup.c_str(), nullptr);
+  settle(startup);
+  RunToEnd(quiet);
+  check(Exists(startup), "StartUp as the shortcut folder stays");
+  // DllPath at a drive root, with a copy of Uninstall.exe there.
+  settle(programs + "\\Velmaro");
+  CopyFileA((folder + "\\Uninstall.exe").c_str(), "C:\\Uninstall.exe", FALSE);
+  WriteText("C:\\ReadMe.txt", "the user's own");
+  HKEY key = nullptr;
+  RegCreateKeyA(HKEY_CURRENT_USER, kSettings, &key);
+  RegSetValueExA(key, "DllPath", 0, REG_SZ, reinterpret_cast<const BYTE*>("C:\\Velmaro.dll"), 15);
+  RegCloseKey(key);
+  RunToEnd("C:\\Uninstall.exe /S");
+  check(FileBytes("C:\\ReadMe.txt") == "the user's own", "DllPath at a drive root costs no file there");
+  DeleteFileA("C:\\Uninstall.exe");
+  DeleteFileA("C:\\ReadMe.txt");
+  RemoveTree(folder);
+  RemoveTree(programs + "\\Velmaro");
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, kKey);
+  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Velmaro");
+}
+
+// Drive T: is a small tmpfs: the copy fills it up. Nothing partial stays,
+// nothing is registered, nothing is linked.
+int SmallDrive(const std::string& dist) {
+  Checker check;
+  const std::string programs = ProgramsFolder();
+  ForgetEarlierInstallations(programs + "\\Velmaro");
+  const DWORD code = RunToEnd("\"" + dist + "\\Setup.exe\" /S /D=T:\\Velmaro");
+  check(code == 1, "Setup.exe /S onto a full drive exits 1 (" + std::to_string(code) + ")");
+  check(FileBytes(TempFile("Velmaro Setup.log")).find("the disk is full") != std::string::npos,
+        "the log says the disk is full: " + FileBytes(TempFile("Velmaro Setup.log")));
+  bool nothing = !Exists("T:\\Velmaro");
+  check(nothing && !Exists(programs + "\\Velmaro\\Velmaro.lnk") && !Listed() &&
+            !KeyExists(HKEY_CURRENT_USER, kSettings),
+        "no partial file, no folder, no link, no entry, no settings");
+  std::printf("%d failure(s)\n", check.failures);
+  return check.failures ? 1 : 0;
+}
+
 int Run(const std::string& dist) {
   Checker check;
   const std::string programs = ProgramsFolder();
@@ -397,15 +662,7 @@ int Run(const std::string& dist) {
 
   // The console, started by Finish, in a window the user sees.
   HWND console = nullptr;
-  check(WaitFor(
-            [&] {
-              for (HWND h = FindWindowA("VelmaroForm", "Velmaro"); h && !console;
-                   h = FindWindowExA(nullptr, h, "VelmaroForm", "Velmaro"))
-                if (IsWindowVisible(h) && GetDlgItem(h, IdOf(kConsole, "Close"))) console = h;
-              return console != nullptr;
-            },
-            20000) &&
-            !IsIconic(console),
+  check(WaitFor([&] { return (console = ConsoleWindow()) != nullptr; }, 20000) && !IsIconic(console),
         "Finish with Start ticked opens the console's window");
   if (console) {
     check(Lower(ImageOf(console)) == Lower(std::string(kFolder) + "\\Velmaro.exe"),
@@ -428,6 +685,7 @@ int Run(const std::string& dist) {
   RemoveWithUninstall(check, links, true);
   // Again, with a file of the user's own among the shortcuts.
   check(Install(dist, check) && Exists(links + "\\Velmaro.lnk"), "a second installation");
+  Reinstall(dist, check);
   const std::string mine = links + "\\My notes.txt";
   HANDLE h = CreateFileA(mine.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   CloseHandle(h);
@@ -436,6 +694,11 @@ int Run(const std::string& dist) {
         "a file of the user's own keeps the shortcut folder; the shortcuts go");
   DeleteFileA(mine.c_str());
   RemoveDirectoryA(links.c_str());
+  RemoveWhileTheConsoleRuns(dist, check, links);
+  KeepTheUsersOwnFile(dist, check, links);
+  RefuseADamagedDistribution(dist, check);
+  Silently(dist, check);
+  GuardsWithoutALog(dist, check, programs);
   std::printf("%d failure(s)\n", check.failures);
   return check.failures ? 1 : 0;
 }
@@ -447,5 +710,6 @@ int main(int argc, char** argv) {
   const std::string root = argc > 1 ? WinePath(argv[1]) : ".";
   const std::string dist = root + "\\dist";
   if (argc > 3 && std::string(argv[2]) == "--show") return Show(dist, argv[3]);
+  if (argc > 2 && std::string(argv[2]) == "--small-drive") return SmallDrive(dist);
   return Run(dist);
 }

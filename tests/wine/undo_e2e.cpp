@@ -53,7 +53,7 @@ std::string Listing(const std::string& folder) {
   return list;
 }
 
-// "--full-disk": drive T: is a small drive of its own (tests/wine/full_disk.sh
+// "--full-disk": drive T: is a small drive of its own (tests/wine/small_drive.sh
 // makes it). An export that runs out of room there leaves the file it would
 // replace byte for byte and nothing beside it; with room again, it replaces it.
 int FullDisk(const std::string& exe) {
