@@ -78,7 +78,9 @@ inline bool AnswerBox(const char* title, int button, std::string* text = nullptr
   HWND b = GetDlgItem(box, button);
   if (!b) return false;
   PostMessageA(b, BM_CLICK, 0, 0);
-  return WaitFor([&] { return !VisibleWindow("#32770", title); });
+  // This box is gone; another of the same title may follow at once (a second
+  // message, a Retry that asks again), and is the next call's to answer.
+  return WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); });
 }
 
 // A tree view in another process: item texts and rectangles need memory there.
