@@ -13,6 +13,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   wineboot -i </dev/null >/dev/null 2>&1 || true
   wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1
+  # A program that crashes must end with its backtrace on stderr: the crash
+  # dialog, invisible without a display, would hold the test until its timeout.
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+    </dev/null >/dev/null 2>&1
   if [ -n "${VELMARO_LOGPIXELS:-}" ]; then
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$VELMARO_LOGPIXELS" /f \
       </dev/null >/dev/null 2>&1
