@@ -99,6 +99,7 @@ struct Console {
   }
   PROCESS_INFORMATION pi{};
   bool keepRunning = false;  // --show leaves the console up for a screenshot
+  bool endedAtStart = false;  // the process ended before its main window showed
   HWND main = nullptr;
   std::unique_ptr<RemoteTree> tree;
   Checker check;
@@ -133,9 +134,17 @@ struct Console {
             if (process == pi.dwProcessId && IsWindowVisible(h) && GetDlgItem(h, IdOf("Close")))
               main = h;
           }
-          return main != nullptr;
+          endedAtStart = WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0;
+          return main != nullptr || endedAtStart;
         },
         20000);
+    if (endedAtStart && !main) {
+      DWORD code = 0;
+      GetExitCodeProcess(pi.hProcess, &code);
+      std::printf("FAIL the main window \"Velmaro\" appears: the console ended first (exit code 0x%lx)\n", code);
+      ++check.failures;
+      return false;
+    }
     if (!check(up, "the main window \"Velmaro\" appears")) return false;
     tree = std::make_unique<RemoteTree>(Item("Tr"), pi.hProcess);
     return true;

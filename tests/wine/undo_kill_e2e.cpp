@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "wine/console_drive.h"
@@ -71,14 +72,31 @@ int main(int argc, char** argv) {
   check(StartMenuState() == first && StepsIn(FileBytes(history)) == 0, "a timed Apply and Undo leave nothing");
   std::printf("an Apply takes %.0f ms, an Undo %.0f ms\n", applyMs, undoMs);
 
+  // Once in a CI run, Wine crashed a starting console inside gdi32 (a read
+  // at 0x536, not reproduced here in 1,000 starts) before its first window. A start
+  // that ends that way is tried once more and counted; one that fails again
+  // (as a start on a history it cannot read would) fails the test.
+  int endedStarts = 0;
+  auto start = [&](std::optional<Console>& c, const char* box = nullptr, std::string* said = nullptr) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      c.emplace();
+      if (c->Start(exe, box, said)) return true;
+      if (!c->endedAtStart) return false;
+      ++endedStarts;
+      std::printf("     the console ended before its window; starting it once more\n");
+    }
+    return false;
+  };
+
   int done = 0, midStep = 0, beforeAny = 0, afterAll = 0, disagreements = 0;
   for (int i = 0; i < kills; ++i) {
     const bool duringUndo = i % 2 == 1;
     // Spread from the click to a little past the end of the Apply or Undo.
     const int delay = static_cast<int>((duringUndo ? undoMs : applyMs) * ((i / 2) % 25) / 20.0);
     {
-      Console c;
-      if (!c.Start(exe)) return 1;
+      std::optional<Console> started;
+      if (!start(started)) return 1;
+      Console& c = *started;
       if (!c.Choose("Start Menu")) {
         check(false, "the Start Menu shows");
         return 1;
@@ -111,9 +129,10 @@ int main(int argc, char** argv) {
     bool asked = false, refused = false;
     int undone = 0;
     {
-      Console c;
+      std::optional<Console> started;
       std::string atStart;  // an interrupted Undo, finished at start
-      if (!c.Start(exe, "Velmaro", &atStart)) return 1;
+      if (!start(started, "Velmaro", &atStart)) return 1;
+      Console& c = *started;
       Sleep(300);
       while (IsWindowEnabled(c.Item("Undo")) && undone < 4) {
         c.Press("Undo");
@@ -137,6 +156,7 @@ int main(int argc, char** argv) {
               "any change: %d; after the step was complete: %d; disagreements: %d\n",
               done, (done + 1) / 2, done / 2, midStep, beforeAny, afterAll, disagreements);
   check(done >= 50, "at least 50 kills");
+  check(endedStarts <= 2, "at most two starts ended before their window (" + std::to_string(endedStarts) + ")");
   check(midStep > 0, "some kills landed in the middle of a step");
   check(disagreements == 0, "after every kill, history and system agree");
   std::printf("%d failure(s)\n", check.failures);
