@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/paths.h"
+#include "setup/code_page.h"
 #include "setup/install_run.h"
 
 namespace velmaro::setup {
@@ -83,6 +84,11 @@ int InstallSilently(SetupSystem& system, const std::string& given, std::string& 
   if (folder.empty()) {
     report = "The install folder \"" + given + "\" is not a full path beginning with a drive.\n";
     return ExitNotUnderstood;
+  }
+  if (const std::string missing = OutsideCodePage(system.reg.registry().CodePage(), folder);
+      !missing.empty()) {
+    report = CodePageRefusal(folder, "install folder", missing) + " Nothing was installed.\n";
+    return ExitFailed;
   }
   std::vector<std::string> made;
   if (const long rc = MakeFolders(files, folder, made)) {

@@ -1,6 +1,7 @@
 #include "setup/wizard.h"
 
 #include "platform/paths.h"
+#include "setup/code_page.h"
 #include "setup/installation.h"
 #include "setup/readme.h"
 #include "setup/resource_ids.h"
@@ -222,6 +223,7 @@ void Wizard::OnBack() {
 bool Wizard::LeaveInstallFolderPage() {
   auto& box = Get<forms::TextBox>("TextCopy");
   auto& tree = Get<forms::FolderTree>("DirCopy");
+  if (RefusedForCodePage(box.Text(), "install folder", "Error")) return false;
   for (;;) {
     std::string failure;
     int number = 0;
@@ -289,6 +291,7 @@ void Wizard::LeaveShortcutPage() {
                            "Error creating folder", mb::Ok | mb::IconStop);
     return;
   }
+  if (RefusedForCodePage(folder, "shortcut folder", "Error creating folder")) return;
   run_.emplace(system_);
   InstallRun& run = *run_;
   run.folder = InstallFolder;
@@ -316,6 +319,15 @@ void Wizard::LeaveShortcutPage() {
   Get("Back").SetEnabled(false);
   Get("ExitSetup").SetEnabled(false);
   Get("Timer1").SetEnabled(true);
+}
+
+bool Wizard::RefusedForCodePage(const std::string& folder, std::string_view role,
+                                std::string_view title) {
+  const std::string missing = OutsideCodePage(system_.reg.registry().CodePage(), folder);
+  if (missing.empty()) return false;
+  system_.toolkit.MsgBox(CodePageRefusal(folder, role, missing), std::string(title),
+                         mb::Ok | mb::IconStop);
+  return true;
 }
 
 // A file Setup did not make is replaced only when the user says so; a file

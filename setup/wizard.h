@@ -56,6 +56,8 @@ private:
   bool PrepareShortcutPage();
   void LeaveShortcutPage();
   bool AskAboutFilesInTheWay(InstallRun& run);
+  // Tells, and is true, when the folder's name holds characters the code page lacks.
+  bool RefusedForCodePage(const std::string& folder, std::string_view role, std::string_view title);
   void Finish();
   void ShowInstallFolder(const std::string& treePath);
   void Open(std::string_view target);

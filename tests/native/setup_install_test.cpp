@@ -300,6 +300,11 @@ TEST_F(InstallTest, SilentlyAsksNothingAndAFileInTheWayChangesNothing) {
   EXPECT_NE(report.find("C:\\Velmaro\\ReadMe.txt is already there"), std::string::npos) << report;
   EXPECT_EQ(files.AllPaths(), before);
   EXPECT_FALSE(Registered());
+  // A folder named in letters the code page lacks is refused for that, and each is named once.
+  EXPECT_EQ(InstallSilently(system, "C:\\Программы\\Velmaro", report), ExitFailed);
+  EXPECT_EQ(report.rfind("C:\\Программы\\Velmaro cannot be the install folder: its name holds characters "
+                         "that this system's code page lacks (П р о г а м ы).", 0), 0u) << report;
+  EXPECT_EQ(files.AllPaths(), before);
   EXPECT_EQ(InstallSilently(system, "C:\\New\\Deep\\Velmaro", report), ExitInstalled) << report;
   EXPECT_EQ(Bytes("C:\\New\\Deep\\Velmaro\\Uninstall.exe"), Content(5));
   EXPECT_EQ(Value("QuietUninstallString"), "\"C:\\New\\Deep\\Velmaro\\Uninstall.exe\" /S");
