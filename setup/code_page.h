@@ -7,6 +7,7 @@
 
 #include "platform/registry.h"
 #include "platform/utf8.h"
+#include "setup/setup_system.h"
 
 namespace velmaro::setup {
 
@@ -31,10 +32,20 @@ inline std::string OutsideCodePage(const platform::AnsiCodePage& codePage, std::
 inline std::string CodePageRefusal(std::string_view folder, std::string_view role,
                                    std::string_view missing) {
   return std::string(folder) + " cannot be the " + std::string(role) +
-         ": its name holds characters that this system's code page lacks (" +
-         std::string(missing) +
+         ": its name holds characters that this system's code page lacks (" + std::string(missing) +
          "). Setup and Velmaro reach their files through the code page, so choose a name "
          "without them.";
+}
+
+// Tells the user, and is true, when the folder's name holds characters the
+// code page lacks; `title` is the title of the page's other folder errors.
+inline bool RefusedForCodePage(SetupSystem& system, const std::string& folder,
+                               std::string_view role, std::string_view title) {
+  const std::string missing = OutsideCodePage(system.reg.registry().CodePage(), folder);
+  if (missing.empty()) return false;
+  system.toolkit.MsgBox(CodePageRefusal(folder, role, missing), std::string(title),
+                        forms::mb::Ok | forms::mb::IconStop);
+  return true;
 }
 
 }  // namespace velmaro::setup

@@ -326,8 +326,10 @@ TEST(SetupCommandTest, OnlyTheSilentModeAndItsFolderAreUnderstood) {
                         Case{"/Silent", false, false, ""}}) {
     const SetupCommand got = ParseSetupCommand(c.line);
     EXPECT_EQ(got.understood, c.understood) << c.line;
-    if (got.understood) EXPECT_EQ(got.silent, c.silent) << c.line;
-    if (got.understood) EXPECT_EQ(got.folder, c.folder) << c.line;
+    if (got.understood) {
+      EXPECT_EQ(got.silent, c.silent) << c.line;
+      EXPECT_EQ(got.folder, c.folder) << c.line;
+    }
   }
 }
 

@@ -10,7 +10,8 @@
 //
 // With "--show <page>" (1 to 6) it only walks Setup to that page and leaves
 // it there, for a screenshot; "--show uninstall" installs and leaves
-// Uninstall's window up.
+// Uninstall's window up; "--show codepage" leaves page 3's message about a
+// folder named in letters the code page lacks.
 #include <windows.h>
 // After windows.h.
 #include <shellapi.h>
@@ -280,11 +281,17 @@ int Show(const std::string& dist, const std::string& what) {
                ? 0
                : 1;
   }
-  const int page = std::atoi(what.c_str());
+  const bool codePage = what == "codepage";  // page 3's refusal of a folder in Cyrillic
+  const int page = codePage ? 3 : std::atoi(what.c_str());
   SetupWindow s(check);
   s.process.keepRunning = true;
   if (!s.Start(dist)) return 1;
   if (!WalkTo(s, page)) return 1;
+  if (codePage) {
+    SendMessageW(s.Item("TextCopy"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"C:\\Программы"));
+    s.Press("NextStep");
+    return WaitFor([] { return VisibleWindow("#32770", "Error") != nullptr; }) ? 0 : 1;
+  }
   if (page == 5) WaitFor([&] { return s.On("NextStep"); }, 10000);
   return 0;
 }
