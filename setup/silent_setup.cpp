@@ -133,6 +133,7 @@ int InstallSilently(SetupSystem& system, const std::string& given, std::string& 
     return ExitFailed;
   }
   const bool done = run.Register() && run.WriteLog();
+  if (done) run.RemoveEarlierLinks();
   report = Lines(run.Problems()) +
            (done ? "Velmaro 1.0 was installed in " + folder + ".\n" : std::string());
   return done ? ExitInstalled : ExitFailed;

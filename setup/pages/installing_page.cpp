@@ -138,6 +138,7 @@ void Installing::RegisterStep(InstallRun& run) {
   registryBar_.SetValue(50);
   const bool registered = run.Register();
   const bool logged = run.WriteLog();
+  if (logged) run.RemoveEarlierLinks();
   registryBar_.SetValue(100);
   registryLine_.SetCaption(registered && logged ? "Registry updating complete."
                                                 : "Registry updating failed.");

@@ -181,6 +181,26 @@ TEST_F(InstallTest, ASecondInstallOverwritesAndKeepsOtherValues) {
       << "the folder the first run made stays Setup's";
 }
 
+TEST_F(InstallTest, AReinstallWithOtherShortcutsTakesAwayOnlyItsOwnEarlierLinks) {
+  RunInstall();
+  const std::string other = std::string(kPrograms) + "\\Tools\\Velmaro";
+  files.PutFolder(std::string(kPrograms) + "\\Tools");
+  files.PutFile(kLinks + "\\ReadMe.txt.lnk", "changed by the user");
+  Make();
+  WalkTo(6, kFolder, "Tools\\Velmaro");
+  EXPECT_TRUE(files.IsFile(other + "\\Velmaro.lnk") && files.IsFile(other + "\\ReadMe.txt.lnk"));
+  EXPECT_FALSE(files.Exists(kLinks + "\\Velmaro.lnk")) << "Setup's, unchanged: no log would know of it";
+  EXPECT_EQ(Bytes(kLinks + "\\ReadMe.txt.lnk"), "changed by the user");
+  // Back again: the folder Setup made for the second run goes with its links,
+  // the first one is used as it is.
+  Make();
+  WalkTo(6, kFolder, "Velmaro");
+  EXPECT_FALSE(files.Exists(other));
+  EXPECT_TRUE(files.IsDirectory(std::string(kPrograms) + "\\Tools")) << "not Setup's";
+  EXPECT_TRUE(files.IsFile(kLinks + "\\Velmaro.lnk"));
+  EXPECT_EQ(install::ReadLog(files, std::string(kFolder) + "\\VelmaroInstall.log")->links.size(), 2u);
+}
+
 TEST_F(InstallTest, ARenamedSetupStillFindsItsFiles) {
   files.Delete(std::string(kDist) + "\\Setup.exe");
   PutDistribution("D:\\Downloads", "Setup (1).exe");
