@@ -36,11 +36,11 @@ inline std::string FrameOf(int page) {
 // the order added is the Tab order (the e2e drivers count control ids from it).
 class PageDesign {
 public:
-  PageDesign(forms::FormSpec& spec, int page) : spec_(spec), page_(page) {}
-  void Add(forms::ControlSpec control) { spec_.Add(control.In(FrameOf(page_))); }
+  PageDesign(forms::FormSpec& form, int page) : form_(form), page_(page) {}
+  void Add(forms::ControlSpec control) { form_.Add(control.In(FrameOf(page_))); }
 
 private:
-  forms::FormSpec& spec_;
+  forms::FormSpec& form_;
   int page_;
 };
 
