@@ -1,8 +1,11 @@
 #include "setup/install_log.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "platform/paths.h"
+#include "platform/utf8.h"
+#include "setup/installation.h"
 
 namespace velmaro::install {
 namespace {
@@ -129,6 +132,27 @@ std::optional<InstallLog> ReadLog(platform::FileSystem& files, const std::string
   std::string text;
   if (files.ReadWholeFile(path, text, kMaxLog) != platform::ErrorSuccess) return std::nullopt;
   return InstallLog::Parse(text);
+}
+
+bool OwnLink(const InstallLog& log, const LoggedFile& link) {
+  const std::string name = platform::UpperLatin(link.path.substr(link.path.find_last_of('\\') + 1));
+  return platform::SamePath(platform::FolderOf(link.path), log.shortcutFolder.path) &&
+         std::any_of(Shortcuts.begin(), Shortcuts.end(),
+                     [&](const auto& s) { return platform::UpperLatin(s.link) == name; });
+}
+
+bool SystemFolder(platform::FileSystem& files, platform::Shell& shell, const std::string& path) {
+  using namespace platform;
+  const std::string normal = NormalPath(path);
+  if (normal.empty() || normal.size() == 3) return true;
+  std::string folder;
+  if (files.WindowsDirectory(folder) == ErrorSuccess && SamePath(folder, normal)) return true;
+  if (files.SystemDirectory(folder) == ErrorSuccess && SamePath(folder, normal)) return true;
+  for (int csidl :
+       {CsidlPrograms, CsidlStartup, CsidlStartMenu, CsidlDesktopDirectory, CsidlCommonStartMenu,
+        CsidlCommonPrograms, CsidlCommonStartup, CsidlCommonDesktopDirectory})
+    if (shell.ShellFolder(csidl, folder) == ErrorSuccess && SamePath(folder, normal)) return true;
+  return false;
 }
 
 }  // namespace velmaro::install

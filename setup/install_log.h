@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/shell.h"
 
 namespace velmaro::install {
 
@@ -49,5 +50,13 @@ struct InstallLog {
 
 // Reads the log at `path`; nothing when it is missing, too big or damaged.
 std::optional<InstallLog> ReadLog(platform::FileSystem& files, const std::string& path);
+
+// A link the log names is believed only when it is one of Velmaro's own, in
+// the log's shortcut folder.
+bool OwnLink(const InstallLog& log, const LoggedFile& link);
+
+// The shell's and the system's own folders, and any drive root: never
+// removed, whatever a log or a setting says.
+bool SystemFolder(platform::FileSystem& files, platform::Shell& shell, const std::string& path);
 
 }  // namespace velmaro::install

@@ -241,6 +241,20 @@ bool InstallRun::WriteLog() {
   return false;
 }
 
+void InstallRun::RemoveEarlierLinks() {
+  if (!previous_ || SamePath(previous_->shortcutFolder.path, shortcuts)) return;
+  FileSystem& files = system_.files;
+  for (const auto& link : previous_->links) {
+    FileDigest now;
+    if (install::OwnLink(*previous_, link) && files.Digest(link.path, now) == ErrorSuccess &&
+        now == link.digest)
+      files.Delete(link.path);
+  }
+  const std::string& earlier = previous_->shortcutFolder.path;
+  if (previous_->shortcutFolder.made && !install::SystemFolder(files, system_.shell, earlier))
+    files.RemoveDir(earlier);  // only when empty
+}
+
 void InstallRun::RemoveMadeFolders() {
   if (shortcutsMade && log_.links.empty()) system_.files.RemoveDir(shortcuts);
   if (folderMade && log_.files.empty()) system_.files.RemoveDir(folder);

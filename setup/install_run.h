@@ -52,6 +52,11 @@ public:
   bool Register();
   // The log beside Uninstall.exe, replaced whole.
   bool WriteLog();
+  // Once the new log is written: a reinstall that put the shortcuts in
+  // another folder takes away the links the earlier log names there while
+  // they are as Setup left them (no log would know of them any more), and
+  // that folder when Setup made it and it is left empty.
+  void RemoveEarlierLinks();
   // Takes away the folders this run made when nothing was installed.
   void RemoveMadeFolders();
   // Takes away the links and the new files this run made, and then its

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/paths.h"
+#include "setup/code_page.h"
 #include "setup/install_run.h"
 
 namespace velmaro::setup {
@@ -84,6 +85,11 @@ int InstallSilently(SetupSystem& system, const std::string& given, std::string& 
     report = "The install folder \"" + given + "\" is not a full path beginning with a drive.\n";
     return ExitNotUnderstood;
   }
+  if (const std::string missing = OutsideCodePage(system.reg.registry().CodePage(), folder);
+      !missing.empty()) {
+    report = CodePageRefusal(folder, "install folder", missing) + " Nothing was installed.\n";
+    return ExitFailed;
+  }
   std::vector<std::string> made;
   if (const long rc = MakeFolders(files, folder, made)) {
     RemoveFolders(files, made);
@@ -127,6 +133,7 @@ int InstallSilently(SetupSystem& system, const std::string& given, std::string& 
     return ExitFailed;
   }
   const bool done = run.Register() && run.WriteLog();
+  if (done) run.RemoveEarlierLinks();
   report = Lines(run.Problems()) +
            (done ? "Velmaro 1.0 was installed in " + folder + ".\n" : std::string());
   return done ? ExitInstalled : ExitFailed;

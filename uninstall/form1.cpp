@@ -39,11 +39,16 @@ forms::FormSpec Form1::Design() {
   return f;
 }
 
-Form1::Form1(UninstallSystem& system) : Form(Design()), system_(system) {
+Form1::Form1(UninstallSystem& system)
+    : Form(Design()),
+      system_(system),
+      Label1(Get<forms::Label>("Label1")),
+      Yes(Get<forms::Button>("Yes")),
+      No(Get<forms::Button>("No")) {
   On(Event::Load, [this](EventArgs&) { OnLoad(); });
-  On(Event::Activate, [this](EventArgs&) { Get("No").SetFocus(); });
-  OnClick("No", [this] { system_.toolkit.End(); });
-  OnClick("Yes", [this] { Remove(); });
+  On(Event::Activate, [this](EventArgs&) { No.SetFocus(); });
+  OnClick(No.Name(), [this] { system_.toolkit.End(); });
+  OnClick(Yes.Name(), [this] { Remove(); });
   On(Event::QueryUnload, [this](EventArgs& e) { OnQueryUnload(e); });
 }
 
@@ -55,9 +60,9 @@ void Form1::OnLoad() {
   removal_.Find();
   // Said before the user agrees, so that Yes means what it does.
   if (!removal_.Identified())
-    Get<forms::Label>("Label1").SetCaption(std::string(kNotOurs));
+    Label1.SetCaption(std::string(kNotOurs));
   else if (!removal_.Logged() && !removal_.FilesAllowed())
-    Get<forms::Label>("Label1").SetCaption(std::string(kSystemFolder));
+    Label1.SetCaption(std::string(kSystemFolder));
 }
 
 void Form1::OnQueryUnload(EventArgs& e) {
@@ -74,10 +79,10 @@ void Form1::Remove() {
       return;
     }
   removing_ = true;
-  Get("Yes").SetVisible(false);
-  Get("No").SetVisible(false);
+  Yes.SetVisible(false);
+  No.SetVisible(false);
   SetClientSize(kWidth, kRemovingHeight);
-  Get<forms::Label>("Label1").SetCaption("Removing the Velmaro 1.0 utility. Please wait...");
+  Label1.SetCaption("Removing the Velmaro 1.0 utility. Please wait...");
   SetMousePointer(forms::MousePointer::Hourglass);
   removal_.Remove();
   SetMousePointer(forms::MousePointer::Default);

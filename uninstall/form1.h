@@ -30,6 +30,9 @@ private:
   void Remove();
 
   UninstallSystem& system_;
+  forms::Label& Label1;
+  forms::Button& Yes;
+  forms::Button& No;
   Removal removal_{system_};
   bool removing_ = false;  // Yes was chosen: the removal runs to its end
 };

@@ -27,31 +27,14 @@ bool OneOfFiles(std::string_view name) {
   return std::any_of(install::Files.begin(), install::Files.end(),
                      [&](const auto& f) { return UpperLatin(f.installed) == UpperLatin(name); });
 }
-bool OneOfLinks(std::string_view name) {
-  return std::any_of(install::Shortcuts.begin(), install::Shortcuts.end(),
-                     [&](const auto& s) { return UpperLatin(s.link) == UpperLatin(name); });
-}
 std::string NameOf(const std::string& path) {
   return path.substr(path.find_last_of('\\') + 1);
 }
 
 }  // namespace
 
-// The shell's and the system's own folders, and any drive root.
 bool Removal::SystemFolder(const std::string& path) {
-  const std::string normal = NormalPath(path);
-  if (normal.empty() || normal.size() == 3) return true;
-  std::string folder;
-  if (system_.files.WindowsDirectory(folder) == ErrorSuccess && SamePath(folder, normal))
-    return true;
-  if (system_.files.SystemDirectory(folder) == ErrorSuccess && SamePath(folder, normal))
-    return true;
-  for (int csidl :
-       {CsidlPrograms, CsidlStartup, CsidlStartMenu, CsidlDesktopDirectory, CsidlCommonStartMenu,
-        CsidlCommonPrograms, CsidlCommonStartup, CsidlCommonDesktopDirectory})
-    if (system_.shell.ShellFolder(csidl, folder) == ErrorSuccess && SamePath(folder, normal))
-      return true;
-  return false;
+  return install::SystemFolder(system_.files, system_.shell, path);
 }
 
 void Removal::Find() {
@@ -67,8 +50,7 @@ void Removal::Find() {
       valid = valid && SamePath(FolderOf(f.path), moduleFolder) && OneOfFiles(NameOf(f.path));
   if (valid)
     for (const auto& l : log->links)
-      valid = valid && SamePath(FolderOf(l.path), log->shortcutFolder.path) &&
-              OneOfLinks(NameOf(l.path));
+      valid = valid && install::OwnLink(*log, l);
   if (!valid) {
     GuardedFind(moduleFolder);
     return;

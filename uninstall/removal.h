@@ -49,7 +49,7 @@ private:
     std::string path;
     std::optional<platform::FileDigest> digest;  // from the log: removed only while the same
   };
-  bool SystemFolder(const std::string& path);
+  bool SystemFolder(const std::string& path);  // install::SystemFolder here
   void GuardedFind(const std::string& moduleFolder);
   void RemoveItem(const Item& item);
 

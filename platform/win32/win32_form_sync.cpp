@@ -6,16 +6,25 @@
 
 namespace velmaro::forms {
 
+// Read wide: a name typed or pasted in characters the code page lacks
+// arrives as it is, not as '?', so that whoever reads it can say what is wrong.
 std::string WindowTextOf(HWND hwnd) {
-  int n = GetWindowTextLengthA(hwnd);
-  std::string s(static_cast<std::size_t>(std::max(n, 0)) + 1, '\0');
-  n = GetWindowTextA(hwnd, s.data(), static_cast<int>(s.size()));
+  int n = GetWindowTextLengthW(hwnd);
+  std::wstring s(static_cast<std::size_t>(std::max(n, 0)) + 1, L'\0');
+  n = GetWindowTextW(hwnd, s.data(), static_cast<int>(s.size()));
   s.resize(static_cast<std::size_t>(std::max(n, 0)));
-  return FromAnsi(s);
+  return platform::FromWide(s);
 }
 
+// Text the code page holds goes the ANSI way as ever (best fit); other text
+// goes wide to a window that keeps it wide, so that it reads back the same.
 void SetText(HWND hwnd, const std::string& utf8) {
-  SetWindowTextA(hwnd, ToAnsiBestFit(utf8).c_str());
+  std::string ansi;
+  std::wstring wide;
+  if (!platform::ToAnsiExact(utf8, ansi) && IsWindowUnicode(hwnd) && platform::ToWide(utf8, wide))
+    SetWindowTextW(hwnd, wide.c_str());
+  else
+    SetWindowTextA(hwnd, ToAnsiBestFit(utf8).c_str());
 }
 
 std::string WithCrLf(const std::string& text) {

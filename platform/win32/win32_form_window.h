@@ -2,7 +2,9 @@
 // Inside the Win32 toolkit (not for the programs): the toolkit's state, the
 // window of one loaded form, and the table of control kinds. Text is UTF-8 in
 // the model and ANSI at every call (the windows are ANSI windows, so common
-// controls send the ...A notifications; the W ones are handled too). The
+// controls send the ...A notifications; the W ones are handled too), except
+// that what the user typed is read wide and the message loop is a wide one,
+// so that characters the code page lacks reach the model as they are. The
 // model raises the events; this side only turns user input into model calls
 // and model changes into window updates, with a guard so that an update is
 // not read back as input.
@@ -34,7 +36,8 @@ inline constexpr UINT kTreeRedraw = WM_APP + 4;   // wParam control
 using platform::FromAnsi;
 using platform::ToAnsiBestFit;
 
-// The window's text in UTF-8, and a caption set from UTF-8 (shown best-fit).
+// The window's text in UTF-8 (read wide), and a caption set from UTF-8
+// (best fit where the code page holds it or the window is an ANSI one).
 std::string WindowTextOf(HWND hwnd);
 void SetText(HWND hwnd, const std::string& utf8);
 // Multi-line edit controls break lines only at CR LF.

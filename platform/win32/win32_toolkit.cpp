@@ -136,13 +136,16 @@ bool Win32Toolkit::Impl::PreTranslate(MSG& msg) {
   char cls[32] = {};
   GetClassNameA(root, cls, sizeof cls);
   if (lstrcmpA(cls, kFormClass) != 0) return false;
-  return IsDialogMessageA(root, &msg) != FALSE;
+  return IsDialogMessageW(root, &msg) != FALSE;
 }
 
+// The loop is a wide one: an ANSI loop hands a typed character that the
+// code page lacks to every window as '?'. The form's own window procedure is
+// still an ANSI one; the system converts for it.
 void Win32Toolkit::Impl::Pump(MSG& msg) {
   if (!PreTranslate(msg)) {
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
   CollectGarbage();
 }
@@ -206,7 +209,7 @@ void Win32Toolkit::ShowModal(Form& form) {
   }
   MSG msg;
   while (form.Loaded() && !tk.ended) {
-    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got <= 0) {
       if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));  // for the outer loop
       break;
@@ -236,7 +239,7 @@ void Win32Toolkit::Hide(Form& form) {
 
 void Win32Toolkit::DoEvents() {
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
       PostQuitMessage(static_cast<int>(msg.wParam));
       break;
@@ -250,7 +253,7 @@ int Win32Toolkit::Run() {
   MSG msg;
   int code = 0;
   while (!tk.windows.empty() && !tk.ended) {
-    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got <= 0) {
       code = got == 0 ? static_cast<int>(msg.wParam) : 1;
       break;
@@ -274,6 +277,11 @@ void Win32Toolkit::End() {
 
 int Win32Toolkit::MsgBox(const std::string& text, const std::string& title, int flags) {
   impl_->LeaveHelpMode();
+  // Wide: a message that quotes a name the code page lacks shows it as it is.
+  std::wstring wideText, wideTitle;
+  if (platform::ToWide(text, wideText) && platform::ToWide(title, wideTitle))
+    return MessageBoxW(impl_->OwnerWindow(), wideText.c_str(), wideTitle.c_str(),
+                       static_cast<UINT>(flags));
   return MessageBoxA(impl_->OwnerWindow(), ToAnsiBestFit(text).c_str(),
                      ToAnsiBestFit(title).c_str(), static_cast<UINT>(flags));
 }

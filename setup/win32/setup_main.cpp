@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <iterator>
+#include <string>
+#include <string_view>
 
 #include "platform/win32/win32_drives.h"
 #include "platform/win32/win32_files.h"
@@ -21,9 +23,23 @@ const velmaro::platform::FileDigest kPayload[] = {
 #include "payload_manifest.inc"
 };
 
+// The arguments after the program's name, read wide: a folder given in
+// characters the code page lacks then arrives as it is, not as '?'.
+std::string Arguments() {
+  const std::wstring_view line = GetCommandLineW();
+  std::size_t i = 0;
+  for (bool quoted = false; i < line.size(); ++i) {
+    if (line[i] == L'"')
+      quoted = !quoted;
+    else if (!quoted && (line[i] == L' ' || line[i] == L'\t'))
+      break;
+  }
+  return velmaro::platform::FromWide(line.substr(i));
+}
+
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   velmaro::platform::Win32Registry registry;
   velmaro::platform::Win32Files files;
   velmaro::platform::Win32Drives drives;
@@ -33,8 +49,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   static_assert(std::size(kPayload) == std::tuple_size_v<decltype(system.payload)>);
   std::copy(std::begin(kPayload), std::end(kPayload), system.payload.begin());
 
-  const auto command = velmaro::setup::ParseSetupCommand(
-      velmaro::platform::Win32CodePage().FromAnsi(commandLine ? commandLine : ""));
+  const std::string commandLine = Arguments();
+  const auto command = velmaro::setup::ParseSetupCommand(commandLine);
   if (!command.understood) {
     velmaro::platform::WriteInTempFolder(files, velmaro::setup::SilentLogName,
                                          std::string("The command line was not understood: ") +

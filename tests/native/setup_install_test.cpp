@@ -181,6 +181,26 @@ TEST_F(InstallTest, ASecondInstallOverwritesAndKeepsOtherValues) {
       << "the folder the first run made stays Setup's";
 }
 
+TEST_F(InstallTest, AReinstallWithOtherShortcutsTakesAwayOnlyItsOwnEarlierLinks) {
+  RunInstall();
+  const std::string other = std::string(kPrograms) + "\\Tools\\Velmaro";
+  files.PutFolder(std::string(kPrograms) + "\\Tools");
+  files.PutFile(kLinks + "\\ReadMe.txt.lnk", "changed by the user");
+  Make();
+  WalkTo(6, kFolder, "Tools\\Velmaro");
+  EXPECT_TRUE(files.IsFile(other + "\\Velmaro.lnk") && files.IsFile(other + "\\ReadMe.txt.lnk"));
+  EXPECT_FALSE(files.Exists(kLinks + "\\Velmaro.lnk")) << "Setup's, unchanged: no log would know of it";
+  EXPECT_EQ(Bytes(kLinks + "\\ReadMe.txt.lnk"), "changed by the user");
+  // Back again: the folder Setup made for the second run goes with its links,
+  // the first one is used as it is.
+  Make();
+  WalkTo(6, kFolder, "Velmaro");
+  EXPECT_FALSE(files.Exists(other));
+  EXPECT_TRUE(files.IsDirectory(std::string(kPrograms) + "\\Tools")) << "not Setup's";
+  EXPECT_TRUE(files.IsFile(kLinks + "\\Velmaro.lnk"));
+  EXPECT_EQ(install::ReadLog(files, std::string(kFolder) + "\\VelmaroInstall.log")->links.size(), 2u);
+}
+
 TEST_F(InstallTest, ARenamedSetupStillFindsItsFiles) {
   files.Delete(std::string(kDist) + "\\Setup.exe");
   PutDistribution("D:\\Downloads", "Setup (1).exe");
@@ -300,6 +320,11 @@ TEST_F(InstallTest, SilentlyAsksNothingAndAFileInTheWayChangesNothing) {
   EXPECT_NE(report.find("C:\\Velmaro\\ReadMe.txt is already there"), std::string::npos) << report;
   EXPECT_EQ(files.AllPaths(), before);
   EXPECT_FALSE(Registered());
+  // A folder named in letters the code page lacks is refused for that, and each is named once.
+  EXPECT_EQ(InstallSilently(system, "C:\\Программы\\Velmaro", report), ExitFailed);
+  EXPECT_EQ(report.rfind("C:\\Программы\\Velmaro cannot be the install folder: its name holds characters "
+                         "that this system's code page lacks (П р о г а м ы).", 0), 0u) << report;
+  EXPECT_EQ(files.AllPaths(), before);
   EXPECT_EQ(InstallSilently(system, "C:\\New\\Deep\\Velmaro", report), ExitInstalled) << report;
   EXPECT_EQ(Bytes("C:\\New\\Deep\\Velmaro\\Uninstall.exe"), Content(5));
   EXPECT_EQ(Value("QuietUninstallString"), "\"C:\\New\\Deep\\Velmaro\\Uninstall.exe\" /S");
@@ -321,8 +346,10 @@ TEST(SetupCommandTest, OnlyTheSilentModeAndItsFolderAreUnderstood) {
                         Case{"/Silent", false, false, ""}}) {
     const SetupCommand got = ParseSetupCommand(c.line);
     EXPECT_EQ(got.understood, c.understood) << c.line;
-    if (got.understood) EXPECT_EQ(got.silent, c.silent) << c.line;
-    if (got.understood) EXPECT_EQ(got.folder, c.folder) << c.line;
+    if (got.understood) {
+      EXPECT_EQ(got.silent, c.silent) << c.line;
+      EXPECT_EQ(got.folder, c.folder) << c.line;
+    }
   }
 }
 

@@ -18,6 +18,9 @@ struct PageState {
   bool nextOn, backOn, exitOn;
 };
 // The caption and the three buttons on pages 1 to 6.
+constexpr std::string_view kCodePageLacks =
+    " cannot be the shortcut folder: its name holds characters that this system's code page lacks ";
+
 const PageState kPages[] = {
     {"&Next >>", true, false, true},         {"&Next >>", true, true, true},
     {"&Next >>", true, true, true},          {"St&art installing", true, true, true},
@@ -144,7 +147,10 @@ TEST_F(WizardTest, PathsThatCannotNameAFolderAreRefusedWithTheirReason) {
   WalkTo(3);
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"Velmaro", "Bad file name: give the full path of a folder"},
-      {"C:\\Vel\xC3\xB0\xE2\x82\xACmaro\xE2\x98\x83", "Bad file name: the path holds characters that this system cannot"},
+      // Only the character the code page lacks is named.
+      {"C:\\Vel\xC3\xB0\xE2\x82\xACmaro\xE2\x98\x83",
+       "C:\\Vel\xC3\xB0\xE2\x82\xACmaro\xE2\x98\x83 cannot be the install folder: its name holds "
+       "characters that this system's code page lacks (\xE2\x98\x83)."},
       {"C:\\" + std::string(300, 'v'), "Bad file name: the path is too long."},
       {"C:\\Vel?maro", "Bad file name: the path holds characters that are not allowed"},
       {"A:\\Velmaro", "Device unavailable"},
@@ -224,7 +230,9 @@ TEST_F(WizardTest, AShortcutFolderThatCannotBeMadeKeepsPageFour) {
   WalkTo(4);
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"Vel|maro", "The given folder cannot be created."},
-      {"Vel\xE2\x98\x83maro", "The given folder cannot be created."},
+      {"Vel\xE2\x98\x83maro", std::string(kPrograms) + "\\Vel\xE2\x98\x83maro" +
+                                  std::string(kCodePageLacks) + "(\xE2\x98\x83). Setup and Velmaro "
+                                  "reach their files through the code page, so choose a name without them."},
       {"Missing\\Velmaro", "The given folder cannot be created."},
       {"..\\..\\Velmaro", "The shortcut folder must lie inside " + std::string(kPrograms) + "."},
       {"", "The shortcut folder must lie inside " + std::string(kPrograms) + "."},

@@ -10,7 +10,8 @@
 //
 // With "--show <page>" (1 to 6) it only walks Setup to that page and leaves
 // it there, for a screenshot; "--show uninstall" installs and leaves
-// Uninstall's window up.
+// Uninstall's window up; "--show codepage" leaves page 3's message about a
+// folder named in letters the code page lacks.
 #include <windows.h>
 // After windows.h.
 #include <shellapi.h>
@@ -172,6 +173,53 @@ struct SetupWindow {
   }
 };
 
+std::wstring WideTextOf(HWND h) {
+  wchar_t buf[1024] = {};
+  SendMessageW(h, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buf));
+  return buf;
+}
+
+// A folder named in letters the code page lacks, pasted (set wide) and typed
+// (wide key strokes through Setup's message loop): either way Setup sees the
+// letters and says that the code page lacks them, and makes nothing.
+void RefuseAFolderTheCodePageCannotHold(SetupWindow& s, Checker& check) {
+  const wchar_t* kCyrillic = L"C:\\Программы";
+  BOOL lacks = FALSE;
+  char ansi[8];
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, L"П", 1, ansi, sizeof ansi, nullptr, &lacks);
+  if (!lacks) {
+    std::printf("skip the code page check: code page %u holds Cyrillic\n", GetACP());
+    return;
+  }
+  const std::wstring said = L" cannot be the install folder: its name holds characters that this "
+                            L"system's code page lacks (";
+  const auto refused = [&](const std::wstring& folder, const std::wstring& letters, const std::string& how) {
+    s.Press("NextStep");
+    std::wstring text;
+    const bool answered = AnswerBox("Error", IDOK, nullptr, [&] {
+      const HWND box = VisibleWindow("#32770", "Error");
+      for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        char cls[32] = {};
+        GetClassNameA(c, cls, sizeof cls);
+        if (std::string(cls) == "Static" && !WideTextOf(c).empty()) text = WideTextOf(c);
+      }
+    });
+    check(answered && text.rfind(folder + said + letters + L").", 0) == 0 && s.OnPage(3) &&
+              GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES,
+          "a folder name in Cyrillic, " + how + ", is refused: the code page lacks its letters");
+  };
+  RemoveDirectoryW(kCyrillic);
+  RemoveDirectoryW(L"C:\\Пр");
+  SendMessageW(s.Item("TextCopy"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kCyrillic));
+  refused(kCyrillic, L"П р о г а м ы", "pasted");
+  SendMessageW(s.Item("TextCopy"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"C:\\"));
+  SendMessageW(s.Item("TextCopy"), EM_SETSEL, 3, 3);
+  for (wchar_t c : std::wstring(L"Пр")) PostMessageW(s.Item("TextCopy"), WM_CHAR, c, 1);
+  check(WaitFor([&] { return WideTextOf(s.Item("TextCopy")) == L"C:\\Пр"; }),
+        "letters typed in Cyrillic reach the install folder box as they are");
+  refused(L"C:\\Пр", L"П р", "typed");
+}
+
 // Nothing of an earlier run may be mistaken for this one's work.
 void ForgetEarlierInstallations(const std::string& links) {
   RemoveTree(kFolder);
@@ -233,11 +281,17 @@ int Show(const std::string& dist, const std::string& what) {
                ? 0
                : 1;
   }
-  const int page = std::atoi(what.c_str());
+  const bool codePage = what == "codepage";  // page 3's refusal of a folder in Cyrillic
+  const int page = codePage ? 3 : std::atoi(what.c_str());
   SetupWindow s(check);
   s.process.keepRunning = true;
   if (!s.Start(dist)) return 1;
   if (!WalkTo(s, page)) return 1;
+  if (codePage) {
+    SendMessageW(s.Item("TextCopy"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"C:\\Программы"));
+    s.Press("NextStep");
+    return WaitFor([] { return VisibleWindow("#32770", "Error") != nullptr; }) ? 0 : 1;
+  }
   if (page == 5) WaitFor([&] { return s.On("NextStep"); }, 10000);
   return 0;
 }
@@ -472,6 +526,25 @@ void Silently(const std::string& dist, Checker& check) {
   const std::string folder = "C:\\Silent Test\\Deep\\Velmaro";
   RemoveTree("C:\\Silent Test");
   check(RunToEnd(setup + " /X") == 2, "Setup.exe with an unknown argument exits 2");
+  {
+    // Given wide, as a deployment tool would: the reason names the letters, and nothing is made.
+    std::wstring line(L"\"" + std::wstring(dist.begin(), dist.end()) + L"\\Setup.exe\" /S /D=C:\\Программы");
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    DWORD code = STILL_ACTIVE;
+    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+      WaitForSingleObject(pi.hProcess, 60000);
+      GetExitCodeProcess(pi.hProcess, &code);
+      CloseHandle(pi.hProcess);
+      CloseHandle(pi.hThread);
+    }
+    check(code == 1 && GetFileAttributesW(L"C:\\Программы") == INVALID_FILE_ATTRIBUTES &&
+              FileBytes(TempFile("Velmaro Setup.log"))
+                      .find("C:\\Программы cannot be the install folder: its name holds characters that "
+                            "this system's code page lacks (П р о г а м ы).") != std::string::npos,
+          "Setup.exe /S /D= with a folder in Cyrillic: exit 1, nothing made, the reason names the letters");
+  }
   check(RunToEnd(setup + " /S /D=" + folder) == 0 && Exists(folder + "\\Velmaro.exe") && Listed() &&
             ReadValue(HKEY_LOCAL_MACHINE, kKey, "QuietUninstallString") ==
                 "\"" + folder + "\\Uninstall.exe\" /S",
@@ -598,6 +671,7 @@ int Run(const std::string& dist) {
   check(s.Next(3) && WaitFor([&] { return s.Text("TextCopy") == "C:\\Velmaro"; }) &&
             s.Text("Label2", 1) == "The files given below will be copied to 'C:\\Velmaro' :",
         "page 3 offers C:\\Velmaro");
+  RefuseAFolderTheCodePageCannotHold(s, check);
   s.Type("TextCopy", kFolder);
   s.Press("NextStep");
   std::string question;
