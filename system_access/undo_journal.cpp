@@ -315,6 +315,10 @@ bool Journal::AddNote(std::string id, std::vector<regfile::Key> keys,
   if (grouped) groups_.push_back(current_->before.keys.size());
   for (auto& k : keys) current_->before.keys.push_back(std::move(k));
   if (file) current_->files.push_back(std::move(*file));
+  if (ahead_) {  // saved with the rest of the batch
+    noted_.push_back(std::move(id));
+    return true;
+  }
   std::string why;
   if (SaveCurrent(false, why)) {
     noted_.push_back(std::move(id));
@@ -330,6 +334,35 @@ bool Journal::AddNote(std::string id, std::vector<regfile::Key> keys,
     // user was told.
     unrecorded_ = true;
     noted_.push_back(std::move(id));
+    return true;
+  }
+  return Refuse("Changes were not made, because Velmaro could not first record them for Undo (" + why + ").",
+                ErrorAccessDenied);
+}
+
+void Journal::Relabel(std::string label) {
+  if (current_ && current_->number == 0) current_->label = std::move(label);
+}
+
+bool Journal::NoteAhead(const std::vector<regfile::Key>& changes) {
+  if (!current_) return true;
+  const auto keys = current_->before.keys.size(), groups = groups_.size(),
+             noted = noted_.size();
+  ahead_ = true;
+  bool ok = true;
+  for (const auto& k : changes) {
+    ok = ok && NoteKey(k.root, k.path, k.remove);
+    for (const auto& v : k.values) ok = ok && NoteValue(k.root, k.path, v.name);
+  }
+  ahead_ = false;
+  std::string why;
+  if (ok && (noted_.size() == noted || SaveCurrent(false, why))) return true;
+  current_->before.keys.resize(keys);
+  groups_.resize(groups);
+  noted_.resize(noted);
+  if (!ok) return false;
+  if (blocked_) {
+    unrecorded_ = true;
     return true;
   }
   return Refuse("Changes were not made, because Velmaro could not first record them for Undo (" + why + ").",
