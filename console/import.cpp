@@ -305,8 +305,13 @@ bool ReadImportFile(std::string_view bytes, const AnsiCodePage& codePage, regfil
   if (bytes.starts_with("\xFE\xFF"))
     why = "it is Unicode text in the wrong byte order (regedit writes the other)";
   else if (unicode ? regfile::ReadUnicode(bytes, codePage, file, &why)
-                   : regfile::Read(bytes, codePage, file, &why))
-    return true;
+                   : regfile::Read(bytes, codePage, file, &why)) {
+    std::size_t entries = 0;
+    for (const auto& k : file.keys) entries += 1 + k.values.size();
+    if (entries <= MaxImportEntries) return true;
+    why = "it names more than " + std::to_string(MaxImportEntries) +
+          " settings; Velmaro's settings are a few hundred";
+  }
   why = "it is not a registry file Velmaro can import: " + why;
   return false;
 }
@@ -328,8 +333,17 @@ std::vector<std::string> ApplyImport(ConsoleSystem& system, const ImportPlan& pl
   if (journal) {
     journal->Begin(label);
     journal->Relabel(label);
-    // One save of the history for the whole file, not one per value.
-    journal->NoteAhead(plan.writes.keys);
+    // One save of the history for the whole file, not one per value; a file
+    // whose old state cannot be recorded changes nothing.
+    if (!journal->NoteAhead(plan.writes.keys)) {
+      journal->End();
+      const std::string notice = journal->TakeNotice();
+      failed.push_back(notice.empty() ? "nothing: Velmaro could not first record for Undo how "
+                                        "every setting of the file is now (a value it cannot "
+                                        "read as it is)"
+                                      : notice);
+      return failed;
+    }
   }
   failed = regfile::Apply(plan.writes, system.capture).failed;
   if (plan.doubleClickTime && !system.mouse.SaveDoubleClickTime(*plan.doubleClickTime))

@@ -22,9 +22,11 @@
 
 namespace velmaro::console {
 
-// Larger files are no export of Velmaro's (a whole one is a few kilobytes;
-// 100,000 start-up entries are some megabytes).
+// Larger files are no export of Velmaro's (a whole one is a few kilobytes).
 inline constexpr std::uint64_t MaxImportFileBytes = 16u << 20;
+// Nor does it name more keys and values than this (Export writes a few
+// hundred; the undo history could not keep the old state of many more).
+inline constexpr std::size_t MaxImportEntries = 10000;
 
 struct ImportPlan {
   regfile::File writes;  // the registry entries that change something, in file order

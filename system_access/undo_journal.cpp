@@ -316,12 +316,12 @@ bool Journal::AddNote(std::string id, std::vector<regfile::Key> keys,
   for (auto& k : keys) current_->before.keys.push_back(std::move(k));
   if (file) current_->files.push_back(std::move(*file));
   if (ahead_) {  // saved with the rest of the batch
-    noted_.push_back(std::move(id));
+    noted_.insert(std::move(id));
     return true;
   }
   std::string why;
   if (SaveCurrent(false, why)) {
-    noted_.push_back(std::move(id));
+    noted_.insert(std::move(id));
     return true;
   }
   if (grouped) {
@@ -333,7 +333,7 @@ bool Journal::AddNote(std::string id, std::vector<regfile::Key> keys,
     // A history we must not write: the change goes on unrecorded, as the
     // user was told.
     unrecorded_ = true;
-    noted_.push_back(std::move(id));
+    noted_.insert(std::move(id));
     return true;
   }
   return Refuse("Changes were not made, because Velmaro could not first record them for Undo (" + why + ").",
@@ -346,8 +346,8 @@ void Journal::Relabel(std::string label) {
 
 bool Journal::NoteAhead(const std::vector<regfile::Key>& changes) {
   if (!current_) return true;
-  const auto keys = current_->before.keys.size(), groups = groups_.size(),
-             noted = noted_.size();
+  const auto keys = current_->before.keys.size(), groups = groups_.size();
+  const auto noted = noted_;
   ahead_ = true;
   bool ok = true;
   for (const auto& k : changes) {
@@ -356,10 +356,10 @@ bool Journal::NoteAhead(const std::vector<regfile::Key>& changes) {
   }
   ahead_ = false;
   std::string why;
-  if (ok && (noted_.size() == noted || SaveCurrent(false, why))) return true;
+  if (ok && (noted_.size() == noted.size() || SaveCurrent(false, why))) return true;
   current_->before.keys.resize(keys);
   groups_.resize(groups);
-  noted_.resize(noted);
+  noted_ = noted;
   if (!ok) return false;
   if (blocked_) {
     unrecorded_ = true;
@@ -371,7 +371,7 @@ bool Journal::NoteAhead(const std::vector<regfile::Key>& changes) {
 
 bool Journal::NoteValue(HKey root, const std::string& path, const std::string& name) {
   const std::string id = "v|" + std::to_string(root) + "|" + Lower(path) + "|" + Lower(name);
-  if (!current_ || std::find(noted_.begin(), noted_.end(), id) != noted_.end()) return true;
+  if (!current_ || noted_.contains(id)) return true;
   std::optional<regfile::Data> value;
   if (!CurrentValue(realRegistry_, root, path, name, value)) {
     refusedWith_ = ErrorNoUnicodeTranslation;
@@ -394,18 +394,18 @@ bool Journal::NoteKey(HKey root, const std::string& path, bool tree) {
     }
     if (created.empty()) return true;  // every key exists already
     const std::string id = "k|" + std::to_string(root) + "|" + Lower(path);
-    if (std::find(noted_.begin(), noted_.end(), id) != noted_.end()) return true;
+    if (noted_.contains(id)) return true;
     return AddNote(id, std::move(created), std::nullopt);
   }
   const std::string id = "t|" + std::to_string(root) + "|" + Lower(path);
-  if (std::find(noted_.begin(), noted_.end(), id) != noted_.end()) return true;
+  if (noted_.contains(id)) return true;
   std::vector<regfile::Key> subtree;
   if (!Snapshot(realRegistry_, root, path, subtree)) {
     refusedWith_ = ErrorNoUnicodeTranslation;
     return false;
   }
   if (subtree.empty()) {  // nothing there to lose
-    noted_.push_back(id);
+    noted_.insert(id);
     return true;
   }
   subtree.insert(subtree.begin(), regfile::Key{root, path, true, {}});
@@ -415,7 +415,7 @@ bool Journal::NoteKey(HKey root, const std::string& path, bool tree) {
 bool Journal::NoteFile(std::string_view path) {
   if (!current_) return true;
   const std::string id = "f|" + Lower(path);
-  if (std::find(noted_.begin(), noted_.end(), id) != noted_.end()) return true;
+  if (noted_.contains(id)) return true;
   std::uint32_t attributes = InvalidFileAttributes;
   std::optional<FileState> before;
   if (realFiles_.GetAttributes(path, attributes) == ErrorSuccess &&

@@ -34,6 +34,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -215,7 +216,7 @@ private:
   std::unique_ptr<std::vector<std::pair<Step, std::string>>> texts_;  // each step's text
   int depth_ = 0;
   std::optional<Step> current_;      // notes in the order made
-  std::vector<std::string> noted_;   // targets noted in the current step
+  std::set<std::string> noted_;      // targets noted in the current step
   std::vector<std::size_t> groups_;  // where each note starts in `before`
   bool unrecorded_ = false;          // a change of this step went unrecorded
   bool ahead_ = false;               // NoteAhead: notes are saved together
