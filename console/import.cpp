@@ -7,8 +7,10 @@
 #include "console/edit_new_it.h"
 #include "console/export.h"
 #include "console/shell_folders.h"
+#include "console/tweaker.h"
 #include "console/velmaro_scope.h"
 #include "platform/utf8.h"
+#include "system_access/key_paths.h"
 
 namespace velmaro::console {
 namespace {
@@ -99,13 +101,154 @@ struct Catalogue {
       }
     }
   }
-  std::string Where(HKey root, std::string_view path, std::string_view name) const {
-    if (const auto v = values.find(Id(root, path, name)); v != values.end())
-      return std::string(v->second.first->text) + ": ";
-    if (const auto k = keys.find(Id(root, path)); k != keys.end())
-      return std::string(k->second->text) + ": ";
-    return {};
+  const Category* Of(HKey root, std::string_view path, std::string_view name) const {
+    if (const auto v = values.find(Id(root, path, name)); v != values.end()) return v->second.first;
+    if (const auto k = keys.find(Id(root, path)); k != keys.end()) return k->second;
+    return nullptr;
   }
+  std::string Where(HKey root, std::string_view path, std::string_view name) const {
+    const Category* c = Of(root, path, name);
+    return c ? std::string(c->text) + ": " : std::string();
+  }
+};
+
+// The registry as it would be with one value changed: reads of that value
+// see the file's data, everything else passes through. A panel loaded over
+// it shows the setting as the import would leave it.
+class OneValueChanged final : public ForwardingRegistry {
+public:
+  explicit OneValueChanged(Registry& real) : ForwardingRegistry(real) {}
+  void Set(HKey root, std::string path, std::string name, std::optional<regfile::Data> data) {
+    root_ = root;
+    path_ = Folded(path);
+    name_ = Folded(name);
+    data_ = std::move(data);
+    active_ = true;
+  }
+  void Clear() { active_ = false; }
+
+  long OpenKey(HKey root, std::string_view path, HKey& out) override {
+    long rc = real_.OpenKey(root, path, out);
+    const auto [r, p] = paths_.Resolve(root, path);
+    if (rc != ErrorSuccess && active_ && data_ && r == root_ && Within(path_, p)) {
+      out = kMissing;  // a key the import would create on the way
+      rc = ErrorSuccess;
+    }
+    if (rc == ErrorSuccess) paths_.Remember(out, r, p);
+    return rc;
+  }
+  long CloseKey(HKey key) override {
+    paths_.Forget(key);
+    return key == kMissing ? ErrorSuccess : real_.CloseKey(key);
+  }
+  long QueryValue(HKey key, std::string_view name, std::uint32_t* type, std::uint8_t* data,
+                  std::uint32_t* size) override {
+    const auto [r, p] = paths_.Resolve(key);
+    if (active_ && r == root_ && Folded(p) == path_ && Folded(name) == name_) {
+      if (!data_) return ErrorFileNotFound;
+      if (type) *type = data_->type;
+      return HandOutValue(data_->bytes, data, size);
+    }
+    return key == kMissing ? ErrorFileNotFound : real_.QueryValue(key, name, type, data, size);
+  }
+  long EnumKey(HKey key, std::uint32_t index, std::string& name, std::uint32_t capacity) override {
+    return key == kMissing ? ErrorNoMoreItems : real_.EnumKey(key, index, name, capacity);
+  }
+  long EnumValue(HKey key, std::uint32_t index, std::string& name, std::uint32_t nameCapacity,
+                 std::uint32_t* type, std::uint32_t dataCapacity) override {
+    return key == kMissing ? ErrorNoMoreItems
+                           : real_.EnumValue(key, index, name, nameCapacity, type, dataCapacity);
+  }
+  long EnumValueData(HKey key, std::uint32_t index, std::string& name, std::uint32_t nameCapacity,
+                     std::uint32_t* type, std::uint32_t dataCapacity, std::string& data) override {
+    return key == kMissing ? ErrorNoMoreItems
+                           : real_.EnumValueData(key, index, name, nameCapacity, type,
+                                                 dataCapacity, data);
+  }
+
+private:
+  static constexpr HKey kMissing = 0x7FFE0000u;
+  KeyPaths paths_;
+  bool active_ = false;
+  HKey root_ = 0;
+  std::string path_, name_;
+  std::optional<regfile::Data> data_;
+};
+
+// A text box or slider is named by the frame it sits in, or else by the
+// label before it.
+std::string NameOf(const forms::Control& c, const std::string& label) {
+  const auto* frame = dynamic_cast<const forms::Frame*>(c.Parent());
+  std::string name = frame && frame->Name() != "Fram" ? forms::DisplayText(frame->Caption()) : label;
+  while (!name.empty() && (name.back() == ' ' || name.back() == ':')) name.pop_back();
+  return name.empty() ? c.Name() : name;
+}
+
+// What a panel shows, control by control, in its own words.
+std::map<std::string, std::string> Shows(const forms::Form& window, int frame) {
+  std::map<std::string, std::string> shown;
+  std::string label;  // the caption a text box or slider stands beside
+  for (const auto& c : window.Controls()) {
+    const forms::Control* top = c.get();
+    while (top->Parent()) top = top->Parent();
+    if (top->Name() != "Fram" || top->Index() != frame || !c->VisibleInForm()) continue;
+    if (const auto* box = dynamic_cast<const forms::CheckBox*>(c.get()))
+      shown["\"" + forms::DisplayText(box->Caption()) + "\""] =
+          box->Value() == 1 ? "on" : box->Value() == 2 ? "grayed" : "off";
+    else if (const auto* option = dynamic_cast<const forms::OptionButton*>(c.get()))
+      shown["\"" + forms::DisplayText(option->Caption()) + "\""] = option->Value() ? "chosen" : "not chosen";
+    else if (const auto* text = dynamic_cast<const forms::TextBox*>(c.get()))
+      shown[NameOf(*c, label)] = "\"" + text->Text() + "\"";
+    else if (const auto* slider = dynamic_cast<const forms::Slider*>(c.get()))
+      shown[NameOf(*c, label)] = std::to_string(slider->Value());
+    else if (const auto* l = dynamic_cast<const forms::Label*>(c.get()))
+      label = forms::DisplayText(l->Caption());
+  }
+  return shown;
+}
+
+// The panels of the categories with an Apply, loaded over the registry with
+// one value changed, to say an import's change as the panel would show it.
+class PanelWords {
+public:
+  PanelWords(ConsoleSystem& system)
+      : overlay_(system.capture),
+        shadow_(silent_, overlay_, system.files, system.mouse, system.desktop),
+        window_(shadow_) {}
+
+  // "Start Menu: "Hide the 'Run' menu from the Start Menu": on (now off)",
+  // or nothing when the panel shows no difference.
+  std::vector<std::string> Of(const Category& category, HKey root, const std::string& path,
+                              const regfile::Value& v) {
+    if (category.appliesAtOnce || !window_.PanelOf(category.node)) return {};
+    auto& now = shownNow_[category.node];
+    if (now.empty()) now = Load(category);
+    overlay_.Set(root, path, v.name, v.data);
+    const auto after = Load(category);
+    overlay_.Clear();
+    std::vector<std::string> words;
+    for (const auto& [control, state] : after)
+      if (const auto was = now.find(control); was != now.end() && was->second != state)
+        words.push_back(std::string(category.text) + ": " + control + ": " + state + " (now " +
+                        was->second + ")");
+    return words;
+  }
+
+private:
+  std::map<std::string, std::string> Load(const Category& category) {
+    shadow_.capture.StartCapture();
+    shadow_.captureFiles.StartCapture();
+    window_.SelectOption(category.node);
+    shadow_.captureFiles.StopCapture();
+    shadow_.capture.StopCapture();
+    return Shows(window_, category.frame);
+  }
+
+  OneValueChanged overlay_;
+  SilentToolkit silent_;
+  ConsoleSystem shadow_;
+  Tweaker window_;
+  std::map<int, std::map<std::string, std::string>> shownNow_;
 };
 
 class Planner {
@@ -192,8 +335,15 @@ private:
         else now = regfile::Data{raw->type, raw->bytes};
       }
     if (now == v.data) return false;
-    plan_.changes.push_back(catalogue_.Where(k.root, k.path, v.name) + what + " = " +
-                            DataText(v.data) + " (now " + DataText(now) + ")");
+    std::vector<std::string> words;
+    if (const Category* c = catalogue_.Of(k.root, k.path, v.name)) {
+      if (!panels_) panels_.emplace(system_);
+      words = panels_->Of(*c, k.root, k.path, v);
+    }
+    if (words.empty())
+      words.push_back(catalogue_.Where(k.root, k.path, v.name) + what + " = " + DataText(v.data) +
+                      " (now " + DataText(now) + ")");
+    for (auto& w : words) plan_.changes.push_back(std::move(w));
     return true;
   }
 
@@ -290,6 +440,7 @@ private:
   ImportPlan& plan_;
   ChangeScope scope_;
   Catalogue catalogue_;
+  std::optional<PanelWords> panels_;  // made at the first value a panel may show
   std::vector<regfile::Key> removed_;
   std::optional<BootOptions> boot_;
   std::vector<std::string> bootWords_;
