@@ -85,13 +85,42 @@ std::string DataText(const std::optional<regfile::Data>& d) {
   return TypeName(d->type) + " " + text;
 }
 
-// What Export writes on this machine, category by category: where a value
-// belongs and the type its panel writes it as.
+// A registry that holds nothing: panels loaded over it show their defaults,
+// and an apply then writes every value it owns.
+class BlankRegistry final : public ForwardingRegistry {
+public:
+  using ForwardingRegistry::ForwardingRegistry;
+  long OpenKey(HKey, std::string_view, HKey&) override { return ErrorFileNotFound; }
+  long QueryValue(HKey, std::string_view, std::uint32_t*, std::uint8_t*, std::uint32_t*) override {
+    return ErrorFileNotFound;
+  }
+  long EnumKey(HKey, std::uint32_t, std::string&, std::uint32_t) override { return ErrorNoMoreItems; }
+  long EnumValue(HKey, std::uint32_t, std::string&, std::uint32_t, std::uint32_t*,
+                 std::uint32_t) override {
+    return ErrorNoMoreItems;
+  }
+  long EnumValueData(HKey, std::uint32_t, std::string&, std::uint32_t, std::uint32_t*,
+                     std::uint32_t, std::string&) override {
+    return ErrorNoMoreItems;
+  }
+};
+
+// What Export writes, category by category: where a value belongs and the
+// type its panel writes it as. Learnt from an export of a machine holding
+// nothing (every panel then writes every value it owns, whatever this
+// machine holds), then of this one (values that depend on it).
 struct Catalogue {
   std::map<std::string, const Category*> keys;
   std::map<std::string, std::pair<const Category*, std::uint32_t>> values;
 
   explicit Catalogue(ConsoleSystem& system) {
+    BlankRegistry blank(system.capture);
+    SilentToolkit silent;
+    ConsoleSystem empty(silent, blank, system.files, system.mouse, system.desktop);
+    Learn(empty);
+    Learn(system);
+  }
+  void Learn(ConsoleSystem& system) {
     for (const Category* c : ExportableCategories()) {
       const std::array<const Category*, 1> one{c};
       for (const auto& k : ExportSettings(system, one).keys) {

@@ -488,8 +488,9 @@ TEST(ImportTest, AnImportPutsBackWhatWasExportedAsOneStepAndTwiceChangesNothing)
   const std::string exported = c.State();
   const std::size_t steps = c.journal->Steps().size();
 
-  // Changed by hand, the boot file and the store included.
-  reg.SaveDWordValue(HkeyCurrentUser, kPolicies, "NoRun", 0);
+  // Changed by hand, the boot file and the store included; NoRun as text,
+  // which the panel cannot show.
+  reg.SaveStringValue(HkeyCurrentUser, kPolicies, "NoRun", "x");
   reg.DeleteValue(HkeyCurrentUser, "Software\\Microsoft\\MS Setup (ACME)\\User Info", "DefName");
   reg.SaveStringValue(HkeyLocalMachine, kRunKey, "agent", "C:\\other.exe");
   c.files.PutFile(console::BootFilePath, "[Options]\r\nAutoScan=0\r\nBootDelay=1\r\nLogo=1\r\n");

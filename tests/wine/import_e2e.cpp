@@ -8,7 +8,8 @@
 // c:\msdos.sys; and the Import... dialog: its preview lists the change, No
 // writes nothing, Yes applies it and the panel shows it.
 //
-// With "--time N" it only times N interleaved rounds of importing 2,000
+// With "--show Import" it leaves the preview of a sample file open, for a
+// screenshot. With "--time N" it only times N interleaved rounds of importing 2,000
 // start-up entries with "Velmaro.exe /import FILE /quiet" and with
 // "regedit /s FILE", and prints the minimum and median of each.
 #include <windows.h>
@@ -102,6 +103,28 @@ int Time(const std::string& exe, int rounds) {
   return wrong == 0 ? 0 : 1;
 }
 
+// The Import... preview of a sample file left open, for a screenshot.
+int Show(const std::string& exe) {
+  SetRaw(HKEY_CURRENT_USER, "Software\\Velmaro\\Settings", "ShowMess", REG_SZ, std::string("0", 2));
+  SetRaw(HKEY_CURRENT_USER, kPolicies, "NoRun", REG_DWORD, std::string("\0\0\0\0", 4));
+  const std::string sample = "C:\\Velmaro settings.reg";
+  PutFileBytes(sample,
+               "REGEDIT4\r\n\r\n; Velmaro 1.0 settings: Start Menu, General\r\n; Velmaro boot "
+               "options for c:\\msdos.sys (regedit cannot carry them; Velmaro's Import sets them): "
+               "BootDelay=4\r\n\r\n[HKEY_CURRENT_USER\\" + std::string(kPolicies) +
+                   "]\r\n\"NoRun\"=dword:00000001\r\n\"NoFind\"=dword:00000001\r\n\r\n"
+                   "[HKEY_CURRENT_USER\\Software\\Microsoft\\MS Setup (ACME)\\User Info]\r\n"
+                   "\"DefName\"=\"Ann Example\"\r\n\r\n[HKEY_LOCAL_MACHINE\\" + kRun +
+                   "]\r\n\"Agent\"=\"c:\\\\tools\\\\agent.exe /quiet\"\r\n\r\n"
+                   "[HKEY_LOCAL_MACHINE\\" + kService + "]\r\n\"Start\"=dword:00000002\r\n");
+  Console c;
+  c.keepRunning = true;
+  if (!c.Start(exe) || !c.Choose("Start Menu")) return 1;
+  c.Press("Import");
+  if (!ChooseFile("Import settings", sample)) return 1;
+  return WaitFor([] { return VisibleWindow("#32770", "Confirmation") != nullptr; }) ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -109,6 +132,7 @@ int main(int argc, char** argv) {
   const std::string root = argc > 1 ? WinePath(argv[1]) : ".";
   const std::string exe = root + "\\console\\Velmaro.exe";
   if (argc > 3 && std::string(argv[2]) == "--time") return Time(exe, std::atoi(argv[3]));
+  if (argc > 2 && std::string(argv[2]) == "--show") return Show(exe);
   Checker check;
   const std::string history = UndoHistoryFile();
   DeleteFileA(history.c_str());
@@ -219,7 +243,7 @@ int main(int argc, char** argv) {
     check(AnswerBox("Confirmation", IDNO, &preview), "a preview asks before importing");
     check(preview.find("Start Menu: \"Hide the 'Run' menu from the Start Menu\": on (now off)") !=
               std::string::npos,
-          "... listing what changes: " + preview.substr(0, 200));
+          "... listing what changes: " + preview.substr(0, 700));
     c.Idle();
     check(Raw(HKEY_CURRENT_USER, kPolicies, "NoRun") == std::string("1:x\0", 4),
           "No writes nothing");
