@@ -113,15 +113,19 @@ struct Catalogue {
   std::map<std::string, const Category*> keys;
   std::map<std::string, std::pair<const Category*, std::uint32_t>> values;
 
-  explicit Catalogue(ConsoleSystem& system) {
+  explicit Catalogue(ConsoleSystem& system) : system_(system) {
     BlankRegistry blank(system.capture);
     SilentToolkit silent;
     ConsoleSystem empty(silent, blank, system.files, system.mouse, system.desktop);
-    Learn(empty);
-    Learn(system);
+    Learn(empty, false);
+    // The editors carry what this machine lists; they read it without a load.
+    Learn(system, true);
   }
-  void Learn(ConsoleSystem& system) {
+  // The panels of this machine are loaded only when a value is not known
+  // yet: under Wine a load of every panel costs most of a second.
+  void Learn(ConsoleSystem& system, bool editors) {
     for (const Category* c : ExportableCategories()) {
+      if (c->appliesAtOnce != editors) continue;
       const std::array<const Category*, 1> one{c};
       for (const auto& k : ExportSettings(system, one).keys) {
         keys.emplace(Id(k.root, k.path), c);
@@ -130,15 +134,32 @@ struct Catalogue {
       }
     }
   }
-  const Category* Of(HKey root, std::string_view path, std::string_view name) const {
-    if (const auto v = values.find(Id(root, path, name)); v != values.end()) return v->second.first;
-    if (const auto k = keys.find(Id(root, path)); k != keys.end()) return k->second;
-    return nullptr;
+  const Category* Of(HKey root, std::string_view path, std::string_view name) {
+    const auto known = [&]() -> const Category* {
+      if (const auto v = values.find(Id(root, path, name)); v != values.end()) return v->second.first;
+      if (const auto k = keys.find(Id(root, path)); k != keys.end()) return k->second;
+      return nullptr;
+    };
+    if (!known() && !learnt_) {
+      learnt_ = true;
+      Learn(system_, false);
+    }
+    return known();
   }
-  std::string Where(HKey root, std::string_view path, std::string_view name) const {
+  // The type Velmaro writes the value as, when it is known.
+  std::optional<std::uint32_t> TypeOf(HKey root, std::string_view path, std::string_view name) {
+    Of(root, path, name);
+    const auto v = values.find(Id(root, path, name));
+    return v == values.end() ? std::nullopt : std::optional<std::uint32_t>(v->second.second);
+  }
+  std::string Where(HKey root, std::string_view path, std::string_view name) {
     const Category* c = Of(root, path, name);
     return c ? std::string(c->text) + ": " : std::string();
   }
+
+private:
+  ConsoleSystem& system_;
+  bool learnt_ = false;
 };
 
 // The registry as it would be with one value changed: reads of that value
@@ -280,6 +301,45 @@ private:
   std::map<int, std::map<std::string, std::string>> shownNow_;
 };
 
+// A key's values as stored, read through one open key: a file may name
+// thousands of values in one key.
+class Stored {
+public:
+  Stored(Registry& r, HKey root, const std::string& path, bool there) : r_(r) {
+    if (there && r_.OpenKey(root, path, key_) != ErrorSuccess) key_ = 0;
+  }
+  ~Stored() {
+    if (key_) r_.CloseKey(key_);
+  }
+  Stored(const Stored&) = delete;
+  Stored& operator=(const Stored&) = delete;
+  // None when absent; `readable` false when it is there but cannot be read
+  // as it is (it then counts as different from anything).
+  std::optional<regfile::Data> Value(const std::string& name, bool& readable) {
+    readable = true;
+    if (!key_) return std::nullopt;
+    regfile::Data d{0, std::string(256, '\0')};
+    auto size = static_cast<std::uint32_t>(d.bytes.size());
+    const auto query = [&] {
+      return r_.QueryValue(key_, name, &d.type, reinterpret_cast<std::uint8_t*>(d.bytes.data()),
+                           &size);
+    };
+    long rc = query();
+    if (rc == ErrorMoreData) {
+      d.bytes.assign(size, '\0');
+      rc = query();
+    }
+    if (rc == ErrorFileNotFound) return std::nullopt;
+    readable = rc == ErrorSuccess;
+    d.bytes.resize(std::min<std::size_t>(size, d.bytes.size()));
+    return d;
+  }
+
+private:
+  Registry& r_;
+  HKey key_ = 0;
+};
+
 class Planner {
 public:
   Planner(ConsoleSystem& system, ImportPlan& plan)
@@ -306,8 +366,9 @@ public:
     if (!scope_.AllowsKey(k.root, k.path))
       return Refuse(where, "not one of the settings Velmaro changes");
     regfile::Key changed{k.root, k.path, false, {}};
+    Stored stored(system_.capture, k.root, k.path, KeyThere(k.root, k.path));
     for (const auto& v : k.values)
-      if (Value(k, v)) changed.values.push_back(v);
+      if (Value(k, v, stored)) changed.values.push_back(v);
     if (!changed.values.empty()) {
       plan_.writes.keys.push_back(std::move(changed));
     } else if (k.values.empty() && !KeyThere(k.root, k.path)) {
@@ -340,32 +401,27 @@ private:
   }
 
   // Whether the value is to be written (in scope, and not holding it already).
-  bool Value(const regfile::Key& k, const regfile::Value& v) {
+  bool Value(const regfile::Key& k, const regfile::Value& v, Stored& stored) {
     const std::string what = regfile::Describe(k.root, k.path, v.name);
     if (!scope_.AllowsValue(k.root, k.path, v.name))
       return Refuse(what, "not one of the settings Velmaro changes"), false;
     if (v.data) {
-      const auto known = catalogue_.values.find(Id(k.root, k.path, v.name));
-      if (known != catalogue_.values.end() && known->second.second != v.data->type)
-        return Refuse(what, "Velmaro writes it as " + TypeName(known->second.second) +
-                                ", the file holds " + TypeName(v.data->type)),
+      const auto known = catalogue_.TypeOf(k.root, k.path, v.name);
+      if (known && *known != v.data->type)
+        return Refuse(what, "Velmaro writes it as " + TypeName(*known) + ", the file holds " +
+                                TypeName(v.data->type)),
                false;
       const auto t = v.data->type;
-      if (known == catalogue_.values.end() && t != RegSz && t != RegExpandSz && t != RegBinary &&
-          t != RegDword)
+      if (!known && t != RegSz && t != RegExpandSz && t != RegBinary && t != RegDword)
         return Refuse(what, "Velmaro writes no value of " + TypeName(t)), false;
       if (t == RegDword && v.data->bytes.size() != 4)
         return Refuse(what, "a number (REG_DWORD) must have 4 bytes"), false;
     }
-    std::optional<regfile::Data> now;
-    if (KeyThere(k.root, k.path))
-      if (const auto raw = system_.reg.GetRawValue(k.root, k.path, v.name)) {
-        if (!raw->readable) now = regfile::Data{raw->type, "\x01unreadable"};
-        else now = regfile::Data{raw->type, raw->bytes};
-      }
-    if (now == v.data) return false;
+    bool readable = true;
+    const std::optional<regfile::Data> now = stored.Value(v.name, readable);
+    if (readable && now == v.data) return false;
     std::vector<std::string> words;
-    if (const Category* c = catalogue_.Of(k.root, k.path, v.name)) {
+    if (const Category* c = catalogue_.Of(k.root, k.path, v.name); c && !c->appliesAtOnce) {
       if (!panels_) panels_.emplace(system_);
       words = panels_->Of(*c, k.root, k.path, v);
     }

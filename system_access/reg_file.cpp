@@ -1,5 +1,6 @@
 #include "system_access/reg_file.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -409,22 +410,26 @@ Outcome Apply(const File& file, Registry& r) {
       note(ok, Describe(k.root, k.path));
       continue;
     }
+    // The key is opened once for all its values (a file may give thousands).
+    const bool sets = std::any_of(k.values.begin(), k.values.end(),
+                                  [](const Value& v) { return v.data.has_value(); });
+    HKey key = 0;
+    const long opened = sets ? r.CreateKey(k.root, k.path, key) : r.OpenKey(k.root, k.path, key);
     for (const auto& v : k.values) {
-      long rc = ErrorSuccess;
-      HKey key = 0;
-      if (v.data) {
-        rc = r.CreateKey(k.root, k.path, key);
-        if (rc == ErrorSuccess)
-          rc = r.SetValueExact(key, v.name, v.data->type,
-                               reinterpret_cast<const std::uint8_t*>(v.data->bytes.data()),
-                               static_cast<std::uint32_t>(v.data->bytes.size()));
-      } else if (r.OpenKey(k.root, k.path, key) == ErrorSuccess) {
+      long rc = opened;
+      if (opened != ErrorSuccess) {
+        if (!v.data && opened == ErrorFileNotFound) rc = ErrorSuccess;  // nothing to delete
+      } else if (v.data) {
+        rc = r.SetValueExact(key, v.name, v.data->type,
+                             reinterpret_cast<const std::uint8_t*>(v.data->bytes.data()),
+                             static_cast<std::uint32_t>(v.data->bytes.size()));
+      } else {
         rc = r.DeleteValue(key, v.name);
         if (rc == ErrorFileNotFound) rc = ErrorSuccess;
       }
-      if (key) r.CloseKey(key);
       note(rc == ErrorSuccess, Describe(k.root, k.path, v.name));
     }
+    if (opened == ErrorSuccess) r.CloseKey(key);
   }
   return out;
 }

@@ -93,9 +93,9 @@ int Time(const std::string& exe, int rounds) {
   RemoveEntries(kEntries);
   DeleteFileA(path.c_str());
   std::printf("import of %d values, %d interleaved rounds (%d wrong):\n", kEntries, rounds, wrong);
-  std::printf("  Velmaro.exe /import /quiet: min %.3f s, median %.3f s\n",
+  std::printf("  Velmaro.exe /import /quiet: min %.0f ms, median %.0f ms\n",
               *std::min_element(ours.begin(), ours.end()), Median(ours));
-  std::printf("  regedit /s:                 min %.3f s, median %.3f s\n",
+  std::printf("  regedit /s:                 min %.0f ms, median %.0f ms\n",
               *std::min_element(theirs.begin(), theirs.end()), Median(theirs));
   std::vector<double> ratios;
   for (std::size_t i = 0; i < ours.size(); ++i) ratios.push_back(ours[i] / theirs[i]);
