@@ -530,6 +530,18 @@ TEST(ImportTest, AnImportPutsBackWhatWasExportedAsOneStepAndTwiceChangesNothing)
   EXPECT_EQ(reg.GetRawValue(HkeyLocalMachine, kRunKey, "t\xC3\xA9l\xC3\xA9")->bytes, "c:\\\xE9.exe" + std::string(1, '\0'));
   EXPECT_EQ(*reg.GetRawValue(HkeyLocalMachine, kRunKey, "x"),
             (RegExtra::RawValue{RegExpandSz, std::string("%x%\0", 4)}));
+
+  // HKEY_LOCAL_MACHINE refuses changes, as to a standard user: what it
+  // refused is named, exit 1, and the rest is applied as one step.
+  c.registry.ProtectKey(HkeyLocalMachine, "");
+  c.files.PutFile("C:\\part.reg", "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\" + std::string(kPolicies) +
+                                       "]\r\n\"NoRun\"=dword:00000000\r\n\r\n[HKEY_LOCAL_MACHINE\\" +
+                                       kRunKey + "]\r\n\"agent\"=\"c:\\\\new.exe\"\r\n");
+  const std::size_t before = c.journal->Steps().size();
+  EXPECT_EQ(Import(c, "C:\\part.reg", error), 1);
+  EXPECT_NE(error.find("currentversion\\run: agent"), std::string::npos) << error;
+  EXPECT_EQ(reg.GetDWordValue(HkeyCurrentUser, kPolicies, "NoRun", -1), 0);
+  EXPECT_EQ(c.journal->Steps().size(), before + 1);
 }
 
 // Bad files get a defined answer, and none of them writes anything: not the
