@@ -310,7 +310,10 @@ void Tweaker::OnImport() {
                            : "\n\nNot imported, because Velmaro does not change them:" +
                                  Listed(plan.refused);
   if (!plan.ChangesSomething())
-    return say("Nothing to import: the settings already hold what " + path + " says." +
+    return say("Nothing to import from " + path +
+                   (plan.refused.empty() ? ": the settings already hold what it says."
+                                         : ": the settings Velmaro changes already hold what it "
+                                           "says.") +
                    notImported,
                forms::mb::IconInformation);
   const int answer = system_.toolkit.MsgBox(
