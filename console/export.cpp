@@ -20,27 +20,6 @@ bool SameText(std::string_view a, std::string_view b) {
          });
 }
 
-// The window that is never shown has no one to answer: a question is
-// answered No, anything else OK, and what it would have said is kept.
-class SilentToolkit final : public forms::Toolkit {
-public:
-  std::vector<std::string> said;
-  void Show(forms::Form& form) override { form.Load(); }
-  void ShowModal(forms::Form&) override {}
-  bool Unload(forms::Form&) override { return true; }
-  void Hide(forms::Form&) override {}
-  void DoEvents() override {}
-  int Run() override { return 0; }
-  void End() override {}
-  int MsgBox(const std::string& text, const std::string&, int flags) override {
-    said.push_back(text);
-    return forms::IsAnswerOf(flags, forms::IdNo) ? forms::IdNo : forms::IdOk;
-  }
-  forms::FileDialogResult OpenFile(const forms::FileDialogRequest&) override { return {}; }
-  void EnterWhatsThisMode(forms::Form&) override {}
-  bool InWhatsThisMode() const override { return false; }
-};
-
 bool IsOwnSetting(const regfile::Key& k) {
   constexpr std::string_view kOwn = "Software\\Velmaro";
   return k.root == HkeyCurrentUser && k.path.size() >= kOwn.size() &&
@@ -169,8 +148,7 @@ regfile::File ExportSettings(ConsoleSystem& system, std::span<const Category* co
   if (!boot.empty()) {
     std::string lines;
     for (const auto& [order, line] : boot) lines += " " + line;
-    file.comments.push_back(" Boot options, to be set by hand in c:\\msdos.sys (regedit cannot "
-                            "carry them):" + lines);
+    file.comments.push_back(std::string(BootOptionsComment) + lines);
   }
   return file;
 }

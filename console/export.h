@@ -19,6 +19,33 @@
 
 namespace velmaro::console {
 
+// The comment that carries the boot options, followed by their lines
+// (" AutoScan=2 BootDelay=3 Logo=0"): Import reads it back.
+inline constexpr std::string_view BootOptionsComment =
+    " Velmaro boot options for c:\\msdos.sys (regedit cannot carry them; Velmaro's Import sets "
+    "them):";
+
+// The window that is never shown has no one to answer: a question is
+// answered No, anything else OK, and what it would have said is kept.
+class SilentToolkit final : public forms::Toolkit {
+public:
+  std::vector<std::string> said;
+  void Show(forms::Form& form) override { form.Load(); }
+  void ShowModal(forms::Form&) override {}
+  bool Unload(forms::Form&) override { return true; }
+  void Hide(forms::Form&) override {}
+  void DoEvents() override {}
+  int Run() override { return 0; }
+  void End() override {}
+  int MsgBox(const std::string& text, const std::string&, int flags) override {
+    said.push_back(text);
+    return forms::IsAnswerOf(flags, forms::IdNo) ? forms::IdNo : forms::IdOk;
+  }
+  forms::FileDialogResult OpenFile(const forms::FileDialogRequest&) override { return {}; }
+  void EnterWhatsThisMode(forms::Form&) override {}
+  bool InWhatsThisMode() const override { return false; }
+};
+
 // The categories a file is made of: the one given, or with no name every one
 // that has settings. Null entries for a name no category has.
 std::vector<const Category*> ExportableCategories();

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "console/export.h"
+#include "console/import.h"
 
 #include "console/opt.h"
 #include "console/resource_ids.h"
@@ -42,9 +43,10 @@ forms::FormSpec Tweaker::Design() {
     if (c.panel) c.panel->layout(f, c.frame);
   f.Add(Button("Command3", "What's this?", {8, 430, 88, 28}));
   f.Add(Button("Options", "&Options", {104, 430, 88, 28}));
-  f.Add(Button("Apply", std::string(NoSettings), {kPanel.x, 430, 240, 28}).Disabled());
-  f.Add(Button("Undo", "&Undo", {kPanel.x + 248, 430, 88, 28}).Disabled());
-  f.Add(Button("Export", "E&xport...", {kPanel.x + 344, 430, 88, 28}));
+  f.Add(Button("Apply", std::string(NoSettings), {kPanel.x, 430, 216, 28}).Disabled());
+  f.Add(Button("Undo", "&Undo", {kPanel.x + 224, 430, 80, 28}).Disabled());
+  f.Add(Button("Export", "E&xport...", {kPanel.x + 312, 430, 80, 28}));
+  f.Add(Button("Import", "&Import...", {kPanel.x + 400, 430, 80, 28}));
   f.Add(Button("Close", "Close", {kWidth - 8 - 88, 430, 88, 28}));
   return f;
 }
@@ -69,6 +71,7 @@ Tweaker::Tweaker(ConsoleSystem& system)
   OnClick("Command3", [this] { system_.toolkit.EnterWhatsThisMode(*this); });
   OnClick("Undo", [this] { OnUndo(); });
   OnClick("Export", [this] { OnExport(); });
+  OnClick("Import", [this] { OnImport(); });
   if (system_.journal) {
     On(Event::Activate, [this](EventArgs&) { FollowHistory(); });
     SetOutermostEventScope(
@@ -276,6 +279,64 @@ void Tweaker::OnExport() {
         "Velmaro", forms::mb::Ok | forms::mb::IconInformation);
   else
     system_.toolkit.MsgBox(error, "Velmaro", forms::mb::Ok | forms::mb::IconExclamation);
+}
+
+void Tweaker::OnImport() {
+  forms::FileDialogRequest request;
+  request.title = "Import settings";
+  request.filter = "Registration Files (*.reg)|*.reg|All Files (*.*)|*.*|";
+  request.flags = forms::ofn::FileMustExist | forms::ofn::HideReadOnly |
+                  forms::ofn::PathMustExist | forms::ofn::Explorer;
+  const auto chosen = system_.toolkit.OpenFile(request);
+  if (!chosen.ok) return;
+  const auto say = [this](const std::string& text, int icon) {
+    system_.toolkit.MsgBox(text, "Velmaro", forms::mb::Ok | icon);
+  };
+  const std::string& path = chosen.fileName;
+  std::string bytes, why;
+  regfile::File file;
+  ImportPlan plan;
+  {
+    forms::Hourglass busy(*this);
+    if (const long rc = system_.documents.ReadWholeFile(path, bytes, MaxImportFileBytes))
+      why = "Windows reported error " + std::to_string(rc) + " reading it";
+    else if (ReadImportFile(bytes, system_.capture.CodePage(), file, why))
+      plan = PlanImport(system_, file);
+  }
+  if (!why.empty()) return say("Nothing was imported from " + path + ": " + why + ".",
+                               forms::mb::IconExclamation);
+  const std::string notImported =
+      plan.refused.empty() ? std::string()
+                           : "\n\nNot imported, because Velmaro does not change them:" +
+                                 Listed(plan.refused);
+  if (!plan.ChangesSomething())
+    return say("Nothing to import from " + path +
+                   (plan.refused.empty() ? ": the settings already hold what it says."
+                                         : ": the settings Velmaro changes already hold what it "
+                                           "says.") +
+                   notImported,
+               forms::mb::IconInformation);
+  const int answer = system_.toolkit.MsgBox(
+      "Importing " + path + " changes these settings:" + Listed(plan.changes) + notImported +
+          "\n\nImport them? Undo takes the whole import back.",
+      "Confirmation", forms::mb::YesNo | forms::mb::IconQuestion | forms::mb::DefButton2);
+  if (answer != forms::IdYes) return;
+  std::vector<std::string> failed;
+  {
+    forms::Hourglass busy(*this);
+    failed = ApplyImport(system_, plan, "Import of " + path);
+    // The panel shows what the system holds now; its load writes nothing.
+    if (shown_) {
+      system_.capture.StartCapture();
+      SelectOption(shown_);
+      system_.capture.StopCapture();
+    }
+  }
+  if (failed.empty())
+    say("Imported from " + path + ".", forms::mb::IconInformation);
+  else
+    say("Some settings of " + path + " were not imported; the rest were:" + Listed(failed),
+        forms::mb::IconExclamation);
 }
 
 void Tweaker::OnQueryUnload(EventArgs& e) {

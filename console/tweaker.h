@@ -74,6 +74,7 @@ private:
   std::string StepLabel(const forms::EventArgs& e) const;
   void OnUndo();
   void OnExport();
+  void OnImport();
 
   ConsoleSystem& system_;
   forms::TreeView& Tr;

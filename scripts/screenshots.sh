@@ -63,6 +63,7 @@ shot "StartUp Applications" panel-startup-applications Velmaro editors_e2e
 shot EditNewIt edit-new-it "Create new add/remove item" editors_e2e
 shot IconPicker icon-picker "Change Icon" editors_e2e
 shot Options options-dialog Options
+shot Import import-preview Confirmation import_e2e
 shot Help whats-this Velmaro
 for page in 1 2 3 4 5 6; do
   shot "$page" "setup-step-$page" "Velmaro setup - Step $page" lifecycle_e2e setup.exe

@@ -1,7 +1,10 @@
 #include "system_access/reg_file.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+
+#include "platform/utf8.h"
 
 namespace velmaro::regfile {
 namespace {
@@ -82,6 +85,30 @@ void WriteData(const Data& d, std::string& line, std::string& out) {
 }
 
 // ---- Reading ----
+
+constexpr std::string_view kUnicodeHeader = "Windows Registry Editor Version 5.00";
+
+// UTF-16LE to UTF-8, strictly: an odd length or an unpaired surrogate fails.
+bool Utf16ToUtf8(std::string_view bytes, std::string& out) {
+  out.clear();
+  if (bytes.size() % 2) return false;
+  const auto unit = [&](std::size_t i) -> char32_t {
+    return static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
+  };
+  for (std::size_t i = 0; i < bytes.size(); i += 2) {
+    char32_t cp = unit(i);
+    if (cp >= 0xDC00 && cp < 0xE000) return false;
+    if (cp >= 0xD800 && cp < 0xDC00) {
+      if (i + 3 >= bytes.size()) return false;
+      const char32_t low = unit(i + 2);
+      if (low < 0xDC00 || low >= 0xE000) return false;
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+      i += 2;
+    }
+    AppendUtf8(out, cp);
+  }
+  return true;
+}
 
 // The file's logical lines: line ends of any kind, and a line ending in a
 // backslash outside quotes continued by the next one (its leading blanks go).
@@ -178,7 +205,29 @@ bool ReadHexList(std::string_view s, std::string& bytes) {
   return true;
 }
 
-bool ReadData(std::string_view s, std::optional<Data>& out) {
+// How the text of a file becomes names and value bytes: a REGEDIT4 file's
+// is ANSI; a Unicode file's is UTF-8 here (decoded), and its texts are
+// turned into the ANSI bytes the registry functions see.
+struct Texts {
+  const AnsiCodePage& codePage;
+  bool unicode = false;
+  std::string Name(std::string_view s) const {
+    return unicode ? std::string(s) : codePage.FromAnsi(s);
+  }
+  // Quoted text (UTF-8 in a Unicode file) as ANSI bytes.
+  bool Quoted(std::string_view s, std::string& out) const {
+    if (!unicode) return out.assign(s), true;
+    return codePage.ToAnsi(s, out);
+  }
+  // hex(1), hex(2) and hex(7) carry UTF-16 in a Unicode file.
+  bool Hex(std::uint32_t type, std::string& bytes) const {
+    if (!unicode || (type != RegSz && type != RegExpandSz && type != RegMultiSz)) return true;
+    std::string utf8;
+    return Utf16ToUtf8(bytes, utf8) && codePage.ToAnsi(utf8, bytes);
+  }
+};
+
+bool ReadData(std::string_view s, std::optional<Data>& out, const Texts& texts) {
   s = Trim(s);
   if (s == "-") {
     out.reset();
@@ -187,9 +236,9 @@ bool ReadData(std::string_view s, std::optional<Data>& out) {
   Data d;
   if (!s.empty() && s.front() == '"') {
     std::string text;
-    if (!ReadQuoted(s, text) || !Trim(s).empty()) return false;
+    if (!ReadQuoted(s, text) || !Trim(s).empty() || !texts.Quoted(text, d.bytes)) return false;
     d.type = RegSz;
-    d.bytes = text + '\0';
+    d.bytes += '\0';
   } else if (s.starts_with("dword:")) {
     std::uint32_t v = 0;
     if (!ReadHexNumber(Trim(s.substr(6)), v, 8)) return false;
@@ -202,7 +251,7 @@ bool ReadData(std::string_view s, std::optional<Data>& out) {
     const auto close = s.find("):");
     if (close == std::string_view::npos || !ReadHexNumber(s.substr(4, close - 4), d.type, 8))
       return false;
-    if (!ReadHexList(s.substr(close + 2), d.bytes)) return false;
+    if (!ReadHexList(s.substr(close + 2), d.bytes) || !texts.Hex(d.type, d.bytes)) return false;
   } else {
     return false;
   }
@@ -260,13 +309,16 @@ bool Write(const File& file, const AnsiCodePage& codePage, std::string& out, std
   return true;
 }
 
-bool Read(std::string_view bytes, const AnsiCodePage& codePage, File& out, std::string* why) {
+namespace {
+
+bool ReadFile(std::string_view bytes, std::string_view header, const Texts& texts, File& out,
+              std::string* why) {
   out = {};
   const auto lines = LogicalLines(bytes);
   std::size_t i = 0;
   while (i < lines.size() && Trim(lines[i].text).empty()) ++i;
-  if (i == lines.size() || Trim(lines[i].text) != kHeader)
-    return Fail(why, "the file does not start with REGEDIT4");
+  if (i == lines.size() || Trim(lines[i].text) != header)
+    return Fail(why, "the file does not start with " + std::string(header));
   Key* key = nullptr;
   for (++i; i < lines.size(); ++i) {
     const std::string_view text = Trim(lines[i].text);
@@ -277,7 +329,7 @@ bool Read(std::string_view bytes, const AnsiCodePage& codePage, File& out, std::
     if (text.front() == ';') {
       // Everything after the ';', trailing blanks included.
       const std::string_view raw = lines[i].text;
-      if (!key) out.comments.push_back(codePage.FromAnsi(raw.substr(raw.find(';') + 1)));
+      if (!key) out.comments.push_back(texts.Name(raw.substr(raw.find(';') + 1)));
       continue;
     }
     if (text.front() == '[') {
@@ -292,7 +344,7 @@ bool Read(std::string_view bytes, const AnsiCodePage& codePage, File& out, std::
       const auto root = RootOf(name.substr(0, slash));
       if (!root) return bad("a key under an unknown root");
       k.root = *root;
-      if (slash != std::string_view::npos) k.path = codePage.FromAnsi(name.substr(slash + 1));
+      if (slash != std::string_view::npos) k.path = texts.Name(name.substr(slash + 1));
       out.keys.push_back(std::move(k));
       key = &out.keys.back();
       continue;
@@ -306,14 +358,31 @@ bool Read(std::string_view bytes, const AnsiCodePage& codePage, File& out, std::
     } else {
       std::string name;
       if (!ReadQuoted(rest, name) || name.empty()) return bad("a value name that cannot be read");
-      v.name = codePage.FromAnsi(name);
+      v.name = texts.Name(name);
     }
     rest = Trim(rest);
     if (rest.empty() || rest.front() != '=') return bad("a value without '='");
-    if (!ReadData(rest.substr(1), v.data)) return bad("value data that cannot be read");
+    if (!ReadData(rest.substr(1), v.data, texts)) return bad("value data that cannot be read");
     key->values.push_back(std::move(v));
   }
   return true;
+}
+
+}  // namespace
+
+bool Read(std::string_view bytes, const AnsiCodePage& codePage, File& out, std::string* why) {
+  return ReadFile(bytes, kHeader, Texts{codePage}, out, why);
+}
+
+bool ReadUnicode(std::string_view bytes, const AnsiCodePage& codePage, File& out,
+                 std::string* why) {
+  out = {};
+  if (!bytes.starts_with("\xFF\xFE"))
+    return Fail(why, "the file does not start with the byte order mark of Unicode text");
+  std::string text;
+  if (!Utf16ToUtf8(bytes.substr(2), text))
+    return Fail(why, "the file is not whole Unicode text (its byte order or its end is broken)");
+  return ReadFile(text, kUnicodeHeader, Texts{codePage, true}, out, why);
 }
 
 std::string Describe(HKey root, std::string_view path, std::optional<std::string_view> name) {
@@ -341,22 +410,26 @@ Outcome Apply(const File& file, Registry& r) {
       note(ok, Describe(k.root, k.path));
       continue;
     }
+    // The key is opened once for all its values (a file may give thousands).
+    const bool sets = std::any_of(k.values.begin(), k.values.end(),
+                                  [](const Value& v) { return v.data.has_value(); });
+    HKey key = 0;
+    const long opened = sets ? r.CreateKey(k.root, k.path, key) : r.OpenKey(k.root, k.path, key);
     for (const auto& v : k.values) {
-      long rc = ErrorSuccess;
-      HKey key = 0;
-      if (v.data) {
-        rc = r.CreateKey(k.root, k.path, key);
-        if (rc == ErrorSuccess)
-          rc = r.SetValueExact(key, v.name, v.data->type,
-                               reinterpret_cast<const std::uint8_t*>(v.data->bytes.data()),
-                               static_cast<std::uint32_t>(v.data->bytes.size()));
-      } else if (r.OpenKey(k.root, k.path, key) == ErrorSuccess) {
+      long rc = opened;
+      if (opened != ErrorSuccess) {
+        if (!v.data && opened == ErrorFileNotFound) rc = ErrorSuccess;  // nothing to delete
+      } else if (v.data) {
+        rc = r.SetValueExact(key, v.name, v.data->type,
+                             reinterpret_cast<const std::uint8_t*>(v.data->bytes.data()),
+                             static_cast<std::uint32_t>(v.data->bytes.size()));
+      } else {
         rc = r.DeleteValue(key, v.name);
         if (rc == ErrorFileNotFound) rc = ErrorSuccess;
       }
-      if (key) r.CloseKey(key);
       note(rc == ErrorSuccess, Describe(k.root, k.path, v.name));
     }
+    if (opened == ErrorSuccess) r.CloseKey(key);
   }
   return out;
 }

@@ -62,6 +62,15 @@ bool Write(const File& file, const platform::AnsiCodePage& codePage, std::string
 bool Read(std::string_view bytes, const platform::AnsiCodePage& codePage, File& out,
           std::string* why = nullptr);
 
+// Reads the Unicode file that the system's regedit writes ("Windows Registry
+// Editor Version 5.00", UTF-16LE after its byte order mark) into the same
+// form: names as UTF-8, texts (quoted, hex(1), hex(2), hex(7)) as the ANSI
+// bytes the registry functions see. False, with the cause in `why`, for a
+// file without the mark, with an odd length or a broken surrogate, or
+// holding text the code page cannot hold.
+bool ReadUnicode(std::string_view bytes, const platform::AnsiCodePage& codePage, File& out,
+                 std::string* why = nullptr);
+
 // "HKEY_CURRENT_USER\\Software\\A", and ": name" (": (Default)") for a value.
 std::string Describe(platform::HKey root, std::string_view path,
                      std::optional<std::string_view> name = std::nullopt);

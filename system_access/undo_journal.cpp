@@ -315,9 +315,13 @@ bool Journal::AddNote(std::string id, std::vector<regfile::Key> keys,
   if (grouped) groups_.push_back(current_->before.keys.size());
   for (auto& k : keys) current_->before.keys.push_back(std::move(k));
   if (file) current_->files.push_back(std::move(*file));
+  if (ahead_) {  // saved with the rest of the batch
+    noted_.insert(std::move(id));
+    return true;
+  }
   std::string why;
   if (SaveCurrent(false, why)) {
-    noted_.push_back(std::move(id));
+    noted_.insert(std::move(id));
     return true;
   }
   if (grouped) {
@@ -329,7 +333,36 @@ bool Journal::AddNote(std::string id, std::vector<regfile::Key> keys,
     // A history we must not write: the change goes on unrecorded, as the
     // user was told.
     unrecorded_ = true;
-    noted_.push_back(std::move(id));
+    noted_.insert(std::move(id));
+    return true;
+  }
+  return Refuse("Changes were not made, because Velmaro could not first record them for Undo (" + why + ").",
+                ErrorAccessDenied);
+}
+
+void Journal::Relabel(std::string label) {
+  if (current_ && current_->number == 0) current_->label = std::move(label);
+}
+
+bool Journal::NoteAhead(const std::vector<regfile::Key>& changes) {
+  if (!current_) return true;
+  const auto keys = current_->before.keys.size(), groups = groups_.size();
+  const auto noted = noted_;
+  ahead_ = true;
+  bool ok = true;
+  for (const auto& k : changes) {
+    ok = ok && NoteKey(k.root, k.path, k.remove);
+    for (const auto& v : k.values) ok = ok && NoteValue(k.root, k.path, v.name);
+  }
+  ahead_ = false;
+  std::string why;
+  if (ok && (noted_.size() == noted.size() || SaveCurrent(false, why))) return true;
+  current_->before.keys.resize(keys);
+  groups_.resize(groups);
+  noted_ = noted;
+  if (!ok) return false;
+  if (blocked_) {
+    unrecorded_ = true;
     return true;
   }
   return Refuse("Changes were not made, because Velmaro could not first record them for Undo (" + why + ").",
@@ -338,7 +371,7 @@ bool Journal::AddNote(std::string id, std::vector<regfile::Key> keys,
 
 bool Journal::NoteValue(HKey root, const std::string& path, const std::string& name) {
   const std::string id = "v|" + std::to_string(root) + "|" + Lower(path) + "|" + Lower(name);
-  if (!current_ || std::find(noted_.begin(), noted_.end(), id) != noted_.end()) return true;
+  if (!current_ || noted_.contains(id)) return true;
   std::optional<regfile::Data> value;
   if (!CurrentValue(realRegistry_, root, path, name, value)) {
     refusedWith_ = ErrorNoUnicodeTranslation;
@@ -361,18 +394,18 @@ bool Journal::NoteKey(HKey root, const std::string& path, bool tree) {
     }
     if (created.empty()) return true;  // every key exists already
     const std::string id = "k|" + std::to_string(root) + "|" + Lower(path);
-    if (std::find(noted_.begin(), noted_.end(), id) != noted_.end()) return true;
+    if (noted_.contains(id)) return true;
     return AddNote(id, std::move(created), std::nullopt);
   }
   const std::string id = "t|" + std::to_string(root) + "|" + Lower(path);
-  if (std::find(noted_.begin(), noted_.end(), id) != noted_.end()) return true;
+  if (noted_.contains(id)) return true;
   std::vector<regfile::Key> subtree;
   if (!Snapshot(realRegistry_, root, path, subtree)) {
     refusedWith_ = ErrorNoUnicodeTranslation;
     return false;
   }
   if (subtree.empty()) {  // nothing there to lose
-    noted_.push_back(id);
+    noted_.insert(id);
     return true;
   }
   subtree.insert(subtree.begin(), regfile::Key{root, path, true, {}});
@@ -382,7 +415,7 @@ bool Journal::NoteKey(HKey root, const std::string& path, bool tree) {
 bool Journal::NoteFile(std::string_view path) {
   if (!current_) return true;
   const std::string id = "f|" + Lower(path);
-  if (std::find(noted_.begin(), noted_.end(), id) != noted_.end()) return true;
+  if (noted_.contains(id)) return true;
   std::uint32_t attributes = InvalidFileAttributes;
   std::optional<FileState> before;
   if (realFiles_.GetAttributes(path, attributes) == ErrorSuccess &&

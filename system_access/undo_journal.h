@@ -34,6 +34,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -131,6 +132,14 @@ public:
   void Begin(std::string label);
   bool End();
   bool Recording() const { return depth_ > 0; }
+  // Names the step being recorded, while nothing of it is saved yet (an
+  // import started by a click takes the file's name).
+  void Relabel(std::string label);
+  // Notes in one save how everything `changes` will touch is now (values,
+  // keys created on the way, subtrees removed), so that a large batch of
+  // changes costs one write of the history, not one per change. False, with
+  // nothing noted, where a single note would be refused.
+  bool NoteAhead(const std::vector<regfile::Key>& changes);
   // What the user must be told since the last call, in words: changes
   // refused (their step could not be saved, or they lie outside the scope),
   // a history found damaged or left alone. Empty when nothing happened.
@@ -207,9 +216,10 @@ private:
   std::unique_ptr<std::vector<std::pair<Step, std::string>>> texts_;  // each step's text
   int depth_ = 0;
   std::optional<Step> current_;      // notes in the order made
-  std::vector<std::string> noted_;   // targets noted in the current step
+  std::set<std::string> noted_;      // targets noted in the current step
   std::vector<std::size_t> groups_;  // where each note starts in `before`
   bool unrecorded_ = false;          // a change of this step went unrecorded
+  bool ahead_ = false;               // NoteAhead: notes are saved together
   bool blocked_ = false;  // a history we must not write is on disk: record nothing
   std::string refusal_;
   long refusedWith_ = 0;  // the code a refused call returns

@@ -2,9 +2,11 @@
 // the portable main window.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "console/export.h"
+#include "console/import.h"
 #include "console/tweaker.h"
 #include "console/velmaro_scope.h"
 #include "platform/win32/win32_desktop.h"
@@ -47,18 +49,21 @@ std::string UndoHistoryPath(velmaro::platform::FileSystem& files) {
   return folder + "\\Velmaro\\Undo history.txt";
 }
 
-// A message for whoever started "Velmaro.exe /export" from a command prompt.
-void SayOnStandardError(const std::string& text) {
-  HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+// A message for whoever started "Velmaro.exe /export" or "/import" from a
+// command prompt.
+void SayOn(DWORD stream, const std::string& text) {
+  HANDLE err = GetStdHandle(stream);
   if (!err || err == INVALID_HANDLE_VALUE) {
     AttachConsole(ATTACH_PARENT_PROCESS);
-    err = GetStdHandle(STD_ERROR_HANDLE);
+    err = GetStdHandle(stream);
   }
   if (!err || err == INVALID_HANDLE_VALUE) return;
   const std::string line = velmaro::platform::ToAnsiBestFit(text) + "\r\n";
   DWORD written = 0;
   WriteFile(err, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
+
+void SayOnStandardError(const std::string& text) { SayOn(STD_ERROR_HANDLE, text); }
 
 }  // namespace
 
@@ -75,6 +80,27 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     velmaro::console::ConsoleSystem system(toolkit, registry, files, mouse, desktop);
     std::string error;
     const int code = velmaro::console::RunExportCommand(system, command, error);
+    if (code != 0) SayOnStandardError("Velmaro: " + error);
+    return code;
+  }
+  if (velmaro::console::IsImportCommand(command)) {
+    // No window either; the undo history is opened only once the file is
+    // known to be good, so that a refused file leaves everything as it was.
+    velmaro::console::ConsoleSystem reader(toolkit, registry, files, mouse, desktop);
+    std::optional<velmaro::platform::Win32Locks> locks;
+    std::optional<velmaro::undo::Journal> journal;
+    std::optional<velmaro::console::ConsoleSystem> writer;
+    std::string report, error;
+    const int code = velmaro::console::RunImportCommand(
+        reader, command, report, error, [&]() -> velmaro::console::ConsoleSystem& {
+          locks.emplace();
+          journal.emplace(registry, files, UndoHistoryPath(files), *locks,
+                          velmaro::console::WhatVelmaroMayChange(registry, files));
+          writer.emplace(toolkit, journal->Registry(), journal->Files(), mouse, desktop,
+                         velmaro::console::HelpTopics{}, &*journal, &files);
+          return *writer;
+        });
+    if (!report.empty()) SayOn(STD_OUTPUT_HANDLE, report);
     if (code != 0) SayOnStandardError("Velmaro: " + error);
     return code;
   }

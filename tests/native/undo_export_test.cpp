@@ -7,6 +7,8 @@
 #include <random>
 
 #include "console/export.h"
+#include "console/import.h"
+#include "platform/utf8.h"
 #include "platform/memory/memory_desktop.h"
 #include "platform/memory/memory_mouse.h"
 #include "console/save_report.h"
@@ -439,6 +441,213 @@ TEST(UndoExportTest, AFailedExportLeavesTheFileItWouldReplaceAsItWasAndDevicesAr
   ASSERT_FALSE(c.tk.told.empty());
   EXPECT_EQ(c.tk.told.back(), "The settings could not be written to C:\\Users\\Ann\\Aux.reg: the "
                               "name is that of a device, not of a file. Choose another name.");
+}
+
+// ---- Import ----
+
+constexpr const char* kRunKey = "software\\microsoft\\windows\\currentversion\\run";
+
+// UTF-8 text as the UTF-16LE file regedit /e writes, with its byte order mark.
+std::string UnicodeFile(std::string_view utf8) {
+  std::string out = "\xFF\xFE";
+  std::size_t i = 0;
+  char32_t cp = 0;
+  while (i < utf8.size() && platform::NextCodePoint(utf8, i, cp)) {
+    out += static_cast<char>(cp & 0xFF);
+    out += static_cast<char>(cp >> 8);
+  }
+  return out;
+}
+
+int Import(UndoConsole& c, const std::string& path, std::string& error) {
+  std::string report;
+  return console::RunImportCommand(*c.system, "/import " + path + " /quiet", report, error);
+}
+
+// The done-when of an administrator: export, change by hand, import; the
+// same import again changes nothing and records nothing; one Undo takes the
+// whole import back. The Unicode form of regedit /e imports the same way.
+TEST(ImportTest, AnImportPutsBackWhatWasExportedAsOneStepAndTwiceChangesNothing) {
+  UndoConsole c;
+  RegExtra reg(c.registry);
+  reg.SaveDWordValue(HkeyCurrentUser, kPolicies, "NoRun", 1);
+  reg.SaveStringValue(HkeyCurrentUser, "Software\\Microsoft\\MS Setup (ACME)\\User Info",
+                      "DefName", "Ann \xC3\xA9");
+  reg.SaveStringValue(HkeyLocalMachine, kRunKey, "agent", "C:\\agent.exe");
+  c.files.PutFile(console::BootFilePath, "[Options]\r\nAutoScan=2\r\nBootDelay=3\r\nLogo=0\r\n");
+  c.mouse.Reset({650, true});
+  c.Start();
+  c.system->store.Write(settings::AutoScan, "1");
+  c.system->store.Write(settings::DisSplach, "0");
+  c.system->store.Write(settings::BootDelay, "3");
+  std::string error, report;
+  ASSERT_EQ(console::RunExportCommand(*c.system, "/export C:\\all.reg", error), 0) << error;
+  // The export carries the defaults an apply writes where nothing is stored:
+  // an import first makes the machine hold all of it.
+  ASSERT_EQ(Import(c, "C:\\all.reg", error), 0) << error;
+  const std::string exported = c.State();
+  const std::size_t steps = c.journal->Steps().size();
+
+  // Changed by hand, the boot file and the store included; NoRun as text,
+  // which the panel cannot show.
+  reg.SaveStringValue(HkeyCurrentUser, kPolicies, "NoRun", "x");
+  reg.DeleteValue(HkeyCurrentUser, "Software\\Microsoft\\MS Setup (ACME)\\User Info", "DefName");
+  reg.SaveStringValue(HkeyLocalMachine, kRunKey, "agent", "C:\\other.exe");
+  c.files.PutFile(console::BootFilePath, "[Options]\r\nAutoScan=0\r\nBootDelay=1\r\nLogo=1\r\n");
+  c.system->store.Write(settings::BootDelay, "1");
+  c.mouse.Reset({400, false});
+  const std::string byHand = c.State();
+
+  EXPECT_EQ(console::RunImportCommand(*c.system, "/import C:\\all.reg", report, error), 0) << error;
+  EXPECT_EQ(c.State(), exported);
+  // In the panels' words where a panel shows the setting, else the registry's.
+  EXPECT_NE(report.find("\n  Start Menu: \"Hide the 'Run' menu from the Start Menu\": on (now off)"),
+            std::string::npos)
+      << report;
+  EXPECT_NE(report.find("\n  General: Default user name: \"Ann \xC3\xA9\" (now \"\")"), std::string::npos)
+      << report;
+  EXPECT_NE(report.find("\n  StartUp Applications: HKEY_LOCAL_MACHINE\\"), std::string::npos) << report;
+  EXPECT_NE(report.find("Windows: Boot delay time(in seconds) : 3"), std::string::npos) << report;
+  ASSERT_EQ(c.journal->Steps().size(), steps + 1);
+  EXPECT_EQ(c.journal->NextLabel(), "Import of C:\\all.reg");
+  // Again: nothing to write, no step, and /quiet says nothing.
+  report.clear();
+  EXPECT_EQ(console::RunImportCommand(*c.system, "/import C:\\all.reg /QUIET", report, error), 0);
+  EXPECT_TRUE(report.empty()) << report;
+  EXPECT_EQ(c.journal->Steps().size(), steps + 1);
+  EXPECT_EQ(c.State(), exported);
+  c.main->RaiseActivate();  // the user comes back to the console
+  c.tk.Click(*c.main, "Undo");
+  EXPECT_EQ(c.State(), byHand);
+  EXPECT_EQ(c.journal->Steps().size(), steps);
+
+  // regedit /e's Unicode form: texts become the code page's bytes exactly.
+  c.files.PutFile("C:\\u.reg", UnicodeFile("Windows Registry Editor Version 5.00\r\n\r\n"
+                                           "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\"
+                                           "CurrentVersion\\Run]\r\n\"t\xC3\xA9l\xC3\xA9\"=\"c:\\\\\xC3\xA9.exe\"\r\n"
+                                           "\"x\"=hex(2):25,00,78,00,25,00,00,00\r\n"));
+  EXPECT_EQ(Import(c, "C:\\u.reg", error), 0) << error;
+  EXPECT_EQ(reg.GetRawValue(HkeyLocalMachine, kRunKey, "t\xC3\xA9l\xC3\xA9")->bytes, "c:\\\xE9.exe" + std::string(1, '\0'));
+  EXPECT_EQ(*reg.GetRawValue(HkeyLocalMachine, kRunKey, "x"),
+            (RegExtra::RawValue{RegExpandSz, std::string("%x%\0", 4)}));
+
+  // HKEY_LOCAL_MACHINE refuses changes, as to a standard user: what it
+  // refused is named, exit 1, and the rest is applied as one step.
+  c.registry.ProtectKey(HkeyLocalMachine, "");
+  c.files.PutFile("C:\\part.reg", "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\" + std::string(kPolicies) +
+                                       "]\r\n\"NoRun\"=dword:00000000\r\n\r\n[HKEY_LOCAL_MACHINE\\" +
+                                       kRunKey + "]\r\n\"agent\"=\"c:\\\\new.exe\"\r\n");
+  const std::size_t before = c.journal->Steps().size();
+  EXPECT_EQ(Import(c, "C:\\part.reg", error), 1);
+  EXPECT_NE(error.find("currentversion\\run: agent"), std::string::npos) << error;
+  EXPECT_EQ(reg.GetDWordValue(HkeyCurrentUser, kPolicies, "NoRun", -1), 0);
+  EXPECT_EQ(c.journal->Steps().size(), before + 1);
+}
+
+// Bad files get a defined answer, and none of them writes anything: not the
+// in-scope values beside what is refused either. The preview's reasons name
+// what is left out.
+TEST(ImportTest, FilesVelmaroCannotOrMayNotImportChangeNothingAndSayWhy) {
+  UndoConsole c;
+  c.Start();
+  const std::string ok = "[HKEY_CURRENT_USER\\" + std::string(kPolicies) + "]\r\n\"NoRun\"=dword:00000001\r\n";
+  const std::string regedit4 = "REGEDIT4\r\n\r\n" + ok;
+  const auto programs = [&](int n) {
+    std::string file = regedit4 + "[HKEY_LOCAL_MACHINE\\" + kRunKey + "]\r\n";
+    for (int i = 0; i < n; ++i) file += "\"p" + std::to_string(i) + "\"=\"c:\\\\p.exe\"\r\n";
+    return file;
+  };
+  const struct {
+    std::string bytes;
+    int code;
+    const char* said;
+  } files[] = {
+      {"REGEDIT5\r\n\r\n" + ok, 2, "does not start with REGEDIT4"},
+      {"\xFE\xFF" + UnicodeFile("x").substr(2), 2, "wrong byte order"},
+      {UnicodeFile("Windows Registry Editor Version 5.00\r\n") + "\x41", 2, "not whole Unicode"},
+      {UnicodeFile("Windows Registry Editor Version 5.00\r\n") + std::string("\x00\xD8", 2), 2,
+       "not whole Unicode"},
+      {"REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software", 2, "closing bracket"},
+      {regedit4 + "\"NoFind\"=hex:0z\r\n", 2, "line 5: value data that cannot be read"},
+      {regedit4 + "\"NoFind\"=dword:\r\n", 2, "line 5"},
+      {regedit4 + "[-HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Tcpip]\r\n", 2,
+       "Services\\Tcpip (removed): Velmaro does not remove this key"},
+      {regedit4 + "[-HKEY_CURRENT_USER\\" + kPolicies + "]\r\n", 2, "does not remove this key"},
+      {regedit4 + "\"NoFind\"=\"1\"\r\n", 2, "writes it as a number (REG_DWORD), the file holds text"},
+      {regedit4 + "\"Mystery\"=hex(7):41,00,00\r\n", 2, "Velmaro writes no value of a text list"},
+      {regedit4 + "[HKEY_CURRENT_USER\\Software\\Velmaro\\Settings]\r\n\"Confirm\"=\"0\"\r\n", 2,
+       "Velmaro's own settings are not imported"},
+      {regedit4 + "[HKEY_CURRENT_USER\\Control Panel\\Mouse]\r\n\"DoubleClickSpeed\"=\"5000\"\r\n", 2,
+       "100 to 900 milliseconds"},
+      {programs(100000), 2, "more than 10000 settings"},
+      {"REGEDIT4\r\n;" + std::string(console::BootOptionsComment) + " AutoScan=1\r\n\r\n" + ok, 2,
+       "AutoScan=1: not a boot option"},
+  };
+  const std::string before = c.State();
+  for (const auto& f : files) {
+    c.files.PutFile("C:\\bad.reg", f.bytes);
+    std::string error;
+    EXPECT_EQ(Import(c, "C:\\bad.reg", error), f.code) << f.said;
+    EXPECT_NE(error.find(f.said), std::string::npos) << error.substr(0, 400);
+    EXPECT_EQ(c.State(), before) << f.said;
+    EXPECT_FALSE(c.journal->CanUndo()) << f.said;
+  }
+  std::string error;
+  EXPECT_EQ(Import(c, "C:\\missing.reg", error), 2);
+  EXPECT_NE(error.find("there is no such file"), std::string::npos);
+  EXPECT_EQ(Import(c, "C:\\bad.reg /loud", error), 2);
+  EXPECT_NE(error.find("Usage"), std::string::npos);
+  EXPECT_TRUE(c.tk.told.empty());
+
+  // 2,000 start-up programs are within what Velmaro changes: imported as
+  // one step, and one Undo takes them all back.
+  c.files.PutFile("C:\\many.reg", programs(2000));
+  EXPECT_EQ(Import(c, "C:\\many.reg", error), 0) << error.substr(0, 400);
+  EXPECT_TRUE(RegExtra(c.registry).GetRawValue(HkeyLocalMachine, kRunKey, "p1999"));
+  c.main->RaiseActivate();
+  c.tk.Click(*c.main, "Undo");
+  EXPECT_EQ(c.State(), before);
+}
+
+// Import... shows what would change and what is left out; No writes
+// nothing; Yes applies the rest as one step and the panel shows it.
+TEST(ImportTest, TheImportDialogPreviewsAndWritesOnlyOnYes) {
+  UndoConsole c;
+  c.files.PutFile("C:\\Users\\Ann\\in.reg",
+                  "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\" + std::string(kPolicies) +
+                      "]\r\n\"NoRun\"=dword:00000001\r\n\r\n"
+                      "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Evil]\r\n"
+                      "\"Start\"=dword:00000002\r\n");
+  c.Start();
+  c.tk.ClickNode(*c.main, "Tr", 7);  // Start Menu
+  const std::string before = c.State();
+  c.tk.answer = forms::IdNo;
+  c.tk.AnswerNextFileDialog("C:\\Users\\Ann\\in.reg");
+  c.tk.Click(*c.main, "Import");
+  EXPECT_EQ(c.State(), before);
+  EXPECT_FALSE(c.main->Get("Undo").Enabled());
+  ASSERT_EQ(c.tk.asked.size(), 1u);
+  const std::string& preview = c.tk.asked[0];
+  EXPECT_NE(preview.find("changes these settings:\nStart Menu: \"Hide the 'Run' menu from the "
+                         "Start Menu\": on (now off)\n"),
+            std::string::npos)
+      << preview;
+  EXPECT_NE(preview.find("Not imported, because Velmaro does not change them:\n"
+                         "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Evil"),
+            std::string::npos)
+      << preview;
+
+  c.tk.answer = forms::IdYes;
+  c.tk.AnswerNextFileDialog("C:\\Users\\Ann\\in.reg");
+  c.tk.Click(*c.main, "Import");
+  EXPECT_EQ(RegExtra(c.registry).GetDWordValue(HkeyCurrentUser, kPolicies, "NoRun", -1), 1);
+  EXPECT_FALSE(RegExtra(c.registry).KeyExists(HkeyLocalMachine,
+                                              "SYSTEM\\CurrentControlSet\\Services\\Evil"));
+  EXPECT_EQ(c.main->Get<forms::CheckBox>("HideRun").Value(), 1);
+  ASSERT_TRUE(c.main->Get("Undo").Enabled());
+  EXPECT_EQ(c.journal->NextLabel(), "Import of C:\\Users\\Ann\\in.reg");
+  ASSERT_FALSE(c.tk.told.empty());
+  EXPECT_EQ(c.tk.told.back(), "Imported from C:\\Users\\Ann\\in.reg.");
 }
 
 }  // namespace

@@ -117,9 +117,10 @@ inline std::vector<std::string> Lost(const std::string& a, const std::string& b)
 class AnsweringToolkit final : public forms::MemoryToolkit {
 public:
   std::vector<std::string> told;
+  std::vector<std::string> asked;
   int answer = forms::IdYes;  // what every question gets
   int MsgBox(const std::string& text, const std::string&, int flags) override {
-    if (forms::IsAnswerOf(flags, forms::IdYes)) return answer;
+    if (forms::IsAnswerOf(flags, forms::IdYes)) return asked.push_back(text), answer;
     told.push_back(text);
     return forms::IdOk;
   }

@@ -62,15 +62,6 @@ bool Unlisted(const std::string& programs, const std::string& key, const std::st
   return programs != kNotStarted && !Lists(programs, key, name);
 }
 
-// Chooses a file in the open dialog with this title, as a user types it.
-bool ChooseFile(const char* title, const std::string& path) {
-  HWND open = nullptr;
-  if (!WaitFor([&] { return (open = VisibleWindow("#32770", title)) != nullptr; })) return false;
-  SendMessageA(GetDlgItem(open, 0x47c), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-  PostMessageA(GetDlgItem(open, IDOK), BM_CLICK, 0, 0);
-  return WaitFor([&] { return !VisibleWindow("#32770", title); });
-}
-
 // Selects a list item with a click, as a user does; false when it is not there.
 bool ClickItem(RemoteTree& list, const std::string& text) {
   HTREEITEM item = FindItem(list, text);

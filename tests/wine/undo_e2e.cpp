@@ -24,21 +24,6 @@ using namespace velmaro::e2e;
 
 const char* const kPolicies = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
 
-// Runs a program to its end; its exit code, or -1.
-int RunToEnd(std::string command, DWORD ms = 30000) {
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return -1;
-  DWORD code = static_cast<DWORD>(-1);
-  if (WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
-  else TerminateProcess(pi.hProcess, 1);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
-  return static_cast<int>(code);
-}
-
 // The names in a folder, sorted.
 std::string Listing(const std::string& folder) {
   std::map<std::string, int> names;

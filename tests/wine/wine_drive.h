@@ -239,9 +239,10 @@ struct Checker {
 };
 
 // What a program writes to its standard output, run to its end (10 s at the
-// most) without a window: kNotStarted when it cannot be started.
+// most) without a window: kNotStarted when it cannot be started. Its exit
+// code goes to `code` when given.
 inline constexpr const char* kNotStarted = "<not started>";
-inline std::string OutputOf(std::string commandLine) {
+inline std::string OutputOf(std::string commandLine, DWORD* code = nullptr) {
   SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
   HANDLE read = nullptr, write = nullptr;
   if (!CreatePipe(&read, &write, &sa, 0)) return kNotStarted;
@@ -260,6 +261,7 @@ inline std::string OutputOf(std::string commandLine) {
     DWORD n = 0;
     while (ReadFile(read, buf, sizeof buf, &n, nullptr) && n) out.append(buf, n);
     WaitForSingleObject(pi.hProcess, 10000);
+    if (code && !GetExitCodeProcess(pi.hProcess, code)) *code = static_cast<DWORD>(-1);
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
   }
