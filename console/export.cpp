@@ -122,7 +122,7 @@ std::string FileProblem(long code) {
 std::vector<const Category*> ExportableCategories() {
   std::vector<const Category*> all;
   for (const auto& c : Categories)
-    if (c.panel && c.travels) all.push_back(&c);
+    if (c.travels) all.push_back(&c);
   return all;
 }
 

@@ -9,7 +9,7 @@
 namespace velmaro::console {
 namespace {
 
-constexpr int kAddRemove = 10;
+constexpr int kAddRemove = NodeOf("Add/Remove");
 constexpr const char* kUninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr const char* kSaveChanges =
     "Do you really want to save the changes made to the uninstall item?";

@@ -56,7 +56,7 @@ protected:
     system.store.Write(settings::ShowMess, "0");  // no restart notice in the way
     tk.Show(main);
     tk.Advance(Splash::TimerInterval);
-    tk.ExpandNode(main, "Tr", 1);
+    tk.ExpandNode(main, "Tr", RootNode);
   }
   void Choose(int node) { tk.ClickNode(main, "Tr", node); }
   void ApplyPanel() { tk.Click(main, "Apply"); }

@@ -8,7 +8,7 @@
 namespace velmaro::console {
 namespace {
 
-constexpr int kIcons = 9;
+constexpr int kIcons = NodeOf("Change Icons");
 constexpr const char* kShellIcons =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\shell icons";
 constexpr const char* kMyComputer = "CLSID\\{20D04FE0-3AEA-1069-A2D8-08002B30309D}\\DefaultIcon";

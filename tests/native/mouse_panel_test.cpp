@@ -7,8 +7,8 @@
 namespace velmaro::console {
 namespace {
 
-constexpr int kMouse = 4;
-constexpr int kMouseFrame = 2;
+constexpr int kMouse = NodeOf("Mouse");
+constexpr int kMouseFrame = CategoryOfNode(kMouse)->frame;
 
 class MousePanel : public CatalogueTest {
 protected:
@@ -74,7 +74,7 @@ TEST_F(MousePanel, LeavingTheBoxForAnotherCategoryLeavesTheTriedTimeWhichAReload
   Choose(kMouse);
   tk.MoveSlider(main, "Slide", 640);
   OverTestBox();
-  Choose(8);  // straight to the tree: no move over the Mouse panel
+  Choose(NodeOf("General"));  // straight to the tree: no move over the Mouse panel
   EXPECT_EQ(mouse.Session().doubleClickTime, 640u);
   Choose(kMouse);
   EXPECT_EQ(Slide().Value(), 640);

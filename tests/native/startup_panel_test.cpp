@@ -9,7 +9,7 @@
 namespace velmaro::console {
 namespace {
 
-constexpr int kStartUp = 11;
+constexpr int kStartUp = NodeOf("StartUp Applications");
 constexpr const char* kRun = "software\\microsoft\\windows\\currentversion\\run";
 constexpr const char* kMakeChanges = "Do you want to make changes?";
 constexpr const char* kRemoveQuestion =

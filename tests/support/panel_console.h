@@ -142,7 +142,7 @@ struct Console {
     system.store.Write(settings::ShowMess, "0");
     tk.Show(main);
     tk.Advance(console::Splash::TimerInterval);
-    tk.ExpandNode(main, "Tr", 1);
+    tk.ExpandNode(main, "Tr", console::RootNode);
   }
   void Choose(int node) { tk.ClickNode(main, "Tr", node); }
   void Apply() { tk.Click(main, "Apply"); }

@@ -149,6 +149,12 @@ struct Console {
     return WaitFor([&] { return tree->Selected() == item && IsWindowEnabled(main); });
   }
 
+  // Whether this category's panel is the one shown.
+  bool Shows(std::string_view category) {
+    const console::Category* c = console::CategoryOfText(category);
+    return c && IsWindowVisible(Item("Fram", c->frame));
+  }
+
   std::string ApplyCaption() { return TextOf(Item("Apply")); }
 
   // What's This, then a click on the control: its help popup, or null.

@@ -121,7 +121,7 @@ int Run(const std::string& exe) {
   if (!other.Start(exe)) return 1;
   Sleep(800);
   check(other.Choose("Start Menu"), "a second console shows \"Start Menu\" too");
-  check(c.Choose("Start Menu") && IsWindowVisible(c.Item("Fram", 5)) &&
+  check(c.Choose("Start Menu") && c.Shows("Start Menu") &&
             c.ApplyCaption() == "Apply 'Start Menu' settings..." && IsWindowEnabled(c.Item("Apply")),
         "\"Start Menu\" shows its panel and offers Apply");
   check(GetNextDlgTabItem(c.main, c.Item("Tr"), FALSE) == c.Item("ShowBanner") &&
@@ -217,7 +217,7 @@ int Run(const std::string& exe) {
     return ReadValue(HKEY_CURRENT_USER, "Control Panel\\Desktop", "MenuShowDelay");
   };
   check(Absent(menuDelay()), "MenuShowDelay is absent before the Windows panel is shown");
-  check(c.Choose("Windows") && IsWindowVisible(c.Item("Fram", 0)), "\"Windows\" shows its panel");
+  check(c.Choose("Windows") && c.Shows("Windows"), "\"Windows\" shows its panel");
   check(menuDelay() == "400", "showing the panel creates MenuShowDelay as \"400\"");
   // No choices stored yet: the boxes show the file's own AutoScan=1 and Logo=1.
   check(c.Checked("AutoScan") && !c.Checked("DisSpl"),
@@ -279,7 +279,7 @@ int Run(const std::string& exe) {
   c.tree->ClickRootButton(c.tree->Root());
   check(WaitFor([&] {
           return c.ApplyCaption() == "No settings" && !IsWindowEnabled(c.Item("Apply")) &&
-                 !IsWindowVisible(c.Item("Fram", 1));
+                 !c.Shows("Misc. tweaks");
         }),
         "collapsing the tree hides the panel and disables Apply");
   // The tree control moves its caret to a node that collapses above it and
@@ -291,11 +291,11 @@ int Run(const std::string& exe) {
         "the collapsed root holds the tree's selection");
   c.tree->ClickRootButton(c.tree->Root());
   check(WaitFor([&] { return c.tree->Expanded(c.tree->Root()); }) &&
-            c.tree->Selected() == c.tree->Root() && !IsWindowVisible(c.Item("Fram", 1)),
+            c.tree->Selected() == c.tree->Root() && !c.Shows("Misc. tweaks"),
         "expanded again, the tree shows the root selected and no panel");
   c.tree->Click(chosen);
   check(WaitFor([&] {
-          return c.tree->Selected() == chosen && IsWindowVisible(c.Item("Fram", 1)) &&
+          return c.tree->Selected() == chosen && c.Shows("Misc. tweaks") &&
                  IsWindowEnabled(c.Item("Apply"));
         }),
         "a click on the category chosen before shows its panel again");

@@ -87,7 +87,7 @@ void StartUpFlow(Console& c) {
   const auto stored = [] { return ReadValue(HKEY_LOCAL_MACHINE, kRun, "run me.exe"); };
   check(Absent(stored()), "no \"run me.exe\" in the Run key before");
 
-  check(c.Choose("StartUp Applications") && IsWindowVisible(c.Item("Fram", 9)),
+  check(c.Choose("StartUp Applications") && c.Shows("StartUp Applications"),
         "\"StartUp Applications\" shows its panel");
   check(!IsWindowEnabled(c.Item("EditRun")) && !IsWindowEnabled(c.Item("RemRun")) &&
             !IsWindowEnabled(c.Item("Apply")),
@@ -157,7 +157,7 @@ void AddRemoveFlow(Console& c) {
   check(Unlisted(InstalledPrograms(), "Velmaro E2E Tool", "Velmaro E2E Tool"),
         "the system lists no \"Velmaro E2E Tool\" before");
 
-  check(c.Choose("Add/Remove") && IsWindowVisible(c.Item("Fram", 8)), "\"Add/Remove\" shows its panel");
+  check(c.Choose("Add/Remove") && c.Shows("Add/Remove"), "\"Add/Remove\" shows its panel");
   RemoteTree list(c.Item("List1"), c.pi.hProcess);
   c.Press("AddIt");
   HWND dialog = c.Dialog("Create new add/remove item");
@@ -359,7 +359,7 @@ void IconsFlow(Console& c, const std::string& root) {
   const std::string library = root + "\\console\\Velmaro.dll";
   const auto shortcut = [] { return ReadValue(HKEY_LOCAL_MACHINE, kShellIcons, "29"); };
 
-  check(c.Choose("Change Icons") && IsWindowVisible(c.Item("Fram", 7)), "\"Change Icons\" shows its panel");
+  check(c.Choose("Change Icons") && c.Shows("Change Icons"), "\"Change Icons\" shows its panel");
   check(TextOf(c.Item("Combo1")) == "Shortcut icon" && TextOf(c.Item("Text8")) == shell32 &&
             TextOf(c.Item("Text9")) == "29",
         "the shortcut without a setting shows icon 29 of the system folder's shell32.dll");
