@@ -3,8 +3,10 @@
 // category tree expanded, for the tests of the panels. The registry records
 // its writes and the toolkit its message boxes in one log, so that a test can
 // check what came first.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <map>
 #include <string>
 #include <vector>
@@ -86,6 +88,16 @@ protected:
   BinaryValue Binary(HKey root, const char* path, const char* name) {
     return system.reg.GetBinaryValue(root, path, name);
   }
+  // The pointer's changes since the log held `mark` of them: an action that
+  // shows the hourglass adds exactly {Hourglass, Default}.
+  std::vector<forms::MousePointer> PointersSince(std::size_t mark) const {
+    std::vector<forms::MousePointer> since;
+    for (std::size_t i = mark; i < tk.PointerLog().size(); ++i)
+      since.push_back(tk.PointerLog()[i].pointer);
+    return since;
+  }
+  static constexpr std::array kHourglassThenDefault{forms::MousePointer::Hourglass,
+                                                    forms::MousePointer::Default};
   // The texts of a list's nodes, in order.
   std::vector<std::string> NodeTexts(const char* list) {
     const auto& tree = main.Get<forms::TreeView>(list);

@@ -103,11 +103,11 @@ TEST_F(MousePanel, ApplySetsAndKeepsTheTimeAndTheButtonOrder) {
 
   tk.Click(main, "Right1");
   EXPECT_EQ(Drawing(), VELMARO_IDB_MOUSE_RIGHT_HANDED);
+  const auto pointers = tk.PointerLog().size();
   ApplyPanel();
   EXPECT_EQ(Calls().at(Calls().size() - 2), "SwapMouseButton 0");
   EXPECT_EQ(mouse.Kept(), (MemoryMouse::Settings{650, false}));
-  ASSERT_FALSE(tk.PointerLog().empty());
-  EXPECT_EQ(tk.PointerLog().back().pointer, forms::MousePointer::Default);
+  EXPECT_THAT(PointersSince(pointers), ::testing::ElementsAreArray(kHourglassThenDefault));
 }
 
 TEST_F(MousePanel, TheOptionsShowTheButtonOrderInForceSoThatAnApplyKeepsIt) {
