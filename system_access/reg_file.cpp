@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdio>
 
+#include "platform/ascii_case.h"
+
 namespace velmaro::regfile {
 namespace {
 
@@ -220,9 +222,7 @@ std::string_view RootName(HKey root) {
 
 std::optional<HKey> RootOf(std::string_view name) {
   for (const auto& [key, root] : kRoots)
-    if (root.size() == name.size() &&
-        std::equal(root.begin(), root.end(), name.begin(),
-                   [](char a, char b) { return a == std::toupper(static_cast<unsigned char>(b)); }))
+    if (SameAsciiText(root, name))
       return key;
   return std::nullopt;
 }

@@ -1,6 +1,5 @@
 #include "system_access/undo_snapshot.h"
 
-#include <cctype>
 #include <cstdio>
 
 namespace velmaro::undo::detail {
@@ -26,17 +25,6 @@ bool ValueIn(Registry& r, HKey key, std::string_view name, std::optional<regfile
 }
 }  // namespace
 
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (auto& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
-std::string Join(std::string_view path, std::string_view sub) {
-  if (path.empty()) return std::string(sub);
-  if (sub.empty()) return std::string(path);
-  return std::string(path) + "\\" + std::string(sub);
-}
 
 std::uint64_t Fnv1a(std::string_view bytes) {
   std::uint64_t h = 1469598103934665603ull;
@@ -119,7 +107,7 @@ bool Snapshot(Registry& r, HKey root, const std::string& path, std::vector<regfi
   }
   out.push_back(std::move(entry));
   for (const auto& sub : subkeys)
-    if (!Snapshot(r, root, Join(path, sub), out)) return false;
+    if (!Snapshot(r, root, JoinPath(path, sub), out)) return false;
   return true;
 }
 

@@ -8,15 +8,15 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ascii_case.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/registry.h"
 #include "system_access/reg_file.h"
 #include "system_access/undo_journal.h"
 
 namespace velmaro::undo::detail {
 
-std::string Lower(std::string_view s);
-std::string Join(std::string_view path, std::string_view sub);
 std::uint64_t Fnv1a(std::string_view bytes);
 std::string Hex(std::uint64_t v);
 

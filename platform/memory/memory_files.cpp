@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <limits>
+#include "platform/ascii_case.h"
 
 namespace velmaro::platform {
 namespace {
@@ -56,7 +57,7 @@ long MemoryFiles::Resolve(std::string_view path, std::size_t limit, Resolved& ou
   if (ansi.size() < 3 || !std::isalpha(static_cast<unsigned char>(ansi[0])) || ansi[1] != ':' ||
       ansi[2] != '\\')
     return ErrorInvalidName;
-  const auto drive = drives_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(ansi[0]))));
+  const auto drive = drives_.find(UpperAscii(ansi[0]));
   if (drive == drives_.end()) return ErrorPathNotFound;
   if (!drive->second.ready) return ErrorNotReady;
 
@@ -80,7 +81,7 @@ long MemoryFiles::Resolve(std::string_view path, std::size_t limit, Resolved& ou
     parts.push_back(std::move(part));
   }
   out.trailingSeparator = !parts.empty() && ansi.back() == '\\';
-  out.drive = std::string(1, static_cast<char>(std::tolower(static_cast<unsigned char>(ansi[0])))) + ":";
+  out.drive = std::string(1, LowerAscii(ansi[0])) + ":";
   out.key = out.drive;
   for (const auto& part : parts) out.key += "\\" + part;
   out.parts = std::move(parts);
@@ -336,7 +337,7 @@ long MemoryFiles::VolumeLabel(std::string_view root, std::string& label) {
   label.clear();
   if (root.size() != 3 || root.substr(1, 2) != ":\\") return ErrorInvalidDrive;
   if (const long rc = Fail("VolumeLabel")) return rc;
-  const auto it = drives_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(root[0]))));
+  const auto it = drives_.find(UpperAscii(root[0]));
   if (it == drives_.end()) return ErrorInvalidDrive;
   if (!it->second.ready) return ErrorNotReady;
   label = it->second.label;
@@ -344,7 +345,7 @@ long MemoryFiles::VolumeLabel(std::string_view root, std::string& label) {
 }
 
 long MemoryFiles::DriveFolder(char letter, std::string& path) {
-  const char up = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+  const char up = UpperAscii(letter);
   path = std::string(1, up) + ":\\";
   if (const long rc = Fail("DriveFolder")) return rc;
   const auto it = drives_.find(up);
@@ -360,21 +361,21 @@ long MemoryFiles::CurrentDirectory(std::string& path) {
 }
 
 void MemoryFiles::AddDrive(char letter, bool ready, std::string label) {
-  const char up = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+  const char up = UpperAscii(letter);
   Drive& drive = drives_[up];
   drive.ready = ready;
   drive.label = std::move(label);
-  Node& root = nodes_[std::string(1, static_cast<char>(std::tolower(static_cast<unsigned char>(up)))) + ":"];
+  Node& root = nodes_[std::string(1, LowerAscii(up)) + ":"];
   root.directory = true;
 }
 
 void MemoryFiles::SetDriveReady(char letter, bool ready) {
-  const auto it = drives_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(letter))));
+  const auto it = drives_.find(UpperAscii(letter));
   if (it != drives_.end()) it->second.ready = ready;
 }
 
 void MemoryFiles::SetDriveFolder(char letter, std::string path) {
-  const auto it = drives_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(letter))));
+  const auto it = drives_.find(UpperAscii(letter));
   if (it != drives_.end()) it->second.folder = std::move(path);
 }
 
