@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/ascii_case.h"
+#include "platform/registry_key.h"
 
 namespace velmaro::regfile {
 namespace {
@@ -335,26 +336,22 @@ Outcome Apply(const File& file, Registry& r) {
       continue;
     }
     if (k.values.empty()) {
-      HKey key = 0;
-      const bool ok = r.CreateKey(k.root, k.path, key) == ErrorSuccess;
-      if (ok) r.CloseKey(key);
-      note(ok, Describe(k.root, k.path));
+      note(RegistryKey(r).Create(k.root, k.path), Describe(k.root, k.path));
       continue;
     }
     for (const auto& v : k.values) {
       long rc = ErrorSuccess;
-      HKey key = 0;
+      RegistryKey key(r);
       if (v.data) {
-        rc = r.CreateKey(k.root, k.path, key);
+        rc = key.Create(k.root, k.path) ? ErrorSuccess : key.code();
         if (rc == ErrorSuccess)
-          rc = r.SetValueExact(key, v.name, v.data->type,
+          rc = r.SetValueExact(key.get(), v.name, v.data->type,
                                reinterpret_cast<const std::uint8_t*>(v.data->bytes.data()),
                                static_cast<std::uint32_t>(v.data->bytes.size()));
-      } else if (r.OpenKey(k.root, k.path, key) == ErrorSuccess) {
-        rc = r.DeleteValue(key, v.name);
+      } else if (key.Open(k.root, k.path)) {
+        rc = r.DeleteValue(key.get(), v.name);
         if (rc == ErrorFileNotFound) rc = ErrorSuccess;
       }
-      if (key) r.CloseKey(key);
       note(rc == ErrorSuccess, Describe(k.root, k.path, v.name));
     }
   }

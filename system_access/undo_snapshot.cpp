@@ -41,18 +41,10 @@ std::string Hex(std::uint64_t v) {
   return text;
 }
 
-OpenedKey::OpenedKey(Registry& r, HKey root, std::string_view path) : r_(r) {
-  if (r_.OpenKey(root, path, key_) != ErrorSuccess) key_ = 0;
-}
-
-OpenedKey::~OpenedKey() {
-  if (key_) r_.CloseKey(key_);
-}
-
 bool CurrentValue(Registry& r, HKey root, std::string_view path, std::string_view name,
                   std::optional<regfile::Data>& out) {
   out.reset();
-  OpenedKey key(r, root, path);
+  const auto key = RegistryKey::Opened(r, root, path);
   return !key || ValueIn(r, key.get(), name, out);
 }
 
@@ -64,7 +56,7 @@ std::optional<regfile::Data> CurrentValue(Registry& r, HKey root, std::string_vi
 }
 
 bool KeyThere(Registry& r, HKey root, std::string_view path) {
-  return static_cast<bool>(OpenedKey(r, root, path));
+  return static_cast<bool>(RegistryKey::Opened(r, root, path));
 }
 
 // The names of a key's values and subkeys, in the system's order. False when
@@ -95,7 +87,7 @@ bool NamesIn(Registry& r, HKey key, std::vector<std::string>& values,
 }
 
 bool Snapshot(Registry& r, HKey root, const std::string& path, std::vector<regfile::Key>& out) {
-  OpenedKey key(r, root, path);
+  const auto key = RegistryKey::Opened(r, root, path);
   if (!key) return true;
   regfile::Key entry{root, path, false, {}};
   std::vector<std::string> names, subkeys;
@@ -115,7 +107,7 @@ bool Contents(Registry& r, HKey root, std::string_view path, std::vector<std::st
               std::vector<std::string>& subkeys) {
   values.clear();
   subkeys.clear();
-  OpenedKey key(r, root, path);
+  const auto key = RegistryKey::Opened(r, root, path);
   if (!key) return false;
   // An entry no name reaches still makes the key not empty.
   if (!NamesIn(r, key.get(), values, subkeys)) values.push_back("(a name Windows gives only in part)");
