@@ -2,10 +2,12 @@
 // each load shows what the registry holds (absent, present, other type), each
 // apply writes what the catalogue says and nothing else, and values a control
 // cannot show survive an apply that did not touch them.
-#include "native/console_fixture.h"
+#include "support/console_fixture.h"
 
 namespace velmaro::console {
 namespace {
+
+using namespace velmaro::testing;
 
 // ---- Start Menu ----
 

@@ -10,7 +10,7 @@
 #include "console/edit_new_it.h"
 #include "console/icon_picker.h"
 #include "console/opt.h"
-#include "native/console_fixture.h"
+#include "support/console_fixture.h"
 #include "console/splash.h"
 #include "console/tweaker.h"
 #include "platform/memory/memory_files.h"
@@ -19,6 +19,8 @@
 
 namespace velmaro::console {
 namespace {
+
+using namespace velmaro::testing;
 
 using forms::IdNo;
 using forms::IdOk;

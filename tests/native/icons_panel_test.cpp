@@ -3,10 +3,12 @@
 // the icon size that make the shell reload, and browsing through the
 // system's picker or ours where it has none.
 #include "console/icon_picker.h"
-#include "native/console_fixture.h"
+#include "support/console_fixture.h"
 
 namespace velmaro::console {
 namespace {
+
+using namespace velmaro::testing;
 
 constexpr int kIcons = NodeOf("Change Icons");
 constexpr const char* kShellIcons =

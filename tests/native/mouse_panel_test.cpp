@@ -2,10 +2,12 @@
 // that tries the slider's time, the button order, and Apply, which sets both
 // and keeps them for the next log-on while a tried time is never kept.
 #include "console/resource_ids.h"
-#include "native/console_fixture.h"
+#include "support/console_fixture.h"
 
 namespace velmaro::console {
 namespace {
+
+using namespace velmaro::testing;
 
 constexpr int kMouse = NodeOf("Mouse");
 constexpr int kMouseFrame = CategoryOfNode(kMouse)->frame;

@@ -5,10 +5,12 @@
 #include <algorithm>
 
 #include "console/switch_tweaks.h"
-#include "native/console_fixture.h"
+#include "support/console_fixture.h"
 
 namespace velmaro::console {
 namespace {
+
+using namespace velmaro::testing;
 
 constexpr const char* kSound = "Control Panel\\Sound";
 constexpr const char* kMetrics = "Control Panel\\Desktop\\WindowMetrics";

@@ -3,11 +3,13 @@
 // written at once, and what happens where the plain rules would write the
 // wrong thing.
 #include "console/list_editor.h"
-#include "native/console_fixture.h"
+#include "support/console_fixture.h"
 #include "support/wide_names.h"
 
 namespace velmaro::console {
 namespace {
+
+using namespace velmaro::testing;
 
 constexpr int kStartUp = NodeOf("StartUp Applications");
 constexpr const char* kRun = "software\\microsoft\\windows\\currentversion\\run";
