@@ -33,17 +33,6 @@ std::map<std::string, std::string> AllValues(HKEY root, const char* path) {
   return all;
 }
 
-std::string ReadFileBytes(const char* path) {
-  HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string bytes(65536, '\0');
-  DWORD got = 0;
-  ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
-  CloseHandle(h);
-  bytes.resize(got);
-  return bytes;
-}
-
 int Show(const std::string& exe, const std::string& what) {
   Console c;
   c.keepRunning = true;
@@ -85,10 +74,7 @@ int Run(const std::string& exe) {
   RegCloseKey(policies);
   SetFileAttributesA("c:\\msdos.sys", FILE_ATTRIBUTE_NORMAL);
   const char* boot = "[Paths]\r\nWinDir=C:\\WINDOWS\r\n[Options]\r\nAutoScan=1\r\nBootDelay=2\r\nLogo=1\r\n;end\r\n";
-  HANDLE h = CreateFileA("c:\\msdos.sys", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  WriteFile(h, boot, static_cast<DWORD>(std::strlen(boot)), &written, nullptr);
-  CloseHandle(h);
+  PutFileBytes("c:\\msdos.sys", boot);
   SetFileAttributesA("c:\\msdos.sys", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
   const char* folders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
   const auto foldersBefore = AllValues(HKEY_CURRENT_USER, folders);
@@ -188,8 +174,7 @@ int Run(const std::string& exe) {
   // Explorer: the bitmap browser is the system's file-open dialog, whose
   // library the console loads only now.
   const char* bitmap = "c:\\velmaro-toolbar.bmp";
-  HANDLE made = CreateFileA(bitmap, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  CloseHandle(made);
+  PutFileBytes(bitmap, "");
   check(c.Choose("Explorer"), "\"Explorer\" shows its panel");
   c.Press("Command1");
   HWND open = nullptr;
@@ -233,7 +218,7 @@ int Run(const std::string& exe) {
   std::string bootWhileNotice, storedWhileNotice;
   check(AnswerBox("Information", IDOK, nullptr,
                   [&] {
-                    bootWhileNotice = ReadFileBytes("c:\\msdos.sys");
+                    bootWhileNotice = FileBytes("c:\\msdos.sys", "<missing>");
                     storedWhileNotice = ReadValue(HKEY_CURRENT_USER, settings, "Auto Scan");
                   }),
         "Apply shows the restart notice");
@@ -241,7 +226,7 @@ int Run(const std::string& exe) {
         "the restart notice comes first: the boot file and the store are untouched while it is up");
   const std::string expected =
       "[Paths]\r\nWinDir=C:\\WINDOWS\r\n[Options]\r\nAutoScan=0\r\nBootDelay=4\r\nLogo=0\r\n;end\r\n";
-  check(WaitFor([&] { return ReadFileBytes("c:\\msdos.sys") == expected; }),
+  check(WaitFor([&] { return FileBytes("c:\\msdos.sys", "<missing>") == expected; }),
         "c:\\msdos.sys holds the new AutoScan, BootDelay and Logo lines, the rest unchanged");
   const DWORD attributes = GetFileAttributesA("c:\\msdos.sys");
   check(attributes != INVALID_FILE_ATTRIBUTES &&

@@ -82,8 +82,7 @@ void StartUpFlow(Console& c) {
   auto& check = c.check;
   DeleteValue(HKEY_LOCAL_MACHINE, kRun, "run me.exe");
   CreateDirectoryA(kProgramFolder, nullptr);
-  HANDLE made = CreateFileA(kProgram, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  CloseHandle(made);
+  PutFileBytes(kProgram, "");
   const auto stored = [] { return ReadValue(HKEY_LOCAL_MACHINE, kRun, "run me.exe"); };
   check(Absent(stored()), "no \"run me.exe\" in the Run key before");
 
