@@ -244,13 +244,20 @@ long MemoryFiles::Move(std::string_view from, std::string_view to, std::uint32_t
   return ErrorSuccess;
 }
 
+// Why a file cannot be deleted (0 when it can), as Windows answers a
+// deletion or an open for one: no such file; a folder; held open by a
+// program that shares no deletion (its open fails first); read-only.
+long MemoryFiles::RefusesDeletion(const Node* node) {
+  if (!node) return ErrorFileNotFound;
+  if (node->directory) return ErrorAccessDenied;
+  if (node->heldOpen) return ErrorSharingViolation;
+  return node->attributes & FileAttributeReadOnly ? ErrorAccessDenied : ErrorSuccess;
+}
+
 long MemoryFiles::Delete(std::string_view path) {
   Resolved r;
   if (const long rc = Enter("Delete", path, MaxPath, r)) return rc;
-  const Node* node = Find(r);
-  if (!node) return ErrorFileNotFound;
-  if (node->directory || (node->attributes & FileAttributeReadOnly)) return ErrorAccessDenied;
-  if (node->heldOpen) return ErrorSharingViolation;
+  if (const long rc = RefusesDeletion(Find(r))) return rc;
   nodes_.erase(r.key);
   Note("Delete", path);
   return ErrorSuccess;
@@ -468,10 +475,7 @@ long MemoryFiles::Digest(std::string_view path, FileDigest& digest) {
 long MemoryFiles::OpenForDelete(std::string_view path) {
   Resolved r;
   if (const long rc = Enter("OpenForDelete", path, MaxPath, r)) return rc;
-  const Node* node = Find(r);
-  if (!node) return ErrorFileNotFound;
-  if (node->heldOpen) return ErrorSharingViolation;
-  return node->attributes & FileAttributeReadOnly ? ErrorAccessDenied : ErrorSuccess;
+  return RefusesDeletion(Find(r));
 }
 
 }  // namespace velmaro::platform
