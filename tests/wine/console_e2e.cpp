@@ -62,26 +62,9 @@ int Show(const std::string& exe, const std::string& what) {
   return what == "Velmaro" || c.Choose(what) ? 0 : 1;
 }
 
-int Run(const std::string& exe) {
-  // A known starting point: no options stored, a boot file with all three
-  // keys among other lines, hidden and system as on a real machine.
-  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Velmaro");
-  HKEY policies = nullptr;
-  RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer",
-                &policies);
-  RegDeleteValueA(policies, "NoRun");
-  RegDeleteValueA(policies, "NoFind");
-  RegCloseKey(policies);
-  SetFileAttributesA("c:\\msdos.sys", FILE_ATTRIBUTE_NORMAL);
-  const char* boot = "[Paths]\r\nWinDir=C:\\WINDOWS\r\n[Options]\r\nAutoScan=1\r\nBootDelay=2\r\nLogo=1\r\n;end\r\n";
-  PutFileBytes("c:\\msdos.sys", boot);
-  SetFileAttributesA("c:\\msdos.sys", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-  const char* folders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-  const auto foldersBefore = AllValues(HKEY_CURRENT_USER, folders);
-
-  Console c;
+// The window opens on the tree with no category chosen, and What's This works.
+void OpensOnTheTree(Console& c) {
   auto& check = c.check;
-  if (!c.Start(exe)) return 1;
   check(WaitFor([] {
           int shown = 0;
           for (HWND w = FindWindowA("VelmaroForm", "Velmaro"); w;
@@ -100,11 +83,14 @@ int Run(const std::string& exe) {
   if (help) Key(help, VK_ESCAPE);
   check(WaitFor([] { return !VisibleWindow("VelmaroHelpPopup", nullptr); }),
         "a key closes the topic");
+}
 
-  // Start Menu: tick "Hide the 'Run' menu", apply, answer the notice. A
-  // second console shows the same panel meanwhile.
+// Start Menu: tick "Hide the 'Run' menu", apply, answer the notice. A
+// second console shows the same panel meanwhile.
+bool StartMenuAppliesBesideASecondConsole(Console& c, const std::string& exe) {
+  auto& check = c.check;
   Console other;
-  if (!other.Start(exe)) return 1;
+  if (!other.Start(exe)) return false;
   Sleep(800);
   check(other.Choose("Start Menu"), "a second console shows \"Start Menu\" too");
   check(c.Choose("Start Menu") && c.Shows("Start Menu") &&
@@ -155,6 +141,11 @@ int Run(const std::string& exe) {
         "re-selecting the shown category discards unapplied changes: HideRun shows the "
         "stored tick");
 
+  return true;
+}
+
+void OptionsOpensModally(Console& c) {
+  auto& check = c.check;
   // The options dialog opens modally and Cancel closes it.
   c.Press("Options");
   HWND opt = nullptr;
@@ -171,6 +162,10 @@ int Run(const std::string& exe) {
           "Cancel closes it");
   }
 
+}
+
+void ExplorerBrowsesForABitmap(Console& c) {
+  auto& check = c.check;
   // Explorer: the bitmap browser is the system's file-open dialog, whose
   // library the console loads only now.
   const char* bitmap = "c:\\velmaro-toolbar.bmp";
@@ -191,6 +186,10 @@ int Run(const std::string& exe) {
         "the file chosen there fills the bitmap box");
   DeleteFileA(bitmap);
 
+}
+
+void WindowsWritesTheBootFile(Console& c, const std::string& boot) {
+  auto& check = c.check;
   // Windows: the boot options go to c:\msdos.sys, the rest to the registry.
   HKEY desktop = nullptr;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_SET_VALUE, &desktop) ==
@@ -241,6 +240,11 @@ int Run(const std::string& exe) {
         }),
         "the three boot choices are stored");
 
+}
+
+void MiscChangesOneSpecialFolder(Console& c, const char* folders,
+                                  const std::map<std::string, std::string>& foldersBefore) {
+  auto& check = c.check;
   // Misc. tweaks: change one special folder's path, nothing else.
   check(c.Choose("Misc. tweaks"), "\"Misc. tweaks\" shows its panel");
   Key(c.Item("Combo2"), VK_DOWN);
@@ -259,6 +263,10 @@ int Run(const std::string& exe) {
   others.erase("Start Menu");
   check(foldersAfter == others, "no other special folder changed");
 
+}
+
+void CollapsingTheTreeChoosesNoCategory(Console& c) {
+  auto& check = c.check;
   // Collapsing the tree leaves no category chosen.
   HTREEITEM chosen = c.tree->Selected();
   c.tree->ClickRootButton(c.tree->Root());
@@ -285,6 +293,10 @@ int Run(const std::string& exe) {
         }),
         "a click on the category chosen before shows its panel again");
 
+}
+
+void CloseAsksBeforeEnding(Console& c) {
+  auto& check = c.check;
   // Close asks; No keeps the console, Yes ends it.
   c.Press("Close");
   std::string quit;
@@ -310,6 +322,36 @@ int Run(const std::string& exe) {
   if (ended) GetExitCodeProcess(c.pi.hProcess, &code);
   check(ended && code == 0, "answering Yes ends the console");
   if (!ended) TerminateProcess(c.pi.hProcess, 1);
+}
+
+int Run(const std::string& exe) {
+  // A known starting point: no options stored, a boot file with all three
+  // keys among other lines, hidden and system as on a real machine.
+  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Velmaro");
+  HKEY policies = nullptr;
+  RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer",
+                &policies);
+  RegDeleteValueA(policies, "NoRun");
+  RegDeleteValueA(policies, "NoFind");
+  RegCloseKey(policies);
+  SetFileAttributesA("c:\\msdos.sys", FILE_ATTRIBUTE_NORMAL);
+  const char* boot = "[Paths]\r\nWinDir=C:\\WINDOWS\r\n[Options]\r\nAutoScan=1\r\nBootDelay=2\r\nLogo=1\r\n;end\r\n";
+  PutFileBytes("c:\\msdos.sys", boot);
+  SetFileAttributesA("c:\\msdos.sys", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  const char* folders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  const auto foldersBefore = AllValues(HKEY_CURRENT_USER, folders);
+
+  Console c;
+  auto& check = c.check;
+  if (!c.Start(exe)) return 1;
+  OpensOnTheTree(c);
+  if (!StartMenuAppliesBesideASecondConsole(c, exe)) return 1;
+  OptionsOpensModally(c);
+  ExplorerBrowsesForABitmap(c);
+  WindowsWritesTheBootFile(c, boot);
+  MiscChangesOneSpecialFolder(c, folders, foldersBefore);
+  CollapsingTheTreeChoosesNoCategory(c);
+  CloseAsksBeforeEnding(c);
   std::printf("%d failure(s)\n", check.failures);
   return check.failures ? 1 : 0;
 }
