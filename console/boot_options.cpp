@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <optional>
 
+#include "platform/ascii_case.h"
+
 namespace velmaro::console {
 namespace {
 
@@ -40,13 +42,6 @@ std::string LogoLine(const BootOptions& o) {
 
 bool StartsWith(std::string_view line, std::string_view prefix) {
   return line.substr(0, prefix.size()) == prefix;
-}
-
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  std::transform(out.begin(), out.end(), out.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return out;
 }
 
 BootApplyResult Failed(BootStep step, long error) {
@@ -258,7 +253,7 @@ BootApplyResult ApplyBootOptions(FileSystem& files, const SettingsStore& store,
   while (!windows.empty() && windows.back() == '\\') windows.pop_back();
   const std::string temp = windows + "\\" + std::string(BootFileName);
   // Windows installed in the drive root would make the copy the file itself.
-  if (Lower(temp) == Lower(BootFilePath))
+  if (LowerAscii(temp) == LowerAscii(BootFilePath))
     return Failed(BootStep::WindowsDirectory, ErrorInvalidParameter);
 
   std::uint32_t oldAttributes = InvalidFileAttributes;

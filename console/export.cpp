@@ -1,10 +1,10 @@
 #include "console/export.h"
 
 #include <algorithm>
-#include <cctype>
 #include <map>
 
 #include "console/tweaker.h"
+#include "platform/ascii_case.h"
 #include "platform/paths.h"
 
 namespace velmaro::console {
@@ -12,18 +12,11 @@ namespace {
 
 using platform::HkeyCurrentUser;
 
-bool SameText(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
 
 bool IsOwnSetting(const regfile::Key& k) {
   constexpr std::string_view kOwn = "Software\\Velmaro";
   return k.root == HkeyCurrentUser && k.path.size() >= kOwn.size() &&
-         SameText(std::string_view(k.path).substr(0, kOwn.size()), kOwn) &&
+         platform::SameAsciiText(std::string_view(k.path).substr(0, kOwn.size()), kOwn) &&
          (k.path.size() == kOwn.size() || k.path[kOwn.size()] == '\\');
 }
 
@@ -34,11 +27,11 @@ void NoteBootChoices(const regfile::Key& k, std::map<int, std::string>& lines) {
     if (!v.data) continue;
     std::string text = v.data->bytes;
     if (!text.empty() && text.back() == '\0') text.pop_back();
-    if (SameText(v.name, settings::AutoScan))
+    if (platform::SameAsciiText(v.name, settings::AutoScan))
       lines[0] = std::string("AutoScan=") + (text == "1" ? "2" : "0");
-    else if (SameText(v.name, settings::BootDelay))
+    else if (platform::SameAsciiText(v.name, settings::BootDelay))
       lines[1] = "BootDelay=" + text;
-    else if (SameText(v.name, settings::DisSplach))
+    else if (platform::SameAsciiText(v.name, settings::DisSplach))
       lines[2] = std::string("Logo=") + (text == "0" ? "0" : "1");
   }
 }
@@ -54,10 +47,10 @@ void Append(regfile::File& file, std::vector<regfile::Key> changes,
     }
     regfile::Key* last = file.keys.empty() ? nullptr : &file.keys.back();
     if (!change.remove && last && !last->remove && last->root == change.root &&
-        SameText(last->path, change.path)) {
+        platform::SameAsciiText(last->path, change.path)) {
       for (auto& v : change.values) {
         auto same = std::find_if(last->values.begin(), last->values.end(),
-                                 [&](const regfile::Value& w) { return SameText(w.name, v.name); });
+                                 [&](const regfile::Value& w) { return platform::SameAsciiText(w.name, v.name); });
         if (same != last->values.end())
           *same = std::move(v);
         else
@@ -101,13 +94,13 @@ std::string FileProblem(long code) {
 std::vector<const Category*> ExportableCategories() {
   std::vector<const Category*> all;
   for (const auto& c : Categories)
-    if (c.panel && c.travels) all.push_back(&c);
+    if (c.travels) all.push_back(&c);
   return all;
 }
 
 const Category* CategoryNamed(std::string_view text) {
   for (const Category* c : ExportableCategories())
-    if (SameText(c->text, text)) return c;
+    if (platform::SameAsciiText(c->text, text)) return c;
   return nullptr;
 }
 
@@ -198,7 +191,7 @@ std::vector<std::string> CommandWords(std::string_view line) {
 
 bool IsExportCommand(std::string_view commandLine) {
   const auto words = CommandWords(commandLine);
-  return !words.empty() && (SameText(words[0], "/export") || SameText(words[0], "-export"));
+  return !words.empty() && (platform::SameAsciiText(words[0], "/export") || platform::SameAsciiText(words[0], "-export"));
 }
 
 int RunExportCommand(ConsoleSystem& system, std::string_view commandLine, std::string& error) {

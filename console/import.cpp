@@ -9,6 +9,7 @@
 #include "console/shell_folders.h"
 #include "console/tweaker.h"
 #include "console/velmaro_scope.h"
+#include "platform/registry_key.h"
 #include "platform/utf8.h"
 #include "system_access/key_paths.h"
 
@@ -305,14 +306,9 @@ private:
 // thousands of values in one key.
 class Stored {
 public:
-  Stored(Registry& r, HKey root, const std::string& path, bool there) : r_(r) {
-    if (there && r_.OpenKey(root, path, key_) != ErrorSuccess) key_ = 0;
+  Stored(Registry& r, HKey root, const std::string& path, bool there) : r_(r), key_(r) {
+    if (there) key_.Open(root, path);
   }
-  ~Stored() {
-    if (key_) r_.CloseKey(key_);
-  }
-  Stored(const Stored&) = delete;
-  Stored& operator=(const Stored&) = delete;
   // None when absent; `readable` false when it is there but cannot be read
   // as it is (it then counts as different from anything).
   std::optional<regfile::Data> Value(const std::string& name, bool& readable) {
@@ -321,7 +317,7 @@ public:
     regfile::Data d{0, std::string(256, '\0')};
     auto size = static_cast<std::uint32_t>(d.bytes.size());
     const auto query = [&] {
-      return r_.QueryValue(key_, name, &d.type, reinterpret_cast<std::uint8_t*>(d.bytes.data()),
+      return r_.QueryValue(key_.get(), name, &d.type, reinterpret_cast<std::uint8_t*>(d.bytes.data()),
                            &size);
     };
     long rc = query();
@@ -337,7 +333,7 @@ public:
 
 private:
   Registry& r_;
-  HKey key_ = 0;
+  platform::RegistryKey key_;
 };
 
 class Planner {

@@ -39,8 +39,7 @@ forms::FormSpec Tweaker::Design() {
               "Select the category for which you want to tune up Windows and it's other "
               "applications from the adjacent list.",
               {kPanel.x + 16, kPanel.y + 24, kPanel.width - 32, 48}));
-  for (const auto& c : Categories)
-    if (c.panel) c.panel->layout(f, c.frame);
+  for (const auto& c : Categories) c.panel->layout(f, c.frame);
   f.Add(Button("Command3", "What's this?", {8, 430, 88, 28}));
   f.Add(Button("Options", "&Options", {104, 430, 88, 28}));
   f.Add(Button("Apply", std::string(NoSettings), {kPanel.x, 430, 216, 28}).Disabled());
@@ -83,14 +82,13 @@ Tweaker::Tweaker(ConsoleSystem& system)
   SetHelpProvider([this](const forms::Control& c) {
     return system_.help.Find(Name(), c.Name(), c.Index());
   });
-  for (const auto& c : Categories)
-    if (c.panel) panels_[c.node] = c.panel->make(*this);
+  for (const auto& c : Categories) panels_[PlaceOf(c)] = c.panel->make(*this);
 }
 
 Tweaker::~Tweaker() = default;
 
 void Tweaker::SetPanel(int node, std::unique_ptr<Panel> panel) {
-  if (CategoryOfNode(node)) panels_[node] = std::move(panel);
+  if (const Category* c = CategoryOfNode(node)) panels_[PlaceOf(*c)] = std::move(panel);
 }
 
 void Tweaker::OnLoad() {
@@ -132,7 +130,7 @@ void Tweaker::SelectOption(int node) {
     SetMousePointer(MousePointer::Default);
     return;
   }
-  Panel* panel = panels_[node].get();
+  Panel* panel = panels_[PlaceOf(*category)].get();
   Apply.SetCaption(std::string(category->applyCaption));
   if (panel) panel->Load();
   for (const auto& any : panels_)
@@ -152,7 +150,7 @@ void Tweaker::ShowNoCategory() {
 
 void Tweaker::OnApply() {
   const Category* category = CategoryOfApplyCaption(Apply.Caption());
-  Panel* panel = category ? panels_[category->node].get() : nullptr;
+  Panel* panel = category ? panels_[PlaceOf(*category)].get() : nullptr;
   if (!panel) return;
   if (category->restartNotice && OptionIsOn(system_.store, settings::ShowMess))
     system_.toolkit.MsgBox(std::string(RestartNotice), "Information",
@@ -161,7 +159,8 @@ void Tweaker::OnApply() {
 }
 
 Panel* Tweaker::PanelOf(int node) const {
-  return CategoryOfNode(node) ? panels_[node].get() : nullptr;
+  const Category* c = CategoryOfNode(node);
+  return c ? panels_[PlaceOf(*c)].get() : nullptr;
 }
 
 std::string Tweaker::StepLabel(const EventArgs& e) const {

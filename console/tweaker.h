@@ -28,7 +28,8 @@ public:
   // Without a panel the category shows its empty frame and never offers Apply.
   void SetPanel(int node, std::unique_ptr<Panel> panel);
 
-  // Shows and loads the panel of a tree node (1 to 11); other numbers do nothing.
+  // Shows and loads the panel of a tree node (the root or a category's); other
+  // numbers do nothing.
   void SelectOption(int node);
   // The panel of a category's node, or null.
   Panel* PanelOf(int node) const;
@@ -83,7 +84,7 @@ private:
   forms::Button& Undo;
   std::unique_ptr<Splash> splash_;
   std::unique_ptr<Opt> options_;
-  std::array<std::unique_ptr<Panel>, 12> panels_{};  // by node index
+  std::array<std::unique_ptr<Panel>, Categories.size()> panels_{};  // by place in the table
   int shown_ = 0;
 };
 

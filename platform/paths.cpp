@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/utf8.h"
+#include "platform/ascii_case.h"
 
 namespace velmaro::platform {
 
@@ -28,7 +29,7 @@ std::string NormalPath(std::string_view path) {
     if (!part.empty()) parts.push_back(std::move(part));
   }
   std::string out;
-  out += static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
+  out += UpperAscii(path[0]);
   out += ":\\";
   for (std::size_t i = 0; i < parts.size(); ++i) {
     if (i) out += '\\';
@@ -64,6 +65,11 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
   return out;
 }
 
+std::string CommandPath(std::string_view path) {
+  if (path.find(' ') == std::string_view::npos) return std::string(path);
+  return '"' + std::string(path) + '"';
+}
+
 bool NamesDevice(std::string_view path) {
   if (path.starts_with("\\\\.\\") || path.starts_with("\\\\?\\") ||
       path.starts_with("//./") || path.starts_with("//?/"))
@@ -72,7 +78,7 @@ bool NamesDevice(std::string_view path) {
   // The device name ends at the first dot (an extension) or blank.
   name = name.substr(0, name.find_first_of(". "));
   std::string upper(name);
-  for (auto& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (auto& c : upper) c = UpperAscii(c);
   for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
     if (upper == device) return true;
   return upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT")) &&

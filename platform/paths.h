@@ -27,6 +27,10 @@ std::string FolderOf(std::string_view path);
 // `folder` and `name` with one backslash between them ("C:\" + "a" -> "C:\a").
 std::string JoinPath(std::string_view folder, std::string_view name);
 
+// A program's path as a command line starts it: in quotes when it holds a
+// blank, or the system may start "C:\Program.exe" for "C:\Program Files\...".
+std::string CommandPath(std::string_view path);
+
 // Whether the path names a device rather than a file: its last name is CON,
 // PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$ or CONOUT$ in any case, with or
 // without an extension or trailing blanks and dots ("C:\x\aux.reg", "nul."),

@@ -90,4 +90,20 @@ velmaro_start_xvfb() {
   export DISPLAY=":$n"
   sleep 1
   [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+  velmaro_virtual_desktop
+}
+
+# Nothing manages windows on a bare Xvfb display: they show without frame or
+# title bar. Wine's own virtual desktop, as large as the screen, draws them as
+# a Windows desktop does; the prefix keeps it for every program it starts.
+velmaro_virtual_desktop() {
+  local screen=${VELMARO_SCREEN:-1024x768x24}
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "${screen%x*}" /f \
+    >/dev/null 2>&1
+  # The caption buttons' glyphs come from Marlett, which a new prefix lacks.
+  local marlett=/usr/share/wine/fonts/marlett.ttf fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  [ ! -f "$marlett" ] || [ -f "$fonts/marlett.ttf" ] || cp "$marlett" "$fonts/"
+  # The desktop is chosen when the prefix's session starts.
+  wineserver -k >/dev/null 2>&1 || true
 }

@@ -4,7 +4,8 @@
 #   scripts/run.sh            the Velmaro console
 #   scripts/run.sh setup      Setup.exe from the distribution folder build/win/dist
 #   scripts/run.sh uninstall  the installed Uninstall.exe, as the list of installed programs starts it
-# Without a display it runs on a private Xvfb display and saves a screenshot.
+# Without a display it runs on a private Xvfb display, in Wine's virtual desktop
+# so that the window has its frame and title bar, and saves a screenshot.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 program=${1:-console}
@@ -24,6 +25,8 @@ esac
 
 if [ -n "${DISPLAY:-}" ]; then
   [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+  # A display has its own window manager: no virtual desktop from a headless run.
+  wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 || true
   echo "Starting $program (Wine prefix $WINEPREFIX)"
   exec "${run[@]}"
 fi

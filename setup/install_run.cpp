@@ -200,10 +200,11 @@ bool InstallRun::Register() {
     return false;
   }
   const std::string_view key = install::UninstallKey;
-  std::string command = Target(install::Uninstaller);
-  const std::string quoted = "\"" + command + "\"";
+  const std::string uninstaller = Target(install::Uninstaller);
   // Unquoted, "C:\Program Files\..." would let a planted C:\Program.exe run.
-  if (command.find(' ') != std::string::npos) command = quoted;
+  const std::string command = platform::CommandPath(uninstaller);
+  // The quiet command is always quoted, so that its argument stays apart.
+  const std::string quoted = "\"" + uninstaller + "\"";
   const std::pair<std::string_view, std::string> texts[] = {
       {"DisplayName", std::string(install::ProductName)},
       {"UninstallString", command},

@@ -30,19 +30,8 @@ void CapturingRegistry::Note(HKey key, std::string_view name, std::optional<regf
   noted_.push_back({root, path, false, {{std::string(name), std::move(data)}}});
 }
 
-long CapturingRegistry::OpenKey(HKey root, std::string_view path, HKey& out) {
-  if (IsOwn(root)) return ErrorFileNotFound;  // nothing below a key that is not there
-  const long rc = real_.OpenKey(root, path, out);
-  if (rc == ErrorSuccess) paths_.Remember(out, root, path);
-  return rc;
-}
-
 long CapturingRegistry::CreateKey(HKey root, std::string_view path, HKey& out) {
-  if (!capturing_) {
-    const long rc = real_.CreateKey(root, path, out);
-    if (rc == ErrorSuccess) paths_.Remember(out, root, path);
-    return rc;
-  }
+  if (!capturing_) return CreateRemembered(root, path, out);
   const auto [r, p] = paths_.Resolve(root, path);
   noted_.push_back({r, p, false, {}});
   if (!IsOwn(root) && real_.OpenKey(root, path, out) == ErrorSuccess) {
@@ -52,11 +41,6 @@ long CapturingRegistry::CreateKey(HKey root, std::string_view path, HKey& out) {
   out = nextOwn_++;
   paths_.Remember(out, r, p);
   return ErrorSuccess;
-}
-
-long CapturingRegistry::CloseKey(HKey key) {
-  paths_.Forget(key);
-  return IsOwn(key) ? ErrorSuccess : real_.CloseKey(key);
 }
 
 long CapturingRegistry::QueryValue(HKey key, std::string_view name, std::uint32_t* type,

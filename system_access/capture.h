@@ -15,9 +15,9 @@
 
 namespace velmaro {
 
-class CapturingRegistry final : public platform::ForwardingRegistry {
+class CapturingRegistry final : public KeyTrackingRegistry {
 public:
-  explicit CapturingRegistry(platform::Registry& real) : platform::ForwardingRegistry(real) {}
+  explicit CapturingRegistry(platform::Registry& real) : KeyTrackingRegistry(real) {}
   void StartCapture();
   // The changes noted since StartCapture, in order; calls go through again.
   std::vector<regfile::Key> StopCapture();
@@ -26,9 +26,7 @@ public:
   // already going on carries on afterwards as it was.
   std::vector<regfile::Key> DryRun(const std::function<void()>& run);
 
-  long OpenKey(platform::HKey root, std::string_view path, platform::HKey& out) override;
   long CreateKey(platform::HKey root, std::string_view path, platform::HKey& out) override;
-  long CloseKey(platform::HKey key) override;
   long QueryValue(platform::HKey key, std::string_view name, std::uint32_t* type,
                   std::uint8_t* data, std::uint32_t* size) override;
   long SetValue(platform::HKey key, std::string_view name, std::uint32_t type,
@@ -53,10 +51,10 @@ private:
   // Keys "created" while capturing that the system does not have: handles of
   // our own, from a range the system never gives.
   bool IsOwn(platform::HKey key) const { return key >= kOwnFirst && key < kOwnFirst + 0x10000; }
+  bool Reachable(platform::HKey key) const override { return !IsOwn(key); }
   static constexpr platform::HKey kOwnFirst = 0x7FFF0000u;
   void Note(platform::HKey key, std::string_view name, std::optional<regfile::Data> data);
 
-  KeyPaths paths_;
   bool capturing_ = false;
   platform::HKey nextOwn_ = kOwnFirst;
   std::vector<regfile::Key> noted_;

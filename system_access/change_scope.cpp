@@ -1,18 +1,15 @@
 #include "system_access/change_scope.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "platform/ascii_case.h"
 
 namespace velmaro {
 namespace {
 
 // Registry and file names compare without case (ASCII case, as the system's
 // tables for the names Velmaro uses).
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (auto& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
+using platform::LowerAscii;
 
 // `inner` is `outer` itself or a key below it.
 bool Within(std::string_view inner, std::string_view outer) {
@@ -24,20 +21,20 @@ bool Within(std::string_view inner, std::string_view outer) {
 }  // namespace
 
 void ChangeScope::AddKey(platform::HKey root, std::string_view key, bool below) {
-  places_.push_back({root, Lower(key), below, {}});
+  places_.push_back({root, LowerAscii(key), below, {}});
 }
 
 void ChangeScope::AddValues(platform::HKey root, std::string_view key,
                             std::initializer_list<std::string_view> values) {
-  Place place{root, Lower(key), false, {}};
-  for (const auto v : values) place.values.push_back(Lower(v));
+  Place place{root, LowerAscii(key), false, {}};
+  for (const auto v : values) place.values.push_back(LowerAscii(v));
   places_.push_back(std::move(place));
 }
 
-void ChangeScope::AddFile(std::string_view path) { files_.push_back(Lower(path)); }
+void ChangeScope::AddFile(std::string_view path) { files_.push_back(LowerAscii(path)); }
 
 bool ChangeScope::AllowsKey(platform::HKey root, std::string_view key) const {
-  const std::string k = Lower(key);
+  const std::string k = LowerAscii(key);
   return std::any_of(places_.begin(), places_.end(), [&](const Place& p) {
     return p.root == root && (p.below ? Within(k, p.key) : k == p.key);
   });
@@ -45,7 +42,7 @@ bool ChangeScope::AllowsKey(platform::HKey root, std::string_view key) const {
 
 bool ChangeScope::AllowsValue(platform::HKey root, std::string_view key,
                               std::string_view value) const {
-  const std::string k = Lower(key), v = Lower(value);
+  const std::string k = LowerAscii(key), v = LowerAscii(value);
   return std::any_of(places_.begin(), places_.end(), [&](const Place& p) {
     return p.root == root && (p.below ? Within(k, p.key) : k == p.key) &&
            (p.values.empty() || std::find(p.values.begin(), p.values.end(), v) != p.values.end());
@@ -53,7 +50,7 @@ bool ChangeScope::AllowsValue(platform::HKey root, std::string_view key,
 }
 
 bool ChangeScope::AllowsEmptyKeyRemoval(platform::HKey root, std::string_view key) const {
-  const std::string k = Lower(key);
+  const std::string k = LowerAscii(key);
   if (k.empty()) return false;  // never a root
   return AllowsKey(root, key) ||
          std::any_of(places_.begin(), places_.end(),
@@ -61,7 +58,7 @@ bool ChangeScope::AllowsEmptyKeyRemoval(platform::HKey root, std::string_view ke
 }
 
 bool ChangeScope::AllowsFile(std::string_view path) const {
-  return std::find(files_.begin(), files_.end(), Lower(path)) != files_.end();
+  return std::find(files_.begin(), files_.end(), LowerAscii(path)) != files_.end();
 }
 
 }  // namespace velmaro

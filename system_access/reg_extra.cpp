@@ -2,37 +2,13 @@
 
 #include <algorithm>
 
+#include "platform/registry_key.h"
 #include "platform/utf8.h"
 
 namespace velmaro {
 namespace {
 
 using namespace platform;
-
-// Closes the key on every path out of a procedure; no handle outlives a call.
-class KeyGuard {
-public:
-  explicit KeyGuard(Registry& registry) : registry_(registry) {}
-  ~KeyGuard() {
-    if (key_ != 0) registry_.CloseKey(key_);
-  }
-  KeyGuard(const KeyGuard&) = delete;
-  KeyGuard& operator=(const KeyGuard&) = delete;
-
-  bool Open(HKey root, std::string_view path) {
-    return (code_ = registry_.OpenKey(root, path, key_)) == ErrorSuccess || (key_ = 0, false);
-  }
-  bool Create(HKey root, std::string_view path) {
-    return (code_ = registry_.CreateKey(root, path, key_)) == ErrorSuccess || (key_ = 0, false);
-  }
-  HKey get() const { return key_; }
-  long code() const { return code_; }  // of the open or create
-
-private:
-  Registry& registry_;
-  HKey key_ = 0;
-  long code_ = ErrorSuccess;
-};
 
 std::string CutAtNul(std::string text) {
   const auto nul = text.find('\0');
@@ -74,7 +50,7 @@ std::uint8_t BinaryValue::FirstByte() const {
 std::string RegExtra::GetStringValue(HKey root, std::string_view path, std::string_view name,
                                      std::string_view fallback) const {
   std::string result(fallback);
-  KeyGuard key(registry_);
+  RegistryKey key(registry_);
   if (!key.Open(root, path)) return result;
   std::uint32_t type = 0, size = 0;
   if (registry_.QueryValue(key.get(), name, &type, nullptr, &size) != ErrorSuccess ||
@@ -103,7 +79,7 @@ bool RegExtra::SaveStringValueAs(HKey root, std::string_view path, std::string_v
   // Text the code page cannot hold would be stored with substitutes: the old
   // value is kept instead.
   if (!registry_.CodePage().ToAnsi(text, ansi)) return Changed(ErrorNoUnicodeTranslation);
-  KeyGuard key(registry_);
+  RegistryKey key(registry_);
   if (!key.Create(root, path)) return Changed(key.code());
   return Changed(registry_.SetValue(key.get(), name, type,
                                     reinterpret_cast<const std::uint8_t*>(ansi.data()),
@@ -124,7 +100,7 @@ bool RegExtra::RawValue::IsPlainText() const {
 
 std::optional<RegExtra::RawValue> RegExtra::GetRawValue(HKey root, std::string_view path,
                                                          std::string_view name) const {
-  KeyGuard key(registry_);
+  RegistryKey key(registry_);
   if (!key.Open(root, path)) return std::nullopt;
   RawValue raw;
   std::uint32_t size = 0;
@@ -145,7 +121,7 @@ std::optional<RegExtra::RawValue> RegExtra::GetRawValue(HKey root, std::string_v
 
 std::int32_t RegExtra::GetDWordValue(HKey root, std::string_view path, std::string_view name,
                                      std::int32_t fallback) const {
-  KeyGuard key(registry_);
+  RegistryKey key(registry_);
   if (!key.Open(root, path)) return fallback;
   std::uint8_t data[4] = {};
   std::uint32_t type = 0, size = 4;
@@ -162,7 +138,7 @@ bool RegExtra::SaveDWordValue(HKey root, std::string_view path, std::string_view
   const std::uint8_t data[4] = {static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8),
                                 static_cast<std::uint8_t>(n >> 16),
                                 static_cast<std::uint8_t>(n >> 24)};
-  KeyGuard key(registry_);
+  RegistryKey key(registry_);
   if (!key.Create(root, path)) return Changed(key.code());
   return Changed(registry_.SetValue(key.get(), name, RegDword, data, 4));
 }
@@ -172,7 +148,7 @@ BinaryValue RegExtra::GetBinaryValue(HKey root, std::string_view path, std::stri
   const auto fallbackResult = [&fallback] {
     return fallback ? BinaryValue(std::move(*fallback)) : BinaryValue();
   };
-  KeyGuard key(registry_);
+  RegistryKey key(registry_);
   if (!key.Open(root, path)) return fallbackResult();
   std::uint32_t type = 0, size = 0;
   if (registry_.QueryValue(key.get(), name, &type, nullptr, &size) != ErrorSuccess ||
@@ -188,19 +164,19 @@ BinaryValue RegExtra::GetBinaryValue(HKey root, std::string_view path, std::stri
 
 bool RegExtra::SaveBinaryValue(HKey root, std::string_view path, std::string_view name,
                                const Bytes& bytes) const {
-  KeyGuard key(registry_);
+  RegistryKey key(registry_);
   if (!key.Create(root, path)) return Changed(key.code());
   return Changed(registry_.SetValue(key.get(), name, RegBinary, bytes.data(),
                                     static_cast<std::uint32_t>(bytes.size())));
 }
 
 bool RegExtra::CreateKey(HKey root, std::string_view path) const {
-  KeyGuard key(registry_);
+  RegistryKey key(registry_);
   return Changed(key.Create(root, path) ? ErrorSuccess : key.code());
 }
 
 bool RegExtra::KeyExists(HKey root, std::string_view path) const {
-  KeyGuard key(registry_);
+  RegistryKey key(registry_);
   return key.Open(root, path);
 }
 
@@ -211,7 +187,7 @@ bool RegExtra::DeleteKey(HKey root, std::string_view path) const {
 }
 
 bool RegExtra::DeleteValue(HKey root, std::string_view path, std::string_view name) const {
-  KeyGuard key(registry_);
+  RegistryKey key(registry_);
   if (!key.Open(root, path)) return Changed(key.code());
   return Changed(registry_.DeleteValue(key.get(), name));
 }
@@ -220,7 +196,7 @@ std::vector<std::string> RegExtra::GetAllKeys(HKey root, std::string_view path,
                                               std::vector<bool>* reachable) const {
   std::vector<std::string> names;
   if (reachable) reachable->clear();
-  KeyGuard key(registry_);
+  RegistryKey key(registry_);
   if (!key.Open(root, path)) return names;
   std::string name;
   for (std::uint32_t index = 0;; ++index) {
@@ -234,7 +210,7 @@ std::vector<std::string> RegExtra::GetAllKeys(HKey root, std::string_view path,
 
 ValueTable RegExtra::GetAllValues(HKey root, std::string_view path) const {
   ValueTable table;
-  KeyGuard key(registry_);
+  RegistryKey key(registry_);
   if (key.Open(root, path)) {
     std::string name;
     std::uint32_t type = 0;

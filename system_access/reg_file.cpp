@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdio>
 
+#include "platform/ascii_case.h"
+#include "platform/registry_key.h"
 #include "platform/utf8.h"
 
 namespace velmaro::regfile {
@@ -269,9 +271,7 @@ std::string_view RootName(HKey root) {
 
 std::optional<HKey> RootOf(std::string_view name) {
   for (const auto& [key, root] : kRoots)
-    if (root.size() == name.size() &&
-        std::equal(root.begin(), root.end(), name.begin(),
-                   [](char a, char b) { return a == std::toupper(static_cast<unsigned char>(b)); }))
+    if (SameAsciiText(root, name))
       return key;
   return std::nullopt;
 }
@@ -404,32 +404,28 @@ Outcome Apply(const File& file, Registry& r) {
       continue;
     }
     if (k.values.empty()) {
-      HKey key = 0;
-      const bool ok = r.CreateKey(k.root, k.path, key) == ErrorSuccess;
-      if (ok) r.CloseKey(key);
-      note(ok, Describe(k.root, k.path));
+      note(RegistryKey(r).Create(k.root, k.path), Describe(k.root, k.path));
       continue;
     }
     // The key is opened once for all its values (a file may give thousands).
     const bool sets = std::any_of(k.values.begin(), k.values.end(),
                                   [](const Value& v) { return v.data.has_value(); });
-    HKey key = 0;
-    const long opened = sets ? r.CreateKey(k.root, k.path, key) : r.OpenKey(k.root, k.path, key);
+    RegistryKey key(r);
+    const long opened = (sets ? key.Create(k.root, k.path) : key.Open(k.root, k.path)) ? ErrorSuccess : key.code();
     for (const auto& v : k.values) {
       long rc = opened;
       if (opened != ErrorSuccess) {
         if (!v.data && opened == ErrorFileNotFound) rc = ErrorSuccess;  // nothing to delete
       } else if (v.data) {
-        rc = r.SetValueExact(key, v.name, v.data->type,
+        rc = r.SetValueExact(key.get(), v.name, v.data->type,
                              reinterpret_cast<const std::uint8_t*>(v.data->bytes.data()),
                              static_cast<std::uint32_t>(v.data->bytes.size()));
       } else {
-        rc = r.DeleteValue(key, v.name);
+        rc = r.DeleteValue(key.get(), v.name);
         if (rc == ErrorFileNotFound) rc = ErrorSuccess;
       }
       note(rc == ErrorSuccess, Describe(k.root, k.path, v.name));
     }
-    if (opened == ErrorSuccess) r.CloseKey(key);
   }
   return out;
 }

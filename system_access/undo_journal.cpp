@@ -24,7 +24,7 @@ constexpr unsigned kLockWaitMs = 10000;
 bool IsCreatedKey(const std::vector<regfile::Key>& keys, std::size_t i) {
   return keys[i].remove && !(i + 1 < keys.size() && !keys[i + 1].remove &&
                              keys[i + 1].root == keys[i].root &&
-                             Lower(keys[i + 1].path) == Lower(keys[i].path));
+                             LowerAscii(keys[i + 1].path) == LowerAscii(keys[i].path));
 }
 
 }  // namespace
@@ -370,7 +370,7 @@ bool Journal::NoteAhead(const std::vector<regfile::Key>& changes) {
 }
 
 bool Journal::NoteValue(HKey root, const std::string& path, const std::string& name) {
-  const std::string id = "v|" + std::to_string(root) + "|" + Lower(path) + "|" + Lower(name);
+  const std::string id = "v|" + std::to_string(root) + "|" + LowerAscii(path) + "|" + LowerAscii(name);
   if (!current_ || noted_.contains(id)) return true;
   std::optional<regfile::Data> value;
   if (!CurrentValue(realRegistry_, root, path, name, value)) {
@@ -393,11 +393,11 @@ bool Journal::NoteKey(HKey root, const std::string& path, bool tree) {
         created.insert(created.begin(), regfile::Key{root, prefix, true, {}});
     }
     if (created.empty()) return true;  // every key exists already
-    const std::string id = "k|" + std::to_string(root) + "|" + Lower(path);
+    const std::string id = "k|" + std::to_string(root) + "|" + LowerAscii(path);
     if (noted_.contains(id)) return true;
     return AddNote(id, std::move(created), std::nullopt);
   }
-  const std::string id = "t|" + std::to_string(root) + "|" + Lower(path);
+  const std::string id = "t|" + std::to_string(root) + "|" + LowerAscii(path);
   if (noted_.contains(id)) return true;
   std::vector<regfile::Key> subtree;
   if (!Snapshot(realRegistry_, root, path, subtree)) {
@@ -414,7 +414,7 @@ bool Journal::NoteKey(HKey root, const std::string& path, bool tree) {
 
 bool Journal::NoteFile(std::string_view path) {
   if (!current_) return true;
-  const std::string id = "f|" + Lower(path);
+  const std::string id = "f|" + LowerAscii(path);
   if (noted_.contains(id)) return true;
   std::uint32_t attributes = InvalidFileAttributes;
   std::optional<FileState> before;
@@ -478,16 +478,16 @@ std::vector<std::string> Journal::ChangedSince(const Step& step) const {
     if (!Contents(realRegistry_, k.root, k.path, values, subkeys)) continue;
     const auto own = [&](const std::string& path, const std::string* value) {
       return std::any_of(step.before.keys.begin(), step.before.keys.end(), [&](const regfile::Key& o) {
-        if (Lower(o.path) != Lower(path) || o.root != k.root) return false;
+        if (LowerAscii(o.path) != LowerAscii(path) || o.root != k.root) return false;
         if (!value) return o.remove;
         return std::any_of(o.values.begin(), o.values.end(),
-                           [&](const regfile::Value& v) { return Lower(v.name) == Lower(*value); });
+                           [&](const regfile::Value& v) { return LowerAscii(v.name) == LowerAscii(*value); });
       });
     };
     for (const auto& v : values)
       if (!own(k.path, &v)) add(regfile::Describe(k.root, k.path, v));
     for (const auto& s : subkeys)
-      if (!own(Join(k.path, s), nullptr)) add(regfile::Describe(k.root, Join(k.path, s)));
+      if (!own(JoinPath(k.path, s), nullptr)) add(regfile::Describe(k.root, JoinPath(k.path, s)));
   }
   if (step.state != StepState::Done) return changed;  // what it left is not known
   for (const auto& k : step.after.keys) {

@@ -16,23 +16,10 @@ bool Journal::RecordingRegistry::NoteValue(HKey key, std::string_view name) {
   return j_.NoteValue(r, p, std::string(name));
 }
 
-long Journal::RecordingRegistry::OpenKey(HKey root, std::string_view path, HKey& out) {
-  const long rc = real_.OpenKey(root, path, out);
-  if (rc == ErrorSuccess) paths_.Remember(out, root, path);
-  return rc;
-}
-
 long Journal::RecordingRegistry::CreateKey(HKey root, std::string_view path, HKey& out) {
   const auto [r, p] = paths_.Resolve(root, path);
   if (j_.depth_ > 0 && !j_.NoteKey(r, p, false)) return Refused();
-  const long rc = real_.CreateKey(root, path, out);
-  if (rc == ErrorSuccess) paths_.Remember(out, root, path);
-  return rc;
-}
-
-long Journal::RecordingRegistry::CloseKey(HKey key) {
-  paths_.Forget(key);
-  return real_.CloseKey(key);
+  return CreateRemembered(root, path, out);
 }
 
 long Journal::RecordingRegistry::SetValue(HKey key, std::string_view name, std::uint32_t type,

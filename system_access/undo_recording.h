@@ -9,14 +9,12 @@
 
 namespace velmaro::undo {
 
-class Journal::RecordingRegistry final : public platform::ForwardingRegistry {
+class Journal::RecordingRegistry final : public KeyTrackingRegistry {
 public:
   RecordingRegistry(Journal& journal, platform::Registry& real)
-      : platform::ForwardingRegistry(real), j_(journal) {}
+      : KeyTrackingRegistry(real), j_(journal) {}
 
-  long OpenKey(platform::HKey root, std::string_view path, platform::HKey& out) override;
   long CreateKey(platform::HKey root, std::string_view path, platform::HKey& out) override;
-  long CloseKey(platform::HKey key) override;
   long SetValue(platform::HKey key, std::string_view name, std::uint32_t type,
                 const std::uint8_t* data, std::uint32_t size) override;
   long SetValueExact(platform::HKey key, std::string_view name, std::uint32_t type,
@@ -30,7 +28,6 @@ private:
   bool NoteValue(platform::HKey key, std::string_view name);
 
   Journal& j_;
-  KeyPaths paths_;
 };
 
 class Journal::RecordingFiles final : public platform::ForwardingFiles {

@@ -1,6 +1,5 @@
 #include "system_access/undo_snapshot.h"
 
-#include <cctype>
 #include <cstdio>
 
 namespace velmaro::undo::detail {
@@ -26,17 +25,6 @@ bool ValueIn(Registry& r, HKey key, std::string_view name, std::optional<regfile
 }
 }  // namespace
 
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (auto& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
-std::string Join(std::string_view path, std::string_view sub) {
-  if (path.empty()) return std::string(sub);
-  if (sub.empty()) return std::string(path);
-  return std::string(path) + "\\" + std::string(sub);
-}
 
 std::uint64_t Fnv1a(std::string_view bytes) {
   std::uint64_t h = 1469598103934665603ull;
@@ -53,18 +41,10 @@ std::string Hex(std::uint64_t v) {
   return text;
 }
 
-OpenedKey::OpenedKey(Registry& r, HKey root, std::string_view path) : r_(r) {
-  if (r_.OpenKey(root, path, key_) != ErrorSuccess) key_ = 0;
-}
-
-OpenedKey::~OpenedKey() {
-  if (key_) r_.CloseKey(key_);
-}
-
 bool CurrentValue(Registry& r, HKey root, std::string_view path, std::string_view name,
                   std::optional<regfile::Data>& out) {
   out.reset();
-  OpenedKey key(r, root, path);
+  const auto key = RegistryKey::Opened(r, root, path);
   return !key || ValueIn(r, key.get(), name, out);
 }
 
@@ -76,7 +56,7 @@ std::optional<regfile::Data> CurrentValue(Registry& r, HKey root, std::string_vi
 }
 
 bool KeyThere(Registry& r, HKey root, std::string_view path) {
-  return static_cast<bool>(OpenedKey(r, root, path));
+  return static_cast<bool>(RegistryKey::Opened(r, root, path));
 }
 
 // The names of a key's values and subkeys, in the system's order. False when
@@ -107,7 +87,7 @@ bool NamesIn(Registry& r, HKey key, std::vector<std::string>& values,
 }
 
 bool Snapshot(Registry& r, HKey root, const std::string& path, std::vector<regfile::Key>& out) {
-  OpenedKey key(r, root, path);
+  const auto key = RegistryKey::Opened(r, root, path);
   if (!key) return true;
   regfile::Key entry{root, path, false, {}};
   std::vector<std::string> names, subkeys;
@@ -119,7 +99,7 @@ bool Snapshot(Registry& r, HKey root, const std::string& path, std::vector<regfi
   }
   out.push_back(std::move(entry));
   for (const auto& sub : subkeys)
-    if (!Snapshot(r, root, Join(path, sub), out)) return false;
+    if (!Snapshot(r, root, JoinPath(path, sub), out)) return false;
   return true;
 }
 
@@ -127,7 +107,7 @@ bool Contents(Registry& r, HKey root, std::string_view path, std::vector<std::st
               std::vector<std::string>& subkeys) {
   values.clear();
   subkeys.clear();
-  OpenedKey key(r, root, path);
+  const auto key = RegistryKey::Opened(r, root, path);
   if (!key) return false;
   // An entry no name reaches still makes the key not empty.
   if (!NamesIn(r, key.get(), values, subkeys)) values.push_back("(a name Windows gives only in part)");

@@ -8,31 +8,18 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ascii_case.h"
 #include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/registry_key.h"
 #include "platform/registry.h"
 #include "system_access/reg_file.h"
 #include "system_access/undo_journal.h"
 
 namespace velmaro::undo::detail {
 
-std::string Lower(std::string_view s);
-std::string Join(std::string_view path, std::string_view sub);
 std::uint64_t Fnv1a(std::string_view bytes);
 std::string Hex(std::uint64_t v);
-
-class OpenedKey {
-public:
-  OpenedKey(platform::Registry& r, platform::HKey root, std::string_view path);
-  ~OpenedKey();
-  OpenedKey(const OpenedKey&) = delete;
-  OpenedKey& operator=(const OpenedKey&) = delete;
-  explicit operator bool() const { return key_ != 0; }
-  platform::HKey get() const { return key_; }
-
-private:
-  platform::Registry& r_;
-  platform::HKey key_ = 0;
-};
 
 // A value as it is: absent, or its type and bytes. False when it is there
 // but cannot be read as it is (text the code page lacks): such a value could

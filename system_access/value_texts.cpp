@@ -1,5 +1,7 @@
 #include "system_access/value_texts.h"
 
+#include "platform/registry_key.h"
+
 namespace velmaro {
 namespace {
 
@@ -16,18 +18,11 @@ std::string CutAtNul(std::string text) {
 std::vector<ValueText> GetAllValueTexts(const RegExtra& reg, HKey root, std::string_view path) {
   Registry& registry = reg.registry();
   std::vector<ValueText> list;
-  HKey key = 0;
-  if (registry.OpenKey(root, path, key) == ErrorSuccess) {
-    // Closed on every way out, as the gateway's own procedures close theirs.
-    struct Closer {
-      Registry& registry;
-      HKey key;
-      ~Closer() { registry.CloseKey(key); }
-    } closer{registry, key};
+  if (const auto key = RegistryKey::Opened(registry, root, path)) {
     std::string name, data;
     std::uint32_t type = 0;
     for (std::uint32_t index = 0;; ++index) {
-      const long rc = registry.EnumValueData(key, index, name, RegExtra::NameBufferChars, &type,
+      const long rc = registry.EnumValueData(key.get(), index, name, RegExtra::NameBufferChars, &type,
                                              RegExtra::ValueDataLimit, data);
       if (rc != ErrorSuccess && rc != ErrorNoUnicodeTranslation) break;
       list.push_back({CutAtNul(name), type,

@@ -5,6 +5,7 @@
 #include "console/list_editor.h"
 #include "console/switch_tweaks.h"
 #include "console/tweaker.h"
+#include "platform/paths.h"
 #include "system_access/value_texts.h"
 
 namespace velmaro::console {
@@ -22,13 +23,6 @@ constexpr ListEditorControls kControls{"RunList", forms::LabelEditMode::Manual, 
                                       "EditRun", "Edit", "RemRun"};
 
 void Layout(forms::FormSpec& f, int frame) { LayoutListEditor(f, frame, kControls); }
-
-// A path with a blank goes in quotes: unquoted, the system may start
-// "C:\Program.exe" for "C:\Program Files\...".
-std::string CommandFor(const std::string& path) {
-  if (path.find(' ') == std::string::npos) return path;
-  return '"' + path + '"';
-}
 
 bool Blank(std::string_view text) { return text.find_first_not_of(" \t") == std::string::npos; }
 
@@ -109,7 +103,7 @@ private:
     // Cancelled: nothing to write.
     if (!chosen.ok || chosen.fileTitle.empty()) return;
     SaveReport report;
-    const std::string command = CommandFor(chosen.fileName);
+    const std::string command = platform::CommandPath(chosen.fileName);
     SaveText(sys_.reg, HkeyLocalMachine, kRun, chosen.fileTitle, command, command, report);
     PrepareList();
     editing_.Offer(false);

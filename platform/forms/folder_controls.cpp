@@ -1,15 +1,15 @@
 #include "platform/forms/folder_controls.h"
 
-#include <cctype>
 
+#include "platform/ascii_case.h"
 #include "platform/forms/form.h"
 #include "platform/paths.h"
 
 namespace velmaro::forms {
 namespace {
 
-char Upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
-char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+using platform::LowerAscii;
+using platform::UpperAscii;
 
 }  // namespace
 
@@ -18,7 +18,7 @@ char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned 
 void DriveChooser::Bind(FolderSource& source) {
   source_ = &source;
   const std::string start = source.StartFolder();
-  Fill(start.empty() ? 'C' : Upper(start[0]));
+  Fill(start.empty() ? 'C' : UpperAscii(start[0]));
 }
 
 void DriveChooser::Fill(char keep) {
@@ -31,18 +31,18 @@ void DriveChooser::Fill(char keep) {
 }
 
 std::string DriveChooser::EntryText(const DriveEntry& drive) {
-  std::string text{Lower(drive.letter), ':'};
+  std::string text{LowerAscii(drive.letter), ':'};
   if (!drive.label.empty()) text += " [" + drive.label + "]";
   return text;
 }
 
 std::string DriveChooser::Drive() const {
   if (index_ < 0) return {};
-  return std::string{Lower(drives_[static_cast<std::size_t>(index_)].letter), ':'};
+  return std::string{LowerAscii(drives_[static_cast<std::size_t>(index_)].letter), ':'};
 }
 
 void DriveChooser::SetDrive(std::string_view text) {
-  const char letter = text.empty() ? '\0' : Upper(text[0]);
+  const char letter = text.empty() ? '\0' : UpperAscii(text[0]);
   for (std::size_t i = 0; i < drives_.size(); ++i) {
     if (drives_[i].letter != letter) continue;
     if (index_ == static_cast<int>(i)) return;
@@ -61,7 +61,7 @@ void DriveChooser::ChooseByUser(int listIndex) {
 
 void DriveChooser::Refresh() {
   const std::string drive = Drive();
-  Fill(drive.empty() ? 'C' : Upper(drive[0]));
+  Fill(drive.empty() ? 'C' : UpperAscii(drive[0]));
 }
 
 void DriveChooser::Reset() {

@@ -5,8 +5,12 @@
 
 #include "platform/paths.h"
 #include "platform/utf8.h"
+#include "platform/ascii_case.h"
 
 namespace velmaro::forms {
+
+using platform::LowerAscii;
+using platform::UpperAscii;
 namespace {
 
 [[noreturn]] void PathNotFound() { throw ControlError(ErrPathNotFound, "Path not found"); }
@@ -27,7 +31,7 @@ std::vector<DriveEntry> DiskFolders::Drives() {
   if (drives_.DriveRoots(roots) != platform::ErrorSuccess) return out;
   for (const std::string& root : roots) {
     DriveEntry e;
-    e.letter = static_cast<char>(std::toupper(static_cast<unsigned char>(root[0])));
+    e.letter = UpperAscii(root[0]);
     drives_.VolumeLabel(root, e.label);  // a drive without its disk shows no label
     out.push_back(std::move(e));
   }
@@ -37,7 +41,7 @@ std::vector<DriveEntry> DiskFolders::Drives() {
 void DiskFolders::CheckDrive(char letter) {
   std::vector<std::string> roots;
   drives_.DriveRoots(roots);
-  const std::string root = std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(letter)))) + ":\\";
+  const std::string root = std::string(1, UpperAscii(letter)) + ":\\";
   if (std::find(roots.begin(), roots.end(), root) == roots.end()) DeviceUnavailable();
   if (drives_.DriveReady(root) != platform::ErrorSuccess) DeviceUnavailable();
 }

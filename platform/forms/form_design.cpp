@@ -1,10 +1,13 @@
 #include "platform/forms/form_design.h"
 
-#include <cctype>
 
 #include "platform/forms/toolkit.h"
+#include "platform/ascii_case.h"
 
 namespace velmaro::forms {
+
+using platform::LowerAscii;
+using platform::UpperAscii;
 
 std::string_view KindName(ControlKind kind) {
   switch (kind) {
@@ -121,7 +124,7 @@ char Mnemonic(std::string_view caption) {
       ++i;
       continue;
     }
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(caption[i + 1])));
+    return LowerAscii(caption[i + 1]);
   }
   return 0;
 }

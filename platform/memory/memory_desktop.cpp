@@ -1,22 +1,11 @@
 #include "platform/memory/memory_desktop.h"
 
-#include <algorithm>
-#include <cctype>
+#include "platform/ascii_case.h"
 
 namespace velmaro::platform {
-namespace {
-
-std::string Folded(std::string_view path) {
-  std::string s(path);
-  std::transform(s.begin(), s.end(), s.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
-}
-
-}  // namespace
 
 int MemoryDesktop::IconCount(std::string_view file) {
-  const auto it = icons_.find(Folded(file));
+  const auto it = icons_.find(LowerAscii(file));
   return it == icons_.end() ? 0 : it->second;
 }
 
@@ -38,7 +27,7 @@ void MemoryDesktop::BroadcastSettingChange() {
 }
 
 void MemoryDesktop::SetIconCount(std::string_view file, int count) {
-  icons_[Folded(file)] = count;
+  icons_[LowerAscii(file)] = count;
 }
 
 void MemoryDesktop::AnswerNextPicker(IconPick answer, std::string file, int index) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <limits>
+#include "platform/ascii_case.h"
 
 namespace velmaro::platform {
 namespace {
@@ -56,7 +57,7 @@ long MemoryFiles::Resolve(std::string_view path, std::size_t limit, Resolved& ou
   if (ansi.size() < 3 || !std::isalpha(static_cast<unsigned char>(ansi[0])) || ansi[1] != ':' ||
       ansi[2] != '\\')
     return ErrorInvalidName;
-  const auto drive = drives_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(ansi[0]))));
+  const auto drive = drives_.find(UpperAscii(ansi[0]));
   if (drive == drives_.end()) return ErrorPathNotFound;
   if (!drive->second.ready) return ErrorNotReady;
 
@@ -80,7 +81,7 @@ long MemoryFiles::Resolve(std::string_view path, std::size_t limit, Resolved& ou
     parts.push_back(std::move(part));
   }
   out.trailingSeparator = !parts.empty() && ansi.back() == '\\';
-  out.drive = std::string(1, static_cast<char>(std::tolower(static_cast<unsigned char>(ansi[0])))) + ":";
+  out.drive = std::string(1, LowerAscii(ansi[0])) + ":";
   out.key = out.drive;
   for (const auto& part : parts) out.key += "\\" + part;
   out.parts = std::move(parts);
@@ -243,13 +244,20 @@ long MemoryFiles::Move(std::string_view from, std::string_view to, std::uint32_t
   return ErrorSuccess;
 }
 
+// Why a file cannot be deleted (0 when it can), as Windows answers a
+// deletion or an open for one: no such file; a folder; held open by a
+// program that shares no deletion (its open fails first); read-only.
+long MemoryFiles::RefusesDeletion(const Node* node) {
+  if (!node) return ErrorFileNotFound;
+  if (node->directory) return ErrorAccessDenied;
+  if (node->heldOpen) return ErrorSharingViolation;
+  return node->attributes & FileAttributeReadOnly ? ErrorAccessDenied : ErrorSuccess;
+}
+
 long MemoryFiles::Delete(std::string_view path) {
   Resolved r;
   if (const long rc = Enter("Delete", path, MaxPath, r)) return rc;
-  const Node* node = Find(r);
-  if (!node) return ErrorFileNotFound;
-  if (node->directory || (node->attributes & FileAttributeReadOnly)) return ErrorAccessDenied;
-  if (node->heldOpen) return ErrorSharingViolation;
+  if (const long rc = RefusesDeletion(Find(r))) return rc;
   nodes_.erase(r.key);
   Note("Delete", path);
   return ErrorSuccess;
@@ -336,7 +344,7 @@ long MemoryFiles::VolumeLabel(std::string_view root, std::string& label) {
   label.clear();
   if (root.size() != 3 || root.substr(1, 2) != ":\\") return ErrorInvalidDrive;
   if (const long rc = Fail("VolumeLabel")) return rc;
-  const auto it = drives_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(root[0]))));
+  const auto it = drives_.find(UpperAscii(root[0]));
   if (it == drives_.end()) return ErrorInvalidDrive;
   if (!it->second.ready) return ErrorNotReady;
   label = it->second.label;
@@ -344,7 +352,7 @@ long MemoryFiles::VolumeLabel(std::string_view root, std::string& label) {
 }
 
 long MemoryFiles::DriveFolder(char letter, std::string& path) {
-  const char up = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+  const char up = UpperAscii(letter);
   path = std::string(1, up) + ":\\";
   if (const long rc = Fail("DriveFolder")) return rc;
   const auto it = drives_.find(up);
@@ -360,21 +368,21 @@ long MemoryFiles::CurrentDirectory(std::string& path) {
 }
 
 void MemoryFiles::AddDrive(char letter, bool ready, std::string label) {
-  const char up = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+  const char up = UpperAscii(letter);
   Drive& drive = drives_[up];
   drive.ready = ready;
   drive.label = std::move(label);
-  Node& root = nodes_[std::string(1, static_cast<char>(std::tolower(static_cast<unsigned char>(up)))) + ":"];
+  Node& root = nodes_[std::string(1, LowerAscii(up)) + ":"];
   root.directory = true;
 }
 
 void MemoryFiles::SetDriveReady(char letter, bool ready) {
-  const auto it = drives_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(letter))));
+  const auto it = drives_.find(UpperAscii(letter));
   if (it != drives_.end()) it->second.ready = ready;
 }
 
 void MemoryFiles::SetDriveFolder(char letter, std::string path) {
-  const auto it = drives_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(letter))));
+  const auto it = drives_.find(UpperAscii(letter));
   if (it != drives_.end()) it->second.folder = std::move(path);
 }
 
@@ -467,10 +475,7 @@ long MemoryFiles::Digest(std::string_view path, FileDigest& digest) {
 long MemoryFiles::OpenForDelete(std::string_view path) {
   Resolved r;
   if (const long rc = Enter("OpenForDelete", path, MaxPath, r)) return rc;
-  const Node* node = Find(r);
-  if (!node) return ErrorFileNotFound;
-  if (node->heldOpen) return ErrorSharingViolation;
-  return node->attributes & FileAttributeReadOnly ? ErrorAccessDenied : ErrorSuccess;
+  return RefusesDeletion(Find(r));
 }
 
 }  // namespace velmaro::platform

@@ -119,6 +119,7 @@ private:
   long Fail(std::string_view operation, const std::string& key = {});
   void MakeFolders(const Resolved& r, std::size_t count);
   Node* Find(const Resolved& r);
+  static long RefusesDeletion(const Node* node);
   bool HasChildren(const std::string& key) const;
   void Note(std::string_view operation, std::string_view path);
 

@@ -1,9 +1,12 @@
 #include "platform/memory/memory_toolkit.h"
 
 #include <algorithm>
-#include <cctype>
+#include "platform/ascii_case.h"
 
 namespace velmaro::forms {
+
+using platform::LowerAscii;
+using platform::UpperAscii;
 namespace {
 
 std::string FileTitleOf(const std::string& path) {
@@ -402,7 +405,7 @@ void MemoryToolkit::ChooseDrive(Form& form, std::string_view name, char letter) 
   if (helpForm_) throw ScriptError("choosing a drive while in What's This mode");
   ConsumePopup();
   auto& chooser = static_cast<DriveChooser&>(c);
-  const char up = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+  const char up = UpperAscii(letter);
   const auto& drives = chooser.Drives();
   const auto it = std::find_if(drives.begin(), drives.end(),
                                [&](const DriveEntry& d) { return d.letter == up; });
@@ -449,7 +452,7 @@ void MemoryToolkit::PressEscape(Form& form) {
 void MemoryToolkit::PressAlt(Form& form, char key) {
   CheckCanAct(form);
   if (ConsumePopup() || helpForm_) return;
-  key = static_cast<char>(std::tolower(static_cast<unsigned char>(key)));
+  key = LowerAscii(key);
   const auto& controls = form.Controls();
   for (std::size_t i = 0; i < controls.size(); ++i) {
     Control& c = *controls[i];

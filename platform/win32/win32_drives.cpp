@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <vector>
+#include "platform/ascii_case.h"
 
 namespace velmaro::platform {
 namespace {
@@ -66,7 +67,7 @@ long Win32Drives::VolumeLabel(std::string_view root, std::string& label) {
 long Win32Drives::DriveFolder(char letter, std::string& path) {
   path.clear();
   if (!std::isalpha(static_cast<unsigned char>(letter))) return ErrorInvalidDrive;
-  const char drive[3] = {static_cast<char>(std::toupper(static_cast<unsigned char>(letter))), ':', 0};
+  const char drive[3] = {UpperAscii(letter), ':', 0};
   std::vector<char> buffer(MAX_PATH);
   DWORD n = GetFullPathNameA(drive, static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
   if (n >= buffer.size()) {

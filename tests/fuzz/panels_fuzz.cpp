@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Panel& panel = Panels()[in.Byte() % Panels().size()];
   testing::Console c;
   c.Choose(panel.category->node);
-  c.Apply();
+  c.ApplyPanel();
   // Random content in some of the values the panel reads.
   for (int n = in.Byte() % 8; n > 0 && !in.Empty(); --n) {
     const auto& [root, path, name] = panel.places[in.Byte() % panel.places.size()];
@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string before = testing::DumpRegistry(c.registry);
   const std::string boot = c.BootFile();
   c.Choose(panel.category->node);  // a message box here throws: it is a finding
-  c.Apply();
+  c.ApplyPanel();
   const std::string after = testing::DumpRegistry(c.registry);
   Check(testing::Lost(before, after).empty() && testing::Lost(after, before).empty(),
         "an untouched apply changed a value it could not show");

@@ -3,13 +3,15 @@
 // the input that would write the wrong thing refused in the program's words.
 #include "console/edit_new_it.h"
 #include "console/list_editor.h"
-#include "native/console_fixture.h"
+#include "support/console_fixture.h"
 #include "support/wide_names.h"
 
 namespace velmaro::console {
 namespace {
 
-constexpr int kAddRemove = 10;
+using namespace velmaro::testing;
+
+constexpr int kAddRemove = NodeOf("Add/Remove");
 constexpr const char* kUninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr const char* kSaveChanges =
     "Do you really want to save the changes made to the uninstall item?";

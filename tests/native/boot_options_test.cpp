@@ -58,7 +58,7 @@ protected:
 
   MemoryRegistry memory_;
   std::vector<std::string> log_;
-  test_support::RecordingRegistry registry_{memory_, log_};
+  testing::RecordingRegistry registry_{memory_, log_};
   SettingsStore store_{registry_};
   MemoryFiles files_;
 };

@@ -2,15 +2,17 @@
 // each load shows what the registry holds (absent, present, other type), each
 // apply writes what the catalogue says and nothing else, and values a control
 // cannot show survive an apply that did not touch them.
-#include "native/console_fixture.h"
+#include "support/console_fixture.h"
 
 namespace velmaro::console {
 namespace {
 
+using namespace velmaro::testing;
+
 // ---- Start Menu ----
 
 TEST_F(CatalogueTest, StartMenuShowsAbsentPresentAndOtherTypesByItsRules) {
-  Choose(7);
+  Choose(NodeOf("Start Menu"));
   EXPECT_EQ(Box("ShowBanner").Value(), 0);  // absent: first byte 1 of the fallback
   for (const char* name : {"HideLog", "HideRun", "HideFind", "HideDoc", "HideFav"})
     EXPECT_EQ(Box(name).Value(), 0) << name;
@@ -20,7 +22,7 @@ TEST_F(CatalogueTest, StartMenuShowsAbsentPresentAndOtherTypesByItsRules) {
   system.reg.SaveDWordValue(HkeyCurrentUser, kPolicies, "NoRun", 1);
   system.reg.SaveDWordValue(HkeyCurrentUser, kPolicies, "NoFind", 2);
   system.reg.SaveStringValue(HkeyCurrentUser, kPolicies, "NoRecentDocsMenu", "1");  // other type
-  Choose(7);
+  Choose(NodeOf("Start Menu"));
   EXPECT_EQ(Box("ShowBanner").Value(), 1);
   EXPECT_EQ(Box("HideLog").Value(), 1);
   EXPECT_EQ(Box("HideRun").Value(), 1);
@@ -30,7 +32,7 @@ TEST_F(CatalogueTest, StartMenuShowsAbsentPresentAndOtherTypesByItsRules) {
 
 TEST_F(CatalogueTest, StartMenuApplyWritesEveryRowAndNothingElse) {
   system.reg.SaveStringValue(HkeyCurrentUser, kPolicies, "Unrelated", "kept");
-  Choose(7);
+  Choose(NodeOf("Start Menu"));
   tk.Click(main, "HideRun");
   tk.Click(main, "ShowBanner");
   ApplyPanel();
@@ -42,8 +44,8 @@ TEST_F(CatalogueTest, StartMenuApplyWritesEveryRowAndNothingElse) {
       {"Unrelated", {RegSz, {'k', 'e', 'p', 't', 0}}}};
   EXPECT_EQ(Values(HkeyCurrentUser, kPolicies), expected);
   // The panel keeps what the user set; a reload shows the same.
-  Choose(8);
-  Choose(7);
+  Choose(NodeOf("General"));
+  Choose(NodeOf("Start Menu"));
   EXPECT_EQ(Box("HideRun").Value(), 1);
   EXPECT_EQ(Box("ShowBanner").Value(), 1);
 }
@@ -52,7 +54,7 @@ TEST_F(CatalogueTest, PolicyNumbersABoxCannotShowSurviveAnUntouchedApply) {
   system.reg.SaveDWordValue(HkeyCurrentUser, kPolicies, "NoRun", 7);
   system.reg.SaveDWordValue(HkeyCurrentUser, kPolicies, "NoFind", 2);
   system.reg.SaveBinaryValue(HkeyCurrentUser, kPolicies, "NoLogOff", {5, 0, 0});
-  Choose(7);
+  Choose(NodeOf("Start Menu"));
   EXPECT_EQ(Box("HideRun").Value(), 1);  // non-zero: on
   EXPECT_EQ(Box("HideLog").Value(), 1);
   ApplyPanel();
@@ -73,7 +75,7 @@ TEST_F(CatalogueTest, GeneralTextsAreAlwaysWrittenAndWordsOptionIsText) {
   system.reg.SaveStringValue(HkeyLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
                              "RegisteredOwner", "Ann Owner");
   system.reg.SaveDWordValue(HkeyCurrentUser, kSystemPolicies, "NoSecCPL", 1);
-  Choose(8);
+  Choose(NodeOf("General"));
   EXPECT_EQ(Text("Text6").Text(), "Ann Owner");
   EXPECT_EQ(Text("Text4").Text(), "");
   EXPECT_EQ(Box("ResPass").Value(), 1);
@@ -96,7 +98,7 @@ TEST_F(CatalogueTest, GeneralTextsAreAlwaysWrittenAndWordsOptionIsText) {
 TEST_F(CatalogueTest, TypedTextWindowsCannotStoreIsReportedAndTheOldValueKept) {
   const char* acme = "Software\\Microsoft\\MS Setup (ACME)\\User Info";
   system.reg.SaveStringValue(HkeyCurrentUser, acme, "DefName", "Old Name");
-  Choose(8);
+  Choose(NodeOf("General"));
   tk.Type(main, "Text4", "Snow \xE9\x9B\xAA");  // no ANSI form in a Western code page
   tk.Type(main, "Text5", "Caf\xC3\xA9 Ltd");       // Latin letters are fine
   tk.AnswerNextBox(forms::IdOk, std::string(SaveReport::NotStorable) + "\nDefault user name");
@@ -107,7 +109,7 @@ TEST_F(CatalogueTest, TypedTextWindowsCannotStoreIsReportedAndTheOldValueKept) {
 
   // A special folder path: reported at once, nothing asked or written.
   system.reg.SaveStringValue(HkeyCurrentUser, kShellFolders, "Desktop", "c:\\desk");
-  Choose(3);
+  Choose(NodeOf("Misc. tweaks"));
   tk.Type(main, "Text10", "c:\\\xE9\x9B\xAA");
   tk.AnswerNextBox(forms::IdOk, std::string(SaveReport::NotStorable) + "\nCurrent path");
   tk.Click(main, "Change_folder");
@@ -117,7 +119,7 @@ TEST_F(CatalogueTest, TypedTextWindowsCannotStoreIsReportedAndTheOldValueKept) {
 TEST_F(CatalogueTest, NonNumericWordOptionIsKeptUntilTheUserChangesIt) {
   const char* word = "Software\\Microsoft\\Office\\8.0\\Word\\Options";
   system.reg.SaveStringValue(HkeyCurrentUser, word, "LiveScrolling", "abc");
-  Choose(8);
+  Choose(NodeOf("General"));
   EXPECT_EQ(Box("LiveScroll").Value(), 0);
   ApplyPanel();
   EXPECT_EQ(String(HkeyCurrentUser, word, "LiveScrolling"), "abc");
@@ -130,19 +132,19 @@ TEST_F(CatalogueTest, NonNumericWordOptionIsKeptUntilTheUserChangesIt) {
 
 TEST_F(CatalogueTest, ShortcutPrefixFollowsTheLinkValue) {
   const char* key = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
-  Choose(5);
+  Choose(NodeOf("Explorer"));
   EXPECT_EQ(Box("Prefix").Value(), 1);  // absent: the prefix is on
   tk.Click(main, "Prefix");
   ApplyPanel();
   EXPECT_EQ(Binary(HkeyCurrentUser, key, "Link").bytes(), (Bytes{0, 0, 0}));
-  Choose(5);
+  Choose(NodeOf("Explorer"));
   EXPECT_EQ(Box("Prefix").Value(), 0);
   tk.Click(main, "Prefix");
   ApplyPanel();
   EXPECT_FALSE(Binary(HkeyCurrentUser, key, "Link").IsBytes());
   // A count such as the system keeps is shown clear and left alone.
   system.reg.SaveBinaryValue(HkeyCurrentUser, key, "Link", {0x1e, 0, 0, 0});
-  Choose(5);
+  Choose(NodeOf("Explorer"));
   EXPECT_EQ(Box("Prefix").Value(), 0);
   ApplyPanel();
   EXPECT_EQ(Binary(HkeyCurrentUser, key, "Link").bytes(), (Bytes{0x1e, 0, 0, 0}));
@@ -152,7 +154,7 @@ TEST_F(CatalogueTest, ToolbarBitmapAndWindowTitleFollowTheirBoxes) {
   const char* toolbar = "Software\\Microsoft\\Internet Explorer\\Toolbar";
   const char* ie = "SOFTWARE\\Microsoft\\Internet Explorer\\Main";
   system.reg.SaveStringValue(HkeyCurrentUser, toolbar, "BackBitmap", "c:\\pics\\sky.bmp");
-  Choose(5);
+  Choose(NodeOf("Explorer"));
   EXPECT_EQ(Text("Text2").Text(), "c:\\pics\\sky.bmp");
   EXPECT_EQ(Box("Check1").Value(), 0);  // "Chack" not stored
   EXPECT_FALSE(main.Get("Text3").Enabled());
@@ -166,7 +168,7 @@ TEST_F(CatalogueTest, ToolbarBitmapAndWindowTitleFollowTheirBoxes) {
   EXPECT_EQ(system.store.Read(settings::Chack), "1");
 
   system.reg.SaveStringValue(HkeyLocalMachine, ie, "Window Title", "My browser");
-  Choose(5);
+  Choose(NodeOf("Explorer"));
   EXPECT_EQ(Box("Check1").Value(), 1);
   EXPECT_EQ(Text("Text3").Text(), "My browser");
   tk.Type(main, "Text3", "typed");
@@ -176,13 +178,13 @@ TEST_F(CatalogueTest, ToolbarBitmapAndWindowTitleFollowTheirBoxes) {
   EXPECT_EQ(String(HkeyLocalMachine, ie, "Window Title"), "<none>");
   EXPECT_EQ(system.store.Read(settings::Chack), "0");
   // With "Chack" 0 a load leaves the box and the title as they are.
-  Choose(5);
+  Choose(NodeOf("Explorer"));
   EXPECT_EQ(Text("Text3").Text(), "typed");
   EXPECT_EQ(Box("Check1").Value(), 0);
 }
 
 TEST_F(CatalogueTest, TitleBoxTakesTheFocusOnlyFromTheSecondClickAfterALoad) {
-  Choose(5);
+  Choose(NodeOf("Explorer"));
   tk.Click(main, "Check1");
   EXPECT_NE(main.ActiveControl(), &main.Get("Text3"));
   tk.Click(main, "Check1");
@@ -191,7 +193,7 @@ TEST_F(CatalogueTest, TitleBoxTakesTheFocusOnlyFromTheSecondClickAfterALoad) {
 }
 
 TEST_F(CatalogueTest, BitmapBrowseOffersGraphicFilesAndCancelKeepsTheText) {
-  Choose(5);
+  Choose(NodeOf("Explorer"));
   tk.Type(main, "Text2", "c:\\old.bmp");
   tk.CancelNextFileDialog();
   tk.Click(main, "Command1");
@@ -208,14 +210,14 @@ TEST_F(CatalogueTest, BitmapBrowseOffersGraphicFilesAndCancelKeepsTheText) {
 
 TEST_F(CatalogueTest, AutoRunReadsDriveOneWhenDriveZeroIsOffAndWritesBoth) {
   system.reg.SaveBinaryValue(HkeyLocalMachine, kCdRom, "AutoInsertNotificationDrive0", {0, 0, 0});
-  Choose(5);
+  Choose(NodeOf("Explorer"));
   EXPECT_EQ(Box("AutoRun").Value(), 0);  // drive 1 absent
   system.reg.SaveBinaryValue(HkeyLocalMachine, kCdRom, "AutoInsertNotificationDrive1", {1, 0, 0});
-  Choose(5);
+  Choose(NodeOf("Explorer"));
   EXPECT_EQ(Box("AutoRun").Value(), 1);
   system.reg.SaveBinaryValue(HkeyLocalMachine, kCdRom, "AutoInsertNotificationDrive0", {1, 0, 0});
   system.reg.DeleteValue(HkeyLocalMachine, kCdRom, "AutoInsertNotificationDrive1");
-  Choose(5);
+  Choose(NodeOf("Explorer"));
   EXPECT_EQ(Box("AutoRun").Value(), 1);
   tk.Click(main, "AutoRun");
   ApplyPanel();
@@ -226,27 +228,27 @@ TEST_F(CatalogueTest, AutoRunReadsDriveOneWhenDriveZeroIsOffAndWritesBoth) {
 // ---- Windows ----
 
 TEST_F(CatalogueTest, ShowingTheWindowsPanelCreatesTheMenuDelayOnce) {
-  Choose(2);
+  Choose(NodeOf("Windows"));
   EXPECT_EQ(String(HkeyCurrentUser, kDesktop, "MenuShowDelay"), "400");
   EXPECT_EQ(main.Get<forms::Slider>("Sli").Value(), 400);
   EXPECT_EQ(main.Get<forms::Label>("MenuDelay").Caption(), "Menu Delay time (in milliseconds) : 400");
   tk.MoveSlider(main, "Sli", 250);
   EXPECT_EQ(main.Get<forms::Label>("MenuDelay").Caption(), "Menu Delay time (in milliseconds) : 250");
   system.reg.SaveStringValue(HkeyCurrentUser, kDesktop, "MenuShowDelay", "0400");
-  Choose(2);
+  Choose(NodeOf("Windows"));
   EXPECT_EQ(main.Get<forms::Slider>("Sli").Value(), 400);
 }
 
 TEST_F(CatalogueTest, MenuDelaysTheSliderCannotHoldAreKeptUnlessMoved) {
   for (const char* stored : {"5000", "abc"}) {
     system.reg.SaveStringValue(HkeyCurrentUser, kDesktop, "MenuShowDelay", stored);
-    Choose(2);
+    Choose(NodeOf("Windows"));
     ApplyPanel();
     EXPECT_EQ(String(HkeyCurrentUser, kDesktop, "MenuShowDelay"), stored);
   }
   EXPECT_EQ(main.Get<forms::Label>("MenuDelay").Caption(), "Menu Delay time (in milliseconds) : 400");
   system.reg.SaveStringValue(HkeyCurrentUser, kDesktop, "MenuShowDelay", "5000");
-  Choose(2);
+  Choose(NodeOf("Windows"));
   EXPECT_EQ(main.Get<forms::Label>("MenuDelay").Caption(), "Menu Delay time (in milliseconds) : 5000");
   EXPECT_EQ(main.Get<forms::Slider>("Sli").Value(), 999);
   tk.MoveSlider(main, "Sli", 300);
@@ -259,7 +261,7 @@ TEST_F(CatalogueTest, WindowsApplyWritesBootFileScrollingAndDragging) {
                 FileAttributeHidden | FileAttributeSystem);
   system.reg.SaveBinaryValue(HkeyCurrentUser, kDesktop, "SmoothScroll", {1, 0, 0, 0});
   system.reg.SaveStringValue(HkeyCurrentUser, kDesktop, "DragFullWindows", "1");
-  Choose(2);
+  Choose(NodeOf("Windows"));
   EXPECT_EQ(Box("SmoothScroll").Value(), 1);  // the stored state, not always ticked
   EXPECT_EQ(Box("ShowWindCont").Value(), 1);
   // No choice in the store yet: the file's own lines are shown.
@@ -278,8 +280,8 @@ TEST_F(CatalogueTest, WindowsApplyWritesBootFileScrollingAndDragging) {
   EXPECT_EQ(Binary(HkeyCurrentUser, kDesktop, "SmoothScroll").bytes(), (Bytes{0, 0, 0, 0}));
   EXPECT_EQ(String(HkeyCurrentUser, kDesktop, "DragFullWindows"), "1");
   EXPECT_EQ(system.store.Read(settings::DisSplach), "0");
-  Choose(3);
-  Choose(2);
+  Choose(NodeOf("Misc. tweaks"));
+  Choose(NodeOf("Windows"));
   EXPECT_EQ(Box("DisSpl").Value(), 1);
   EXPECT_EQ(main.Get<forms::Slider>("DelaySl").Value(), 4);
 }
@@ -287,7 +289,7 @@ TEST_F(CatalogueTest, WindowsApplyWritesBootFileScrollingAndDragging) {
 TEST_F(CatalogueTest, ABootFileThatCannotBeReplacedIsReportedAndTheRestStillApplies) {
   files.PutFile("c:\\msdos.sys", "AutoScan=1\r\n");
   files.HoldOpen("c:\\msdos.sys");
-  Choose(2);
+  Choose(NodeOf("Windows"));
   tk.Click(main, "ShowWindCont");
   // The message says why: the file is held open by another program.
   tk.AnswerNextBox(forms::IdOk,
@@ -301,13 +303,13 @@ TEST_F(CatalogueTest, ABootFileThatCannotBeReplacedIsReportedAndTheRestStillAppl
 // ---- Misc. tweaks ----
 
 TEST_F(CatalogueTest, SpeakerBeepIsCheckedOnlyByAnExactNo) {
-  Choose(3);
+  Choose(NodeOf("Misc. tweaks"));
   EXPECT_EQ(Box("PCSound").Value(), 1);  // absent reads as "No"
   tk.Click(main, "PCSound");
   ApplyPanel();
   EXPECT_EQ(String(HkeyCurrentUser, "Control Panel\\Sound", "Beep"), "Yes");
   system.reg.SaveStringValue(HkeyCurrentUser, "Control Panel\\Sound", "Beep", "no");
-  Choose(3);
+  Choose(NodeOf("Misc. tweaks"));
   EXPECT_EQ(Box("PCSound").Value(), 0);  // left as it was
   ApplyPanel();
   EXPECT_EQ(String(HkeyCurrentUser, "Control Panel\\Sound", "Beep"), "no");
@@ -318,7 +320,7 @@ TEST_F(CatalogueTest, SpeakerBeepIsCheckedOnlyByAnExactNo) {
 
 TEST_F(CatalogueTest, OutlookExpressTitleAndInstallFolder) {
   const char* oe = "Software\\Microsoft\\Outlook Express";
-  Choose(3);
+  Choose(NodeOf("Misc. tweaks"));
   EXPECT_EQ(Box("ExpressTitle").Value(), 0);
   EXPECT_FALSE(main.Get("Text11").Enabled());
   tk.Click(main, "ExpressTitle");
@@ -330,7 +332,7 @@ TEST_F(CatalogueTest, OutlookExpressTitleAndInstallFolder) {
   EXPECT_EQ(String(HkeyLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Setup",
                    "SourcePath"), "");  // empty is written too
   EXPECT_EQ(Dword(oe, "NoSplash"), 0);
-  Choose(3);
+  Choose(NodeOf("Misc. tweaks"));
   EXPECT_EQ(Text("Text11").Text(), "Mail");
   tk.Click(main, "ExpressTitle");
   EXPECT_FALSE(main.Get("Text11").Enabled());
@@ -341,7 +343,7 @@ TEST_F(CatalogueTest, OutlookExpressTitleAndInstallFolder) {
 TEST_F(CatalogueTest, SpecialFoldersMapTheirNamesAndChangeOnlyOneValueAfterYes) {
   system.reg.SaveStringValue(HkeyCurrentUser, kShellFolders, "Desktop", "c:\\desk");
   system.reg.SaveStringValue(HkeyCurrentUser, kShellFolders, "Cache", "c:\\cache");
-  Choose(3);
+  Choose(NodeOf("Misc. tweaks"));
   EXPECT_EQ(main.Get<forms::DropDownList>("Combo2").Text(), "Desktop");
   EXPECT_EQ(Text("Text10").Text(), "c:\\desk");
   tk.Choose(main, "Combo2", std::string("Temporary Internet files"));
@@ -372,7 +374,7 @@ TEST_F(CatalogueTest, SpecialFoldersMapTheirNamesAndChangeOnlyOneValueAfterYes) 
 TEST_F(CatalogueTest, HighColourIconsFollowTheStoredDepth) {
   const char* metrics = "Control Panel\\Desktop\\WindowMetrics";
   system.reg.SaveStringValue(HkeyCurrentUser, metrics, "Shell Icon BPP", "24");
-  Choose(6);
+  Choose(NodeOf("More Explorer tweaks"));
   EXPECT_EQ(Box("Hicolor").Value(), 1);
   EXPECT_EQ(main.Get<forms::DropDownList>("Card").Text(), "24-Bit Card");
   tk.Choose(main, "Card", 0);
@@ -384,7 +386,7 @@ TEST_F(CatalogueTest, HighColourIconsFollowTheStoredDepth) {
 }
 
 TEST_F(CatalogueTest, ShellVerbsAreWrittenWholeAndRemovedWithTheirSubkeys) {
-  Choose(6);
+  Choose(NodeOf("More Explorer tweaks"));
   EXPECT_EQ(Box("NotPad1").Value(), 0);
   tk.Click(main, "NotPad1");
   tk.Click(main, "CommandPrompt");
@@ -399,10 +401,10 @@ TEST_F(CatalogueTest, ShellVerbsAreWrittenWholeAndRemovedWithTheirSubkeys) {
   EXPECT_EQ(String(HkeyClassesRoot, "*\\shell\\QuickView\\command", ""),
             "C:\\WINDOWS\\SYSTEM\\viewers\\quikview.exe %1");
   // The next load of any category shows the verbs that are there.
-  Choose(7);
+  Choose(NodeOf("Start Menu"));
   EXPECT_EQ(Box("NotPad1").Value(), 1);
   EXPECT_EQ(Box("CommandPrompt").Value(), 1);
-  Choose(6);
+  Choose(NodeOf("More Explorer tweaks"));
   tk.Click(main, "NotPad1");
   tk.Click(main, "CommandPrompt");
   ApplyPanel();
@@ -413,13 +415,13 @@ TEST_F(CatalogueTest, ShellVerbsAreWrittenWholeAndRemovedWithTheirSubkeys) {
 TEST_F(CatalogueTest, AnOpenVerbOfAnotherProgramIsRemovedOnlyWhenTheUserAsks) {
   // An open verb without a command (another program's) is no verb the box shows.
   system.reg.SaveStringValue(HkeyClassesRoot, "*\\shell\\open", "", "&Open with Viewer");
-  Choose(6);
+  Choose(NodeOf("More Explorer tweaks"));
   EXPECT_EQ(Box("NotPad1").Value(), 0);
   ApplyPanel();
   EXPECT_EQ(String(HkeyClassesRoot, "*\\shell\\open", ""), "&Open with Viewer");
   // Complete and ticked, then cleared by the user: the whole key goes.
   system.reg.SaveStringValue(HkeyClassesRoot, "*\\shell\\open\\command", "", "viewer.exe %1");
-  Choose(6);
+  Choose(NodeOf("More Explorer tweaks"));
   EXPECT_EQ(Box("NotPad1").Value(), 1);
   tk.Click(main, "NotPad1");
   ApplyPanel();
@@ -428,17 +430,17 @@ TEST_F(CatalogueTest, AnOpenVerbOfAnotherProgramIsRemovedOnlyWhenTheUserAsks) {
 
 TEST_F(CatalogueTest, QuickViewShowsTickedOnlyWhenInstalledAndALoadNeverClearsIt) {
   system.reg.CreateKey(HkeyClassesRoot, "*\\QuickView");
-  Choose(6);
+  Choose(NodeOf("More Explorer tweaks"));
   EXPECT_EQ(Box("QuickView").Value(), 1);
   system.reg.DeleteKey(HkeyClassesRoot, "*\\QuickView");
-  Choose(6);
+  Choose(NodeOf("More Explorer tweaks"));
   EXPECT_EQ(Box("QuickView").Value(), 1);
 }
 
 TEST_F(CatalogueTest, BitmapThumbnailsSaveAndRestoreTheIcon) {
   system.reg.SaveStringValue(HkeyClassesRoot, ".bmp", "", "Paint.Picture");
   system.reg.SaveStringValue(HkeyClassesRoot, "Paint.Picture\\DefaultIcon", "", "pbrush.exe,1");
-  Choose(6);
+  Choose(NodeOf("More Explorer tweaks"));
   EXPECT_EQ(Box("BmpTh").Value(), 0);
   ApplyPanel();  // unchanged box: the icon is not touched
   EXPECT_EQ(String(HkeyClassesRoot, "Paint.Picture\\DefaultIcon", ""), "pbrush.exe,1");
@@ -448,7 +450,7 @@ TEST_F(CatalogueTest, BitmapThumbnailsSaveAndRestoreTheIcon) {
   EXPECT_EQ(system.store.Read(settings::BmpIcon), "pbrush.exe,1");
   ApplyPanel();  // again without a reload: the saved icon stays
   EXPECT_EQ(system.store.Read(settings::BmpIcon), "pbrush.exe,1");
-  Choose(6);
+  Choose(NodeOf("More Explorer tweaks"));
   EXPECT_EQ(Box("BmpTh").Value(), 1);
   tk.Click(main, "BmpTh");
   ApplyPanel();
@@ -456,7 +458,7 @@ TEST_F(CatalogueTest, BitmapThumbnailsSaveAndRestoreTheIcon) {
 }
 
 TEST_F(CatalogueTest, ThumbnailsWithoutABitmapClassWriteNothing) {
-  Choose(6);
+  Choose(NodeOf("More Explorer tweaks"));
   tk.Click(main, "BmpTh");
   ApplyPanel();
   EXPECT_EQ(String(HkeyClassesRoot, "\\DefaultIcon", "", "NoKey"), "NoKey");

@@ -10,7 +10,7 @@
 #include "console/edit_new_it.h"
 #include "console/icon_picker.h"
 #include "console/opt.h"
-#include "native/console_fixture.h"
+#include "support/console_fixture.h"
 #include "console/splash.h"
 #include "console/tweaker.h"
 #include "platform/memory/memory_files.h"
@@ -19,6 +19,8 @@
 
 namespace velmaro::console {
 namespace {
+
+using namespace velmaro::testing;
 
 using forms::IdNo;
 using forms::IdOk;
@@ -48,12 +50,12 @@ protected:
     // window's own rules can be seen apart from what each panel does. One of
     // them records the shared tail, which runs once per load.
     for (const auto& c : Categories)
-      main.SetPanel(c.node, std::make_unique<StandIn>(ran, std::string(c.text), c.node == 2));
+      main.SetPanel(c.node, std::make_unique<StandIn>(ran, std::string(c.text), c.node == NodeOf("Windows")));
   }
 
   void Start() {
     tk.Show(main);
-    tk.ExpandNode(main, "Tr", 1);
+    tk.ExpandNode(main, "Tr", RootNode);
   }
   forms::Button& Apply() { return main.Get<forms::Button>("Apply"); }
   bool PanelShown(int frame) { return main.Get("Fram", frame).Visible(); }
@@ -118,14 +120,14 @@ TEST_F(MainWindowTest, EachNodeShowsItsOwnPanelFreshlyLoaded) {
   }
   // Choosing the shown category again reloads it.
   ran.clear();
-  tk.ClickNode(main, "Tr", 11);
+  tk.ClickNode(main, "Tr", NodeOf("StartUp Applications"));
   EXPECT_EQ(ran.size(), 2u);
 }
 
 TEST_F(MainWindowTest, RootNodeAndCollapseLeaveNoCategoryChosen) {
   Start();
-  tk.ClickNode(main, "Tr", 5);
-  tk.ClickNode(main, "Tr", 1);
+  tk.ClickNode(main, "Tr", NodeOf("Explorer"));
+  tk.ClickNode(main, "Tr", RootNode);
   EXPECT_EQ(PanelsShown(), 0);
   EXPECT_TRUE(main.Get("Label3").Visible());
   EXPECT_FALSE(Apply().Enabled());
@@ -133,19 +135,19 @@ TEST_F(MainWindowTest, RootNodeAndCollapseLeaveNoCategoryChosen) {
 
   for (int node : {10, 11, 2}) {
     tk.ClickNode(main, "Tr", node);
-    tk.CollapseNode(main, "Tr", 1);
+    tk.CollapseNode(main, "Tr", RootNode);
     EXPECT_EQ(PanelsShown(), 0) << node;
     EXPECT_TRUE(main.Get("Label3").Visible());
     EXPECT_FALSE(Apply().Enabled());
     EXPECT_EQ(Apply().Caption(), "No settings");
     // The tree keeps its selection.
     EXPECT_EQ(main.Get<forms::TreeView>("Tr").SelectedItem()->Index(), node);
-    tk.ExpandNode(main, "Tr", 1);
+    tk.ExpandNode(main, "Tr", RootNode);
   }
   // Numbers outside the tree change nothing.
-  tk.ClickNode(main, "Tr", 7);
+  tk.ClickNode(main, "Tr", NodeOf("Start Menu"));
   main.SelectOption(0);
-  main.SelectOption(12);
+  main.SelectOption(RootNode + CategoryCount + 1);
   EXPECT_TRUE(PanelShown(5));
 }
 
@@ -159,8 +161,8 @@ TEST_F(MainWindowTest, ThePointerIsAnHourglassWhileAPanelLoads) {
   };
   auto watcher = std::make_unique<Watcher>(main);
   auto& seen = *watcher;
-  main.SetPanel(8, std::move(watcher));
-  tk.ClickNode(main, "Tr", 8);
+  main.SetPanel(NodeOf("General"), std::move(watcher));
+  tk.ClickNode(main, "Tr", NodeOf("General"));
   EXPECT_EQ(seen.during, forms::MousePointer::Hourglass);
   EXPECT_EQ(main.Pointer(), forms::MousePointer::Default);
 }
@@ -190,7 +192,7 @@ TEST_F(MainWindowTest, ApplyRunsTheShownCategorysApplierAfterTheNoticeWhereDue) 
 
 TEST_F(MainWindowTest, TheRestartNoticeFollowsTheStoredOption) {
   Start();
-  tk.ClickNode(main, "Tr", 7);
+  tk.ClickNode(main, "Tr", NodeOf("Start Menu"));
   system.store.Write(settings::ShowMess, "0");
   tk.Click(main, "Apply");
   EXPECT_TRUE(tk.Boxes().empty());
@@ -206,7 +208,7 @@ TEST_F(MainWindowTest, TheRestartNoticeFollowsTheStoredOption) {
 
 TEST_F(MainWindowTest, ApplyDoesNothingForCaptionsItDoesNotKnow) {
   Start();
-  tk.ClickNode(main, "Tr", 8);
+  tk.ClickNode(main, "Tr", NodeOf("General"));
   ran.clear();
   Apply().SetCaption("apply 'general' settings...");
   tk.Click(main, "Apply");
@@ -215,8 +217,8 @@ TEST_F(MainWindowTest, ApplyDoesNothingForCaptionsItDoesNotKnow) {
 
 TEST_F(MainWindowTest, ACategoryWithoutAnApplierNeverOffersApply) {
   Start();
-  main.SetPanel(4, nullptr);
-  tk.ClickNode(main, "Tr", 4);
+  main.SetPanel(NodeOf("Mouse"), nullptr);
+  tk.ClickNode(main, "Tr", NodeOf("Mouse"));
   EXPECT_TRUE(PanelShown(2));
   EXPECT_EQ(Apply().Caption(), "Apply 'Mouse' settings...");
   EXPECT_FALSE(Apply().Enabled());
@@ -289,7 +291,7 @@ TEST_F(MainWindowTest, OptionsDialogReloadsAtEachOpeningAndWritesOnlyOnApply) {
   EXPECT_EQ(system.store.Read(settings::ShowMess), "0");
 
   // The options take effect at once: no notice, no question.
-  tk.ClickNode(main, "Tr", 2);
+  tk.ClickNode(main, "Tr", NodeOf("Windows"));
   tk.Click(main, "Apply");
   tk.Click(main, "Close");
   EXPECT_TRUE(tk.Boxes().empty());

@@ -41,7 +41,7 @@ struct Attempt : FaultyMachine {
     reg.SaveStringValue(HkeyLocalMachine, kEntry, "UninstallString", "C:\\tool\\u.exe");
     tk.Show(main);
     tk.Advance(console::Splash::TimerInterval);
-    tk.ExpandNode(main, "Tr", 1);
+    tk.ExpandNode(main, "Tr", console::RootNode);
   }
   std::string Boot() {
     std::string bytes;
@@ -91,7 +91,7 @@ std::vector<Writer> Writers() {
   }
   all.push_back({"special folder",
                  [](Attempt& r) {
-                   r.tk.ClickNode(r.main, "Tr", 3);
+                   r.tk.ClickNode(r.main, "Tr", console::NodeOf("Misc. tweaks"));
                    r.tk.Choose(r.main, "Combo2", "Favorites");
                    r.tk.Type(r.main, "Text10", "D:\\Favourites");
                  },
@@ -106,51 +106,51 @@ std::vector<Writer> Writers() {
   };
   all.push_back({"start-up program added",
                  [](Attempt& r) {
-                   r.tk.ClickNode(r.main, "Tr", 11);
+                   r.tk.ClickNode(r.main, "Tr", console::NodeOf("StartUp Applications"));
                    r.tk.AnswerNextFileDialog("C:\\Tools\\new tool.exe");
                  },
                  [](Attempt& r) { r.tk.Click(r.main, "AddRun"); }});
   all.push_back({"start-up program edited",
                  [](Attempt& r) {
-                   r.tk.ClickNode(r.main, "Tr", 11);
+                   r.tk.ClickNode(r.main, "Tr", console::NodeOf("StartUp Applications"));
                    r.tk.ClickNode(r.main, "RunList", 1);
                    r.tk.Click(r.main, "EditRun");
                  },
                  [](Attempt& r) { r.tk.FinishLabelEdit(r.main, "RunList", "C:\\edited.exe"); }});
   all.push_back({"start-up program removed",
                  [](Attempt& r) {
-                   r.tk.ClickNode(r.main, "Tr", 11);
+                   r.tk.ClickNode(r.main, "Tr", console::NodeOf("StartUp Applications"));
                    r.tk.ClickNode(r.main, "RunList", 1);
                  },
                  [](Attempt& r) { r.tk.Click(r.main, "RemRun"); }});
   all.push_back({"installed program listed",
                  [typeInDialog](Attempt& r) {
-                   r.tk.ClickNode(r.main, "Tr", 10);
+                   r.tk.ClickNode(r.main, "Tr", console::NodeOf("Add/Remove"));
                    typeInDialog(r, "New Tool", "C:\\new\\u.exe");
                  },
                  [](Attempt& r) { r.tk.Click(r.main, "AddIt"); }});
   all.push_back({"installed program edited",
                  [typeInDialog](Attempt& r) {
-                   r.tk.ClickNode(r.main, "Tr", 10);
+                   r.tk.ClickNode(r.main, "Tr", console::NodeOf("Add/Remove"));
                    r.tk.ClickNode(r.main, "List1", 1);
                    typeInDialog(r, "Tool Renamed", "C:\\tool\\remove.exe");
                  },
                  [](Attempt& r) { r.tk.Click(r.main, "EditIt"); }});
   all.push_back({"installed program removed",
                  [](Attempt& r) {
-                   r.tk.ClickNode(r.main, "Tr", 10);
+                   r.tk.ClickNode(r.main, "Tr", console::NodeOf("Add/Remove"));
                    r.tk.ClickNode(r.main, "List1", 1);
                  },
                  [](Attempt& r) { r.tk.Click(r.main, "RemIt"); }});
   all.push_back({"icon changed",
                  [](Attempt& r) {
-                   r.tk.ClickNode(r.main, "Tr", 9);
+                   r.tk.ClickNode(r.main, "Tr", console::NodeOf("Change Icons"));
                    r.tk.Type(r.main, "Text8", "C:\\icons.dll");
                    r.tk.Type(r.main, "Text9", "3");
                  },
                  [](Attempt& r) { r.tk.Click(r.main, "SetIcon"); }});
   all.push_back({"icon restored",
-                 [](Attempt& r) { r.tk.ClickNode(r.main, "Tr", 9); },
+                 [](Attempt& r) { r.tk.ClickNode(r.main, "Tr", console::NodeOf("Change Icons")); },
                  [](Attempt& r) { r.tk.Click(r.main, "Restore"); }});
   return all;
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ascii_case.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_toolkit.h"
 #include "platform/paths.h"
@@ -182,6 +183,11 @@ TEST(Paths, NormalFormsCompareAsTheFileSystemDoes) {
   EXPECT_EQ(FolderOf("C:\\Setup.exe"), "C:\\");
   EXPECT_EQ(JoinPath("C:\\", "a"), "C:\\a");
   EXPECT_EQ(JoinPath("C:\\b", "a"), "C:\\b\\a");
+  EXPECT_EQ(CommandPath("C:\\Program Files\\a.exe"), "\"C:\\Program Files\\a.exe\"");
+  EXPECT_EQ(CommandPath("C:\\a.exe"), "C:\\a.exe");
+  EXPECT_TRUE(SameAsciiText("HKEY_Current_USER", "hkey_current_user"));
+  EXPECT_FALSE(SameAsciiText("\xC9", "\xE9")) << "only the ASCII letters fold";
+  EXPECT_EQ(LowerAscii("C:\\MSDOS.SYS"), "c:\\msdos.sys");
 }
 
 }  // namespace

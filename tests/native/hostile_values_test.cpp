@@ -55,12 +55,12 @@ TEST(HostileValuesTest, AnUntouchedApplyKeepsEveryValueAPanelCouldNotShow) {
       for (const auto& hostile : HostileKinds()) {
         Console c;
         c.Choose(category.node);
-        c.Apply();
+        c.ApplyPanel();
         c.registry.SetRawValue(root, path, name, hostile.type, hostile.bytes);
         const std::string before = DumpRegistry(c.registry);
         const std::string boot = c.BootFile();
         c.Choose(category.node);
-        c.Apply();
+        c.ApplyPanel();
         const std::string after = DumpRegistry(c.registry);
         const std::string where = std::string(category.text) + ": " + path + "\\" + name +
                                   " as " + hostile.what;
@@ -72,11 +72,11 @@ TEST(HostileValuesTest, AnUntouchedApplyKeepsEveryValueAPanelCouldNotShow) {
       // And text the code page cannot hold, stored through the wide functions.
       Console c;
       c.Choose(category.node);
-      c.Apply();
+      c.ApplyPanel();
       c.registry.SetUnmappableText(root, path, name);
       const std::string before = DumpRegistry(c.registry);
       c.Choose(category.node);
-      c.Apply();
+      c.ApplyPanel();
       const std::string after = DumpRegistry(c.registry);
       EXPECT_EQ(Lost(before, after), std::vector<std::string>{})
           << category.text << ": " << path << "\\" << name << " as unmappable text";
@@ -99,13 +99,13 @@ TEST(HostileValuesTest, AValueChangedAfterTheLoadSurvivesAnUntouchedApplyAndIsNa
     for (const auto& [root, path, name] : ValuesReadBy(category)) {
       Console c;
       c.Choose(category.node);
-      c.Apply();
+      c.ApplyPanel();
       c.Choose(category.node);
       c.registry.SetRawValue(root, path, name, RegSz, {'o', 't', 'h', 'e', 'r', 0});
       const std::string before = DumpRegistry(c.registry);
       const std::string boot = c.BootFile();
       c.tk.AnswerNextBox(forms::IdOk);
-      c.Apply();
+      c.ApplyPanel();
       const std::string after = DumpRegistry(c.registry);
       const std::string where = std::string(category.text) + ": " + path + "\\" + name;
       EXPECT_EQ(Lost(before, after), std::vector<std::string>{}) << where;

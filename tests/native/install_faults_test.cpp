@@ -117,7 +117,14 @@ struct UninstallRun : FaultyMachine {
   UninstallRun() {
     for (const auto& f : install::Files) files.PutFile(std::string(kFolder) + "\\" + std::string(f.installed), "x");
     files.SetModulePath(std::string(kFolder) + "\\Uninstall.exe");
-    for (const auto& s : install::Shortcuts) files.PutFile(std::string(kLinks) + "\\" + std::string(s.link), "l");
+    // Links into this installation, as Setup made them: the ones Uninstall removes.
+    files.PutFolder(kLinks);
+    for (const auto& s : install::Shortcuts) {
+      HResult hr = 0;
+      const auto link = shell.NewShellLink(hr);
+      link->SetPath(std::string(kFolder) + "\\" + std::string(s.target));
+      link->Save(std::string(kLinks) + "\\" + std::string(s.link));
+    }
     files.PutFile("C:\\My Documents\\Velmaro.exe", "the user's own");  // outside: never touched
     const SettingsStore store(registry);
     store.Write(settings::DllPath, std::string(kFolder) + "\\Velmaro.dll");
@@ -129,11 +136,15 @@ struct UninstallRun : FaultyMachine {
 
 TEST(InstallFaultsTest, EveryChangeOfTheRemovalMayFailAndWhatStaysIsTold) {
   UninstallRun clean;
+  for (const auto& s : install::Shortcuts)
+    ASSERT_TRUE(clean.files.IsFile(std::string(kLinks) + "\\" + std::string(s.link))) << s.link;
   clean.tk.Show(*clean.window);
   clean.plan.count = 0;
   clean.tk.Click(*clean.window, "Yes");
   const int changes = clean.plan.count;
   ASSERT_GT(changes, 5);
+  for (const auto& s : install::Shortcuts)
+    ASSERT_FALSE(clean.files.Exists(std::string(kLinks) + "\\" + std::string(s.link))) << s.link;
 
   for (int k = 1; k <= changes; ++k) {
     UninstallRun r;
@@ -163,9 +174,16 @@ TEST(InstallFaultsTest, EveryChangeOfTheRemovalMayFailAndWhatStaysIsTold) {
       EXPECT_FALSE(complete) << where;
       EXPECT_NE(told.find("settings of Velmaro"), std::string::npos) << where << ": " << told;
     }
-    for (const char* name : {"Velmaro.exe", "Velmaro.dll", "Velmaro.hlp", "ReadMe.txt"})
-      if (r.files.IsFile(std::string(kFolder) + "\\" + name)) {
-        EXPECT_NE(told.find(name), std::string::npos) << where << ": " << told;
+    // So is every other file Setup made that stays: the program files but
+    // the running Uninstall, and the shortcuts.
+    for (const auto& f : install::Files)
+      if (f.installed != install::Uninstaller &&
+          r.files.IsFile(std::string(kFolder) + "\\" + std::string(f.installed))) {
+        EXPECT_NE(told.find(f.installed), std::string::npos) << where << ": " << told;
+      }
+    for (const auto& s : install::Shortcuts)
+      if (r.files.IsFile(std::string(kLinks) + "\\" + std::string(s.link))) {
+        EXPECT_NE(told.find(s.link), std::string::npos) << where << ": " << told;
       }
   }
 }

@@ -2,13 +2,15 @@
 // that tries the slider's time, the button order, and Apply, which sets both
 // and keeps them for the next log-on while a tried time is never kept.
 #include "console/resource_ids.h"
-#include "native/console_fixture.h"
+#include "support/console_fixture.h"
 
 namespace velmaro::console {
 namespace {
 
-constexpr int kMouse = 4;
-constexpr int kMouseFrame = 2;
+using namespace velmaro::testing;
+
+constexpr int kMouse = NodeOf("Mouse");
+constexpr int kMouseFrame = CategoryOfNode(kMouse)->frame;
 
 class MousePanel : public CatalogueTest {
 protected:
@@ -74,7 +76,7 @@ TEST_F(MousePanel, LeavingTheBoxForAnotherCategoryLeavesTheTriedTimeWhichAReload
   Choose(kMouse);
   tk.MoveSlider(main, "Slide", 640);
   OverTestBox();
-  Choose(8);  // straight to the tree: no move over the Mouse panel
+  Choose(NodeOf("General"));  // straight to the tree: no move over the Mouse panel
   EXPECT_EQ(mouse.Session().doubleClickTime, 640u);
   Choose(kMouse);
   EXPECT_EQ(Slide().Value(), 640);
@@ -103,11 +105,11 @@ TEST_F(MousePanel, ApplySetsAndKeepsTheTimeAndTheButtonOrder) {
 
   tk.Click(main, "Right1");
   EXPECT_EQ(Drawing(), VELMARO_IDB_MOUSE_RIGHT_HANDED);
+  const auto pointers = tk.PointerLog().size();
   ApplyPanel();
   EXPECT_EQ(Calls().at(Calls().size() - 2), "SwapMouseButton 0");
   EXPECT_EQ(mouse.Kept(), (MemoryMouse::Settings{650, false}));
-  ASSERT_FALSE(tk.PointerLog().empty());
-  EXPECT_EQ(tk.PointerLog().back().pointer, forms::MousePointer::Default);
+  EXPECT_THAT(PointersSince(pointers), ::testing::ElementsAreArray(kHourglassThenDefault));
 }
 
 TEST_F(MousePanel, TheOptionsShowTheButtonOrderInForceSoThatAnApplyKeepsIt) {

@@ -5,10 +5,12 @@
 #include <algorithm>
 
 #include "console/switch_tweaks.h"
-#include "native/console_fixture.h"
+#include "support/console_fixture.h"
 
 namespace velmaro::console {
 namespace {
+
+using namespace velmaro::testing;
 
 constexpr const char* kSound = "Control Panel\\Sound";
 constexpr const char* kMetrics = "Control Panel\\Desktop\\WindowMetrics";
@@ -27,7 +29,7 @@ std::string Refused(std::initializer_list<const char*> settings) {
 
 TEST_F(CatalogueTest, QuickViewShownTickedIsAddedByAnUntouchedApply) {
   system.reg.CreateKey(HkeyClassesRoot, "*\\QuickView");
-  Choose(6);
+  Choose(NodeOf("More Explorer tweaks"));
   ASSERT_EQ(Box("QuickView").Value(), 1);
   ASSERT_FALSE(system.reg.KeyExists(HkeyClassesRoot, "*\\shell\\QuickView"));
   ApplyPanel();
@@ -40,8 +42,8 @@ TEST_F(CatalogueTest, QuickViewShownTickedIsAddedByAnUntouchedApply) {
   Tweaker fresh{system};
   tk.Show(fresh);
   tk.Advance(Splash::TimerInterval);
-  tk.ExpandNode(fresh, "Tr", 1);
-  tk.ClickNode(fresh, "Tr", 6);
+  tk.ExpandNode(fresh, "Tr", RootNode);
+  tk.ClickNode(fresh, "Tr", NodeOf("More Explorer tweaks"));
   ASSERT_EQ(fresh.Get<CheckBox>("QuickView").Value(), 0);
   tk.Click(fresh, "Apply");
   EXPECT_TRUE(system.reg.KeyExists(HkeyClassesRoot, "*\\shell\\QuickView"));
@@ -53,9 +55,9 @@ TEST_F(CatalogueTest, TwoWindowsOnOnePanelKeepEachOthersChangesAndNameThem) {
   Tweaker other{system};
   tk.Show(other);
   tk.Advance(Splash::TimerInterval);
-  tk.ExpandNode(other, "Tr", 1);
-  Choose(7);
-  tk.ClickNode(other, "Tr", 7);
+  tk.ExpandNode(other, "Tr", RootNode);
+  Choose(NodeOf("Start Menu"));
+  tk.ClickNode(other, "Tr", NodeOf("Start Menu"));
   ASSERT_EQ(Dword(kPolicies, "NoRun"), -99);
   tk.Click(main, "HideRun");
   ApplyPanel();
@@ -75,13 +77,13 @@ TEST_F(CatalogueTest, TwoWindowsOnOnePanelKeepEachOthersChangesAndNameThem) {
   tk.AnswerNextBox(forms::IdOk, spared + "\nHide 'Find' menu from the Start Menu");
   ApplyPanel();
   EXPECT_EQ(Dword(kPolicies, "NoFind"), 1);
-  Choose(7);
+  Choose(NodeOf("Start Menu"));
   ApplyPanel();
   EXPECT_EQ(tk.UnusedScripts(), 0u);
 
   // A boot line another program changes is kept; the user's choice is written.
   files.PutFile(BootFilePath, "AutoScan=0\r\nBootDelay=2\r\nLogo=1\r\n");
-  Choose(2);
+  Choose(NodeOf("Windows"));
   files.PutFile(BootFilePath, "AutoScan=1\r\nBootDelay=4\r\nLogo=1\r\n");
   tk.MoveSlider(main, "DelaySl", 5);
   tk.AnswerNextBox(forms::IdOk, spared + "\nAuto Scan at startup");
@@ -94,10 +96,10 @@ TEST_F(CatalogueTest, TwoWindowsOnOnePanelKeepEachOthersChangesAndNameThem) {
 
 TEST_F(CatalogueTest, SpeakerBoxTickedOverAStoredYesWritesNo) {
   // Ticked by an earlier load, then "Yes" stored behind the console's back.
-  Choose(3);
+  Choose(NodeOf("Misc. tweaks"));
   ASSERT_EQ(Box("PCSound").Value(), 1);
   system.reg.SaveStringValue(HkeyCurrentUser, kSound, "Beep", "Yes");
-  Choose(3);
+  Choose(NodeOf("Misc. tweaks"));
   ASSERT_EQ(Box("PCSound").Value(), 1);  // the load leaves it as it was
   ApplyPanel();
   EXPECT_EQ(String(HkeyCurrentUser, kSound, "Beep"), "No");
@@ -107,7 +109,7 @@ TEST_F(CatalogueTest, SpeakerBoxTickedOverAStoredYesWritesNo) {
   tk.Click(main, "PCSound");
   tk.Click(main, "PCSound");
   ASSERT_EQ(Box("PCSound").Value(), 1);
-  Choose(3);
+  Choose(NodeOf("Misc. tweaks"));
   ApplyPanel();
   EXPECT_EQ(String(HkeyCurrentUser, kSound, "Beep"), "No");
   // With the box clear, "Yes" is written back as it is.
@@ -118,12 +120,12 @@ TEST_F(CatalogueTest, SpeakerBoxTickedOverAStoredYesWritesNo) {
 
 TEST_F(CatalogueTest, ShellIconDepthOf50OrAbsentLeavesBothControlsAsTheyWere) {
   system.reg.SaveStringValue(HkeyCurrentUser, kMetrics, "Shell Icon BPP", "16");
-  Choose(6);
+  Choose(NodeOf("More Explorer tweaks"));
   ASSERT_EQ(Box("Hicolor").Value(), 1);
   ASSERT_EQ(main.Get<forms::DropDownList>("Card").ListIndex(), 0);
 
   system.reg.SaveStringValue(HkeyCurrentUser, kMetrics, "Shell Icon BPP", "50");
-  Choose(6);
+  Choose(NodeOf("More Explorer tweaks"));
   EXPECT_EQ(Box("Hicolor").Value(), 1);
   EXPECT_EQ(main.Get<forms::DropDownList>("Card").ListIndex(), 0);
   // "50" is no depth the box can show: an untouched apply keeps it ...
@@ -136,7 +138,7 @@ TEST_F(CatalogueTest, ShellIconDepthOf50OrAbsentLeavesBothControlsAsTheyWere) {
 
   system.reg.DeleteValue(HkeyCurrentUser, kMetrics, "Shell Icon BPP");
   tk.Choose(main, "Card", 1);
-  Choose(6);
+  Choose(NodeOf("More Explorer tweaks"));
   EXPECT_EQ(Box("Hicolor").Value(), 1);
   EXPECT_EQ(main.Get<forms::DropDownList>("Card").ListIndex(), 1);
   // Cleared and applied while absent: nothing to delete, nothing reported.
@@ -150,7 +152,7 @@ TEST_F(CatalogueTest, ShellIconDepthOf50OrAbsentLeavesBothControlsAsTheyWere) {
 
 TEST_F(CatalogueTest, WritesAStandardUserMayNotMakeAreNamedAndTheRestSaved) {
   registry.ProtectKey(HkeyLocalMachine, "");
-  Choose(8);
+  Choose(NodeOf("General"));
   tk.Type(main, "Text5", "Velmaro Ltd");
   tk.Type(main, "Text6", "Ann Owner");
   tk.AnswerNextBox(forms::IdOk, Refused({"Registered Owner", "Registered Organization"}));
@@ -159,7 +161,7 @@ TEST_F(CatalogueTest, WritesAStandardUserMayNotMakeAreNamedAndTheRestSaved) {
                    "DefCompany"), "Velmaro Ltd");
   EXPECT_EQ(String(HkeyLocalMachine, k95Version, "RegisteredOwner"), "<none>");
 
-  Choose(5);
+  Choose(NodeOf("Explorer"));
   tk.Click(main, "Check1");
   tk.AnswerNextBox(forms::IdOk, Refused({"New title of Internet Explorer",
                                          "Enable Auto Run feature of CD-ROM"}));
@@ -167,7 +169,7 @@ TEST_F(CatalogueTest, WritesAStandardUserMayNotMakeAreNamedAndTheRestSaved) {
   EXPECT_EQ(system.store.Read(settings::Chack), "1");  // the per-user part is kept
 
   // Shell verbs live in HKEY_CLASSES_ROOT, that is HKEY_LOCAL_MACHINE.
-  Choose(6);
+  Choose(NodeOf("More Explorer tweaks"));
   tk.Click(main, "NotPad1");
   tk.AnswerNextBox(forms::IdOk,
                    Refused({"Use Notpad to open any file by right clicking on it and selecting "
@@ -179,7 +181,7 @@ TEST_F(CatalogueTest, WritesAStandardUserMayNotMakeAreNamedAndTheRestSaved) {
 
 TEST_F(CatalogueTest, AReadOnlyPolicyKeyIsReportedRowByRow) {
   registry.ProtectKey(HkeyCurrentUser, kPolicies);
-  Choose(7);
+  Choose(NodeOf("Start Menu"));
   tk.Click(main, "HideRun");
   tk.AnswerNextBox(forms::IdOk,
                    Refused({"Show the Start banner on the taskbar which appears just after startup.",
@@ -196,7 +198,7 @@ TEST_F(CatalogueTest, AReadOnlyPolicyKeyIsReportedRowByRow) {
 TEST_F(CatalogueTest, ARefusedFolderPathIsReported) {
   system.reg.SaveStringValue(HkeyCurrentUser, kShellFolders, "Desktop", "c:\\desk");
   registry.ProtectKey(HkeyCurrentUser, kShellFolders);
-  Choose(3);
+  Choose(NodeOf("Misc. tweaks"));
   tk.Type(main, "Text10", "d:\\desk");
   tk.AnswerNextBox(forms::IdYes);
   tk.AnswerNextBox(forms::IdOk, Refused({"Current path"}));
@@ -209,7 +211,7 @@ TEST_F(CatalogueTest, ABitmapIconTheStoreCannotKeepIsNotReplaced) {
   system.reg.SaveStringValue(HkeyClassesRoot, ".bmp", "", "Paint.Picture");
   system.reg.SaveStringValue(HkeyClassesRoot, "Paint.Picture\\DefaultIcon", "", "pbrush.exe,1");
   registry.ProtectKey(HkeyCurrentUser, "Software\\Velmaro");
-  Choose(6);
+  Choose(NodeOf("More Explorer tweaks"));
   tk.Click(main, "BmpTh");
   tk.AnswerNextBox(forms::IdOk, Refused({"Automatically View Thumbnails of Bitmap Files"}));
   ApplyPanel();
@@ -223,7 +225,7 @@ TEST_F(CatalogueTest, ABootFileReplacedWhileTheStoreRefusesIsSaidSoAndShownFromT
   files.PutFile("c:\\msdos.sys", "[Options]\r\nAutoScan=0\r\nBootDelay=2\r\nLogo=1\r\n");
   system.store.Write(settings::BootDelay, "2");
   registry.ProtectKey(HkeyCurrentUser, "Software\\Velmaro\\Settings");
-  Choose(2);
+  Choose(NodeOf("Windows"));
   tk.Click(main, "AutoScan");
   tk.Click(main, "DisSpl");
   tk.MoveSlider(main, "DelaySl", 4);
@@ -238,8 +240,8 @@ TEST_F(CatalogueTest, ABootFileReplacedWhileTheStoreRefusesIsSaidSoAndShownFromT
   tk.Click(main, "AutoScan");
   tk.Click(main, "DisSpl");
   tk.MoveSlider(main, "DelaySl", 1);
-  Choose(3);
-  Choose(2);
+  Choose(NodeOf("Misc. tweaks"));
+  Choose(NodeOf("Windows"));
   EXPECT_EQ(Box("AutoScan").Value(), 1);
   EXPECT_EQ(Box("DisSpl").Value(), 1);
   EXPECT_EQ(main.Get<forms::Slider>("DelaySl").Value(), 4);
@@ -269,7 +271,7 @@ TEST_F(CatalogueTest, AFolderPathGoesToUserShellFoldersTooKeepingItsType) {
                        {'%', 'U', '%', '\\', 'D', 0});
   system.reg.SaveStringValue(HkeyCurrentUser, kShellFolders, "Desktop", "c:\\u\\Desktop");
   system.reg.SaveStringValue(HkeyCurrentUser, kShellFolders, "Cache", "c:\\cache");
-  Choose(3);
+  Choose(NodeOf("Misc. tweaks"));
   tk.Type(main, "Text10", "d:\\desk");
   tk.AnswerNextBox(forms::IdYes);
   tk.Click(main, "Change_folder");
@@ -290,7 +292,7 @@ TEST_F(CatalogueTest, AFolderChangeWritesNoOtherRegistryValue) {
   system.reg.SaveStringValue(HkeyCurrentUser, kShellFolders, "Cache", "c:\\cache");
   system.reg.SaveStringValue(HkeyCurrentUser, kShellFolders, "History", "c:\\history");
   system.reg.SaveStringValue(HkeyCurrentUser, kUserShellFolders, "Cache", "c:\\cache");
-  Choose(3);
+  Choose(NodeOf("Misc. tweaks"));
   tk.Choose(main, "Combo2", std::string("Temporary Internet files"));
   ASSERT_EQ(Text("Text10").Text(), "c:\\cache");
   tk.Type(main, "Text10", "e:\\ie cache");
@@ -314,12 +316,12 @@ TEST_F(CatalogueTest, RegisteredNamesComeFromTheNtKeyWhenThe95KeyHasNoneOrEmpty)
   system.reg.SaveStringValue(HkeyLocalMachine, kNtVersion, "RegisteredOwner", "NT Owner");
   system.reg.SaveStringValue(HkeyLocalMachine, kNtVersion, "RegisteredOrganization", "NT Org");
   system.reg.SaveStringValue(HkeyLocalMachine, k95Version, "RegisteredOrganization", "95 Org");
-  Choose(8);
+  Choose(NodeOf("General"));
   EXPECT_EQ(Text("Text6").Text(), "NT Owner");
   EXPECT_EQ(Text("Text7").Text(), "95 Org");
   // Empty, as a fresh Wine prefix holds it, counts as none.
   system.reg.SaveStringValue(HkeyLocalMachine, k95Version, "RegisteredOwner", "");
-  Choose(8);
+  Choose(NodeOf("General"));
   EXPECT_EQ(Text("Text6").Text(), "NT Owner");
   EXPECT_EQ(Text("Text7").Text(), "95 Org");
   tk.Type(main, "Text6", "Ann");
@@ -329,7 +331,7 @@ TEST_F(CatalogueTest, RegisteredNamesComeFromTheNtKeyWhenThe95KeyHasNoneOrEmpty)
   // The NT key's own organisation was not shown and not touched: it stays.
   EXPECT_EQ(String(HkeyLocalMachine, k95Version, "RegisteredOrganization"), "95 Org");
   EXPECT_EQ(String(HkeyLocalMachine, kNtVersion, "RegisteredOrganization"), "NT Org");
-  Choose(8);
+  Choose(NodeOf("General"));
   tk.Type(main, "Text7", "Ann's Org");
   ApplyPanel();
   for (const char* key : {k95Version, kNtVersion})
@@ -337,7 +339,7 @@ TEST_F(CatalogueTest, RegisteredNamesComeFromTheNtKeyWhenThe95KeyHasNoneOrEmpty)
 }
 
 TEST_F(CatalogueTest, RegisteredNamesMakeNoNtKeyOnA95System) {
-  Choose(8);
+  Choose(NodeOf("General"));
   tk.Type(main, "Text6", "Ann");
   ApplyPanel();
   EXPECT_EQ(String(HkeyLocalMachine, k95Version, "RegisteredOwner"), "Ann");
@@ -361,7 +363,7 @@ TEST_F(CatalogueTest, TheRestartNoticeComesBeforeTheFirstRegistryWrite) {
     EXPECT_EQ(std::count(log.begin(), log.end(), "MsgBox Information"), 1) << node;
   }
   // The other categories write without a box.
-  Choose(8);
+  Choose(NodeOf("General"));
   log.clear();
   ApplyPanel();
   ASSERT_FALSE(log.empty());
@@ -372,29 +374,29 @@ TEST_F(CatalogueTest, TheRestartNoticeComesBeforeTheFirstRegistryWrite) {
 
 TEST_F(CatalogueTest, ReSelectingTheShownCategoryDiscardsUnappliedChanges) {
   system.reg.SaveDWordValue(HkeyCurrentUser, kPolicies, "NoRun", 1);
-  Choose(7);
+  Choose(NodeOf("Start Menu"));
   ASSERT_EQ(Box("HideRun").Value(), 1);
   tk.Click(main, "HideRun");
   tk.Click(main, "HideFav");
-  Choose(7);
+  Choose(NodeOf("Start Menu"));
   EXPECT_EQ(Box("HideRun").Value(), 1);
   EXPECT_EQ(Box("HideFav").Value(), 0);
 
   system.reg.SaveStringValue(HkeyLocalMachine, k95Version, "RegisteredOwner", "Ann");
-  Choose(8);
+  Choose(NodeOf("General"));
   tk.Type(main, "Text6", "typed, not applied");
-  Choose(8);
+  Choose(NodeOf("General"));
   EXPECT_EQ(Text("Text6").Text(), "Ann");
 }
 
 TEST_F(CatalogueTest, AnApplierThatFailsLeavesNoHourglass) {
-  Choose(7);
+  Choose(NodeOf("Start Menu"));
   recorded.throwOnWrite = true;
   EXPECT_THROW(ApplyPanel(), std::runtime_error);
   EXPECT_EQ(main.Pointer(), forms::MousePointer::Default);
   // A load that fails, in the node click's hourglass.
   system.reg.DeleteValue(HkeyCurrentUser, kDesktop, "MenuShowDelay");
-  EXPECT_THROW(Choose(2), std::runtime_error);  // the load writes the menu delay
+  EXPECT_THROW(Choose(NodeOf("Windows")), std::runtime_error);  // the load writes the menu delay
   EXPECT_EQ(main.Pointer(), forms::MousePointer::Default);
   ASSERT_FALSE(tk.PointerLog().empty());
   EXPECT_EQ(tk.PointerLog().back().pointer, forms::MousePointer::Default);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/memory/memory_registry.h"
+#include "platform/registry_key.h"
 #include "system_access/reg_extra.h"
 #include "system_access/settings_store.h"
 
@@ -17,6 +18,23 @@ protected:
   RegExtra reg_{registry_};
   const std::string p_ = "Software\\Test";
 };
+
+TEST_F(RegExtraTest, AKeyIsClosedOnceWhenItsHolderGoesAndAMoveHandsItOn) {
+  {
+    RegistryKey outer(registry_);
+    ASSERT_TRUE(outer.Create(HkeyCurrentUser, p_));
+    ASSERT_TRUE(outer.Open(HkeyCurrentUser, p_)) << "opening again closes the first handle";
+    EXPECT_EQ(registry_.OpenHandleCount(), 1);
+    RegistryKey moved = std::move(outer);
+    EXPECT_FALSE(outer);
+    EXPECT_TRUE(moved);
+    EXPECT_EQ(registry_.OpenHandleCount(), 1);
+    const auto missing = RegistryKey::Opened(registry_, HkeyCurrentUser, p_ + "\\None");
+    EXPECT_FALSE(missing);
+    EXPECT_EQ(missing.code(), ErrorFileNotFound);
+  }
+  EXPECT_EQ(registry_.OpenHandleCount(), 0);
+}
 
 TEST_F(RegExtraTest, DamagedValuesReadAsWhatTheyHold) {
   // Text stored without its NUL is taken whole; a DWORD of the wrong size is

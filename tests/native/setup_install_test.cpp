@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "native/setup_fixture.h"
+#include "support/setup_fixture.h"
 #include "setup/install_log.h"
 #include "setup/installation.h"
 #include "setup/shortcut.h"
@@ -13,6 +13,8 @@
 
 namespace velmaro::setup {
 namespace {
+
+using namespace velmaro::testing;
 
 using forms::IdOk;
 using platform::HkeyLocalMachine;

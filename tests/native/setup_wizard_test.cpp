@@ -4,10 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "native/setup_fixture.h"
+#include "support/setup_fixture.h"
 
 namespace velmaro::setup {
 namespace {
+
+using namespace velmaro::testing;
 
 using forms::IdNo;
 using forms::IdOk;

@@ -3,13 +3,15 @@
 // written at once, and what happens where the plain rules would write the
 // wrong thing.
 #include "console/list_editor.h"
-#include "native/console_fixture.h"
+#include "support/console_fixture.h"
 #include "support/wide_names.h"
 
 namespace velmaro::console {
 namespace {
 
-constexpr int kStartUp = 11;
+using namespace velmaro::testing;
+
+constexpr int kStartUp = NodeOf("StartUp Applications");
 constexpr const char* kRun = "software\\microsoft\\windows\\currentversion\\run";
 constexpr const char* kMakeChanges = "Do you want to make changes?";
 constexpr const char* kRemoveQuestion =

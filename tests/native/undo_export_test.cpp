@@ -42,7 +42,7 @@ struct UndoConsole {
     system->store.Write(settings::ShowMess, "0");
     tk.Show(*main);
     tk.Advance(console::Splash::TimerInterval);
-    tk.ExpandNode(*main, "Tr", 1);
+    tk.ExpandNode(*main, "Tr", console::RootNode);
   }
   std::string Boot() {
     std::string bytes;
@@ -165,23 +165,23 @@ TEST(UndoExportTest, EveryEditorsChangeAndTheMouseSettingsAreUndoneExactly) {
     EXPECT_EQ(c.State(), before) << c.journal->NextLabel();
   };
   undoneBy([&] {  // a start-up program added
-    c.tk.ClickNode(*c.main, "Tr", 11);
+    c.tk.ClickNode(*c.main, "Tr", console::NodeOf("StartUp Applications"));
     c.tk.AnswerNextFileDialog("C:\\Tools\\new tool.exe");
     c.tk.Click(*c.main, "AddRun");
   });
   undoneBy([&] {  // an Add/Remove entry removed, with a value of its own
-    c.tk.ClickNode(*c.main, "Tr", 10);
+    c.tk.ClickNode(*c.main, "Tr", console::NodeOf("Add/Remove"));
     c.tk.ClickNode(*c.main, "List1", 1);
     c.tk.Click(*c.main, "RemIt");
   });
   undoneBy([&] {  // an icon changed, with the shell's icon size around it
-    c.tk.ClickNode(*c.main, "Tr", 9);
+    c.tk.ClickNode(*c.main, "Tr", console::NodeOf("Change Icons"));
     c.tk.Type(*c.main, "Text8", "C:\\icons.dll");
     c.tk.Type(*c.main, "Text9", "3");
     c.tk.Click(*c.main, "SetIcon");
   });
   undoneBy([&] {  // the mouse made left-handed and slower
-    c.tk.ClickNode(*c.main, "Tr", 4);
+    c.tk.ClickNode(*c.main, "Tr", console::NodeOf("Mouse"));
     c.tk.MoveSlider(*c.main, "Slide", 700);
     c.tk.Click(*c.main, "Left1");
     c.tk.Click(*c.main, "Apply");
@@ -205,10 +205,10 @@ TEST(UndoExportTest, ChangesToNamesOutsideTheCodePageAreMadeExactlyAndUndone) {
   }
   c.Start();
   const std::string before = c.State();
-  c.tk.ClickNode(*c.main, "Tr", 11);
+  c.tk.ClickNode(*c.main, "Tr", console::NodeOf("StartUp Applications"));
   c.tk.ClickNode(*c.main, "RunList", 2);  // the look-alike comes first
   c.tk.Click(*c.main, "RemRun");
-  c.tk.ClickNode(*c.main, "Tr", 10);
+  c.tk.ClickNode(*c.main, "Tr", console::NodeOf("Add/Remove"));
   c.tk.ClickNode(*c.main, "List1", 2);
   c.tk.Click(*c.main, "RemIt");
   const std::string twin = std::string(kLookAlikeName);
@@ -228,7 +228,7 @@ TEST(UndoExportTest, UndoSaysWhatItPutBackAndAsksFirstWhenSomethingChangedSince)
   UndoConsole c;
   c.Start();
   EXPECT_FALSE(c.main->Get("Undo").Enabled());
-  c.tk.ClickNode(*c.main, "Tr", 7);  // Start Menu
+  c.tk.ClickNode(*c.main, "Tr", console::NodeOf("Start Menu"));
   c.tk.Click(*c.main, "HideRun");
   c.tk.Click(*c.main, "Apply");
   ASSERT_TRUE(c.main->Get("Undo").Enabled());
@@ -263,7 +263,7 @@ TEST(UndoExportTest, UndoSaysWhatItPutBackAndAsksFirstWhenSomethingChangedSince)
 TEST(UndoExportTest, AChangeThatCannotBeRecordedFirstIsNotMadeAndTheUserIsToldWhy) {
   UndoConsole c;
   c.Start();
-  c.tk.ClickNode(*c.main, "Tr", 7);  // Start Menu
+  c.tk.ClickNode(*c.main, "Tr", console::NodeOf("Start Menu"));
   c.tk.Click(*c.main, "HideRun");
   c.tk.Click(*c.main, "Apply");
   ASSERT_EQ(RegExtra(c.registry).GetDWordValue(HkeyCurrentUser, kPolicies, "NoRun", -1), 1);
@@ -298,9 +298,9 @@ TEST(UndoExportTest, ExportWritesWhatThePanelsShowAndChangesNothing) {
   c.files.PutFile("C:\\Users\\Ann\\notes.txt", "");
   c.Start();
   // An unapplied edit on the panel shown survives an export of everything.
-  c.tk.ClickNode(*c.main, "Tr", 7);
+  c.tk.ClickNode(*c.main, "Tr", console::NodeOf("Start Menu"));
   c.tk.Click(*c.main, "HideFav");
-  c.tk.CollapseNode(*c.main, "Tr", 1);  // no category shown: every category
+  c.tk.CollapseNode(*c.main, "Tr", console::RootNode);  // no category shown: every category
   const std::string before = c.State();
   c.tk.AnswerNextFileDialog("C:\\Users\\Ann\\all.reg");
   c.tk.Click(*c.main, "Export");
@@ -320,7 +320,7 @@ TEST(UndoExportTest, ExportWritesWhatThePanelsShowAndChangesNothing) {
   EXPECT_NE(bytes.find("[-HKEY_CLASSES_ROOT\\*\\shell\\open]"), std::string::npos);
   EXPECT_EQ(bytes.find("Velmaro\\Settings"), std::string::npos);
   EXPECT_NE(bytes.find("AutoScan=2 BootDelay=3 Logo=0"), std::string::npos) << bytes;
-  c.tk.ExpandNode(*c.main, "Tr", 1);
+  c.tk.ExpandNode(*c.main, "Tr", console::RootNode);
 
   // Imported on another machine, every panel shows the same.
   UndoConsole other;
@@ -435,7 +435,7 @@ TEST(UndoExportTest, AFailedExportLeavesTheFileItWouldReplaceAsItWasAndDevicesAr
     EXPECT_EQ(exportTo(file, error), 0) << file;
 
   c.Start();
-  c.tk.ClickNode(*c.main, "Tr", 7);
+  c.tk.ClickNode(*c.main, "Tr", console::NodeOf("Start Menu"));
   c.tk.AnswerNextFileDialog("C:\\Users\\Ann\\Aux.reg");
   c.tk.Click(*c.main, "Export");
   ASSERT_FALSE(c.tk.told.empty());

@@ -1,9 +1,13 @@
 #pragma once
-// What the hostile-value sweep and the panel fuzzer share: the console over
-// memory with a recorder of the values each load reads, and the comparison
-// of two whole registries that allows only what the panels write on every
-// apply by design.
+// The console over memory, with the splash gone and the category tree
+// expanded: the one stand-in window the panel tests, the hostile-value sweep
+// and the panel fuzzer drive. Its registry records the names each load reads
+// (ReadRecorder) and every write (RecordingRegistry), and its toolkit logs
+// each message box in the same log, so that a test can check what came
+// first. Also the comparison of two whole registries that allows only what
+// the panels write on every apply by design.
 #include <algorithm>
+#include <array>
 #include <map>
 #include <set>
 #include <string>
@@ -19,6 +23,7 @@
 #include "platform/memory/memory_mouse.h"
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/memory_toolkit.h"
+#include "support/recording_registry.h"
 #include "support/registry_dump.h"
 
 namespace velmaro::testing {
@@ -126,31 +131,88 @@ public:
   }
 };
 
-struct Console {
+// Logs "MsgBox <title>" before each message box.
+class LoggingToolkit final : public forms::MemoryToolkit {
+public:
+  explicit LoggingToolkit(std::vector<std::string>& log) : log_(log) {}
+  int MsgBox(const std::string& text, const std::string& title, int flags) override {
+    log_.push_back("MsgBox " + title);
+    return MemoryToolkit::MsgBox(text, title, flags);
+  }
+
+private:
+  std::vector<std::string>& log_;
+};
+
+struct ConsoleOnMemory {
+  std::vector<std::string> log;  // registry writes and message boxes, in order
   MemoryRegistry registry;
   ReadRecorder reader{registry};
+  RecordingRegistry recorded{reader, log};
   MemoryFiles files;
   MemoryMouse mouse;
   MemoryDesktop desktop;
-  forms::MemoryToolkit tk;
-  console::ConsoleSystem system{tk, reader, files, mouse, desktop};
+  LoggingToolkit tk{log};
+  console::ConsoleSystem system{tk, recorded, files, mouse, desktop};
   console::Tweaker main{system};
 
-  Console() {
-    // A bitmap class with an icon, as a typical system has.
-    registry.SetRawValue(HkeyClassesRoot, ".bmp", "", RegSz, {'P', 'a', 'i', 'n', 't', 0});
-    registry.SetRawValue(HkeyClassesRoot, "Paint\\DefaultIcon", "", RegSz, {'p', '.', 'e', 0});
+  // Shows the window, lets the splash go and opens the tree, with no
+  // restart notice in the way.
+  void Start() {
     system.store.Write(settings::ShowMess, "0");
     tk.Show(main);
     tk.Advance(console::Splash::TimerInterval);
-    tk.ExpandNode(main, "Tr", 1);
+    tk.ExpandNode(main, "Tr", console::RootNode);
   }
   void Choose(int node) { tk.ClickNode(main, "Tr", node); }
-  void Apply() { tk.Click(main, "Apply"); }
+  void ApplyPanel() { tk.Click(main, "Apply"); }
+  forms::CheckBox& Box(const char* name) { return main.Get<forms::CheckBox>(name); }
+  forms::TextBox& Text(const char* name) { return main.Get<forms::TextBox>(name); }
+
+  Snapshot Values(HKey root, const std::string& path) { return ValuesOf(registry, root, path); }
+  // Every value of the whole registry, to prove what did not change.
+  Snapshot WholeRegistry() { return testing::WholeRegistry(registry); }
+  std::int32_t Dword(const char* path, const char* name, std::int32_t fallback = -99) {
+    return system.reg.GetDWordValue(HkeyCurrentUser, path, name, fallback);
+  }
+  BinaryValue Binary(HKey root, const char* path, const char* name) {
+    return system.reg.GetBinaryValue(root, path, name);
+  }
+  std::string String(HKey root, const std::string& path, const char* name,
+                     const char* fallback = "<none>") {
+    return system.reg.GetStringValue(root, path, name, fallback);
+  }
   std::string BootFile() {
     std::string bytes;
     files.ReadWholeFile(console::BootFilePath, bytes, 1 << 20);
     return bytes;
+  }
+  // The texts of a list's nodes, in order.
+  std::vector<std::string> NodeTexts(const char* list) {
+    const auto& tree = main.Get<forms::TreeView>(list);
+    std::vector<std::string> texts;
+    for (int i = 1; i <= tree.Count(); ++i) texts.push_back(tree.Node(i)->Text());
+    return texts;
+  }
+  // The pointer's changes since the log held `mark` of them: an action that
+  // shows the hourglass adds exactly {Hourglass, Default}.
+  std::vector<forms::MousePointer> PointersSince(std::size_t mark) const {
+    std::vector<forms::MousePointer> since;
+    for (std::size_t i = mark; i < tk.PointerLog().size(); ++i)
+      since.push_back(tk.PointerLog()[i].pointer);
+    return since;
+  }
+  static constexpr std::array kHourglassThenDefault{forms::MousePointer::Hourglass,
+                                                    forms::MousePointer::Default};
+};
+
+// The hostile-value sweep's console: started at once, over a registry where
+// a bitmap class has an icon, as a typical system has.
+struct Console : ConsoleOnMemory {
+  Console() {
+    registry.SetRawValue(HkeyClassesRoot, ".bmp", "", RegSz, {'P', 'a', 'i', 'n', 't', 0});
+    registry.SetRawValue(HkeyClassesRoot, "Paint\\DefaultIcon", "", RegSz, {'p', '.', 'e', 0});
+    Start();
   }
 };
 
@@ -159,7 +221,7 @@ struct Console {
 inline std::set<ReadRecorder::Place> ValuesReadBy(const console::Category& category) {
   Console c;
   c.Choose(category.node);
-  c.Apply();
+  c.ApplyPanel();
   c.reader.makeKeys = true;
   c.Choose(category.node);
   // The options' own keys only decide which questions are asked.

@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "platform/forwarding.h"
-#include "platform/memory/memory_registry.h"
+#include "platform/registry.h"
 
-namespace velmaro::test_support {
+namespace velmaro::testing {
 
 class RecordingRegistry final : public platform::ForwardingRegistry {
 public:
-  RecordingRegistry(platform::MemoryRegistry& real, std::vector<std::string>& log)
+  RecordingRegistry(platform::Registry& real, std::vector<std::string>& log)
       : platform::ForwardingRegistry(real), log_(log) {}
 
   // Every later write throws instead, as a failing handler would.
@@ -55,4 +55,4 @@ private:
   std::vector<std::string>& log_;
 };
 
-}  // namespace velmaro::test_support
+}  // namespace velmaro::testing

@@ -61,26 +61,6 @@ inline std::string UndoHistoryFile() {
   GetEnvironmentVariableA("APPDATA", appData, MAX_PATH);
   return std::string(appData) + "\\Velmaro\\Undo history.txt";
 }
-inline std::string FileBytes(const std::string& path) {
-  HANDLE in = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                          nullptr, OPEN_EXISTING, 0, nullptr);
-  if (in == INVALID_HANDLE_VALUE) return {};
-  std::string bytes(1 << 20, '\0');
-  DWORD got = 0;
-  ReadFile(in, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
-  CloseHandle(in);
-  bytes.resize(got);
-  return bytes;
-}
-inline bool PutFileBytes(const std::string& path, const std::string& bytes) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(h);
-  return written == bytes.size();
-}
-
 // A message box with this title if one shows within `ms`, answered.
 inline bool AnswerBoxIfAny(const char* title, int button, int ms, std::string* text = nullptr) {
   if (!WaitFor([&] { return VisibleWindow("#32770", title) != nullptr; }, ms)) return false;
@@ -180,6 +160,12 @@ struct Console {
     HTREEITEM item = tree->Find(category);
     if (!item || !tree->Click(item)) return false;
     return WaitFor([&] { return tree->Selected() == item && IsWindowEnabled(main); });
+  }
+
+  // Whether this category's panel is the one shown.
+  bool Shows(std::string_view category) {
+    const console::Category* c = console::CategoryOfText(category);
+    return c && IsWindowVisible(Item("Fram", c->frame));
   }
 
   std::string ApplyCaption() { return TextOf(Item("Apply")); }

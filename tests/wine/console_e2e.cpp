@@ -33,17 +33,6 @@ std::map<std::string, std::string> AllValues(HKEY root, const char* path) {
   return all;
 }
 
-std::string ReadFileBytes(const char* path) {
-  HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string bytes(65536, '\0');
-  DWORD got = 0;
-  ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
-  CloseHandle(h);
-  bytes.resize(got);
-  return bytes;
-}
-
 int Show(const std::string& exe, const std::string& what) {
   Console c;
   c.keepRunning = true;
@@ -73,29 +62,9 @@ int Show(const std::string& exe, const std::string& what) {
   return what == "Velmaro" || c.Choose(what) ? 0 : 1;
 }
 
-int Run(const std::string& exe) {
-  // A known starting point: no options stored, a boot file with all three
-  // keys among other lines, hidden and system as on a real machine.
-  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Velmaro");
-  HKEY policies = nullptr;
-  RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer",
-                &policies);
-  RegDeleteValueA(policies, "NoRun");
-  RegDeleteValueA(policies, "NoFind");
-  RegCloseKey(policies);
-  SetFileAttributesA("c:\\msdos.sys", FILE_ATTRIBUTE_NORMAL);
-  const char* boot = "[Paths]\r\nWinDir=C:\\WINDOWS\r\n[Options]\r\nAutoScan=1\r\nBootDelay=2\r\nLogo=1\r\n;end\r\n";
-  HANDLE h = CreateFileA("c:\\msdos.sys", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  WriteFile(h, boot, static_cast<DWORD>(std::strlen(boot)), &written, nullptr);
-  CloseHandle(h);
-  SetFileAttributesA("c:\\msdos.sys", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-  const char* folders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-  const auto foldersBefore = AllValues(HKEY_CURRENT_USER, folders);
-
-  Console c;
+// The window opens on the tree with no category chosen, and What's This works.
+void OpensOnTheTree(Console& c) {
   auto& check = c.check;
-  if (!c.Start(exe)) return 1;
   check(WaitFor([] {
           int shown = 0;
           for (HWND w = FindWindowA("VelmaroForm", "Velmaro"); w;
@@ -114,14 +83,17 @@ int Run(const std::string& exe) {
   if (help) Key(help, VK_ESCAPE);
   check(WaitFor([] { return !VisibleWindow("VelmaroHelpPopup", nullptr); }),
         "a key closes the topic");
+}
 
-  // Start Menu: tick "Hide the 'Run' menu", apply, answer the notice. A
-  // second console shows the same panel meanwhile.
+// Start Menu: tick "Hide the 'Run' menu", apply, answer the notice. A
+// second console shows the same panel meanwhile.
+bool StartMenuAppliesBesideASecondConsole(Console& c, const std::string& exe) {
+  auto& check = c.check;
   Console other;
-  if (!other.Start(exe)) return 1;
+  if (!other.Start(exe)) return false;
   Sleep(800);
   check(other.Choose("Start Menu"), "a second console shows \"Start Menu\" too");
-  check(c.Choose("Start Menu") && IsWindowVisible(c.Item("Fram", 5)) &&
+  check(c.Choose("Start Menu") && c.Shows("Start Menu") &&
             c.ApplyCaption() == "Apply 'Start Menu' settings..." && IsWindowEnabled(c.Item("Apply")),
         "\"Start Menu\" shows its panel and offers Apply");
   check(GetNextDlgTabItem(c.main, c.Item("Tr"), FALSE) == c.Item("ShowBanner") &&
@@ -169,6 +141,11 @@ int Run(const std::string& exe) {
         "re-selecting the shown category discards unapplied changes: HideRun shows the "
         "stored tick");
 
+  return true;
+}
+
+void OptionsOpensModally(Console& c) {
+  auto& check = c.check;
   // The options dialog opens modally and Cancel closes it.
   c.Press("Options");
   HWND opt = nullptr;
@@ -185,11 +162,14 @@ int Run(const std::string& exe) {
           "Cancel closes it");
   }
 
+}
+
+void ExplorerBrowsesForABitmap(Console& c) {
+  auto& check = c.check;
   // Explorer: the bitmap browser is the system's file-open dialog, whose
   // library the console loads only now.
   const char* bitmap = "c:\\velmaro-toolbar.bmp";
-  HANDLE made = CreateFileA(bitmap, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  CloseHandle(made);
+  PutFileBytes(bitmap, "");
   check(c.Choose("Explorer"), "\"Explorer\" shows its panel");
   c.Press("Command1");
   HWND open = nullptr;
@@ -206,6 +186,10 @@ int Run(const std::string& exe) {
         "the file chosen there fills the bitmap box");
   DeleteFileA(bitmap);
 
+}
+
+void WindowsWritesTheBootFile(Console& c, const std::string& boot) {
+  auto& check = c.check;
   // Windows: the boot options go to c:\msdos.sys, the rest to the registry.
   HKEY desktop = nullptr;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_SET_VALUE, &desktop) ==
@@ -217,7 +201,7 @@ int Run(const std::string& exe) {
     return ReadValue(HKEY_CURRENT_USER, "Control Panel\\Desktop", "MenuShowDelay");
   };
   check(Absent(menuDelay()), "MenuShowDelay is absent before the Windows panel is shown");
-  check(c.Choose("Windows") && IsWindowVisible(c.Item("Fram", 0)), "\"Windows\" shows its panel");
+  check(c.Choose("Windows") && c.Shows("Windows"), "\"Windows\" shows its panel");
   check(menuDelay() == "400", "showing the panel creates MenuShowDelay as \"400\"");
   // No choices stored yet: the boxes show the file's own AutoScan=1 and Logo=1.
   check(c.Checked("AutoScan") && !c.Checked("DisSpl"),
@@ -233,7 +217,7 @@ int Run(const std::string& exe) {
   std::string bootWhileNotice, storedWhileNotice;
   check(AnswerBox("Information", IDOK, nullptr,
                   [&] {
-                    bootWhileNotice = ReadFileBytes("c:\\msdos.sys");
+                    bootWhileNotice = FileBytes("c:\\msdos.sys", "<missing>");
                     storedWhileNotice = ReadValue(HKEY_CURRENT_USER, settings, "Auto Scan");
                   }),
         "Apply shows the restart notice");
@@ -241,7 +225,7 @@ int Run(const std::string& exe) {
         "the restart notice comes first: the boot file and the store are untouched while it is up");
   const std::string expected =
       "[Paths]\r\nWinDir=C:\\WINDOWS\r\n[Options]\r\nAutoScan=0\r\nBootDelay=4\r\nLogo=0\r\n;end\r\n";
-  check(WaitFor([&] { return ReadFileBytes("c:\\msdos.sys") == expected; }),
+  check(WaitFor([&] { return FileBytes("c:\\msdos.sys", "<missing>") == expected; }),
         "c:\\msdos.sys holds the new AutoScan, BootDelay and Logo lines, the rest unchanged");
   const DWORD attributes = GetFileAttributesA("c:\\msdos.sys");
   check(attributes != INVALID_FILE_ATTRIBUTES &&
@@ -256,6 +240,11 @@ int Run(const std::string& exe) {
         }),
         "the three boot choices are stored");
 
+}
+
+void MiscChangesOneSpecialFolder(Console& c, const char* folders,
+                                  const std::map<std::string, std::string>& foldersBefore) {
+  auto& check = c.check;
   // Misc. tweaks: change one special folder's path, nothing else.
   check(c.Choose("Misc. tweaks"), "\"Misc. tweaks\" shows its panel");
   Key(c.Item("Combo2"), VK_DOWN);
@@ -274,12 +263,16 @@ int Run(const std::string& exe) {
   others.erase("Start Menu");
   check(foldersAfter == others, "no other special folder changed");
 
+}
+
+void CollapsingTheTreeChoosesNoCategory(Console& c) {
+  auto& check = c.check;
   // Collapsing the tree leaves no category chosen.
   HTREEITEM chosen = c.tree->Selected();
   c.tree->ClickRootButton(c.tree->Root());
   check(WaitFor([&] {
           return c.ApplyCaption() == "No settings" && !IsWindowEnabled(c.Item("Apply")) &&
-                 !IsWindowVisible(c.Item("Fram", 1));
+                 !c.Shows("Misc. tweaks");
         }),
         "collapsing the tree hides the panel and disables Apply");
   // The tree control moves its caret to a node that collapses above it and
@@ -291,15 +284,19 @@ int Run(const std::string& exe) {
         "the collapsed root holds the tree's selection");
   c.tree->ClickRootButton(c.tree->Root());
   check(WaitFor([&] { return c.tree->Expanded(c.tree->Root()); }) &&
-            c.tree->Selected() == c.tree->Root() && !IsWindowVisible(c.Item("Fram", 1)),
+            c.tree->Selected() == c.tree->Root() && !c.Shows("Misc. tweaks"),
         "expanded again, the tree shows the root selected and no panel");
   c.tree->Click(chosen);
   check(WaitFor([&] {
-          return c.tree->Selected() == chosen && IsWindowVisible(c.Item("Fram", 1)) &&
+          return c.tree->Selected() == chosen && c.Shows("Misc. tweaks") &&
                  IsWindowEnabled(c.Item("Apply"));
         }),
         "a click on the category chosen before shows its panel again");
 
+}
+
+void CloseAsksBeforeEnding(Console& c) {
+  auto& check = c.check;
   // Close asks; No keeps the console, Yes ends it.
   c.Press("Close");
   std::string quit;
@@ -325,6 +322,36 @@ int Run(const std::string& exe) {
   if (ended) GetExitCodeProcess(c.pi.hProcess, &code);
   check(ended && code == 0, "answering Yes ends the console");
   if (!ended) TerminateProcess(c.pi.hProcess, 1);
+}
+
+int Run(const std::string& exe) {
+  // A known starting point: no options stored, a boot file with all three
+  // keys among other lines, hidden and system as on a real machine.
+  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Velmaro");
+  HKEY policies = nullptr;
+  RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer",
+                &policies);
+  RegDeleteValueA(policies, "NoRun");
+  RegDeleteValueA(policies, "NoFind");
+  RegCloseKey(policies);
+  SetFileAttributesA("c:\\msdos.sys", FILE_ATTRIBUTE_NORMAL);
+  const char* boot = "[Paths]\r\nWinDir=C:\\WINDOWS\r\n[Options]\r\nAutoScan=1\r\nBootDelay=2\r\nLogo=1\r\n;end\r\n";
+  PutFileBytes("c:\\msdos.sys", boot);
+  SetFileAttributesA("c:\\msdos.sys", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  const char* folders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  const auto foldersBefore = AllValues(HKEY_CURRENT_USER, folders);
+
+  Console c;
+  auto& check = c.check;
+  if (!c.Start(exe)) return 1;
+  OpensOnTheTree(c);
+  if (!StartMenuAppliesBesideASecondConsole(c, exe)) return 1;
+  OptionsOpensModally(c);
+  ExplorerBrowsesForABitmap(c);
+  WindowsWritesTheBootFile(c, boot);
+  MiscChangesOneSpecialFolder(c, folders, foldersBefore);
+  CollapsingTheTreeChoosesNoCategory(c);
+  CloseAsksBeforeEnding(c);
   std::printf("%d failure(s)\n", check.failures);
   return check.failures ? 1 : 0;
 }

@@ -72,17 +72,6 @@ bool KeyExists(HKEY root, const char* path) {
   return true;
 }
 
-std::string FileBytes(const std::string& path) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string bytes;
-  char buffer[65536];
-  DWORD got = 0;
-  while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-  CloseHandle(h);
-  return bytes;
-}
-
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // What `wine uninstaller --list` prints: one "key|||name" line per program.
@@ -380,13 +369,6 @@ DWORD RunToEnd(const std::string& commandLine) {
   return p.Ended(60000) ? p.ExitCode() : STILL_ACTIVE;
 }
 
-void WriteText(const std::string& path, const std::string& text) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD put = 0;
-  WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &put, nullptr);
-  CloseHandle(h);
-}
-
 bool Listed() { return InstalledProgramsList().find("Velmaro 1.0") != std::string::npos; }
 
 std::string TempFile(const char* name) {
@@ -401,7 +383,7 @@ void Reinstall(const std::string& dist, Checker& check) {
   const std::string help = std::string(kFolder) + "\\Velmaro.hlp";
   const std::string log = std::string(kFolder) + "\\VelmaroInstall.log";
   // Setup's by the log, so replaced without a question.
-  WriteText(help, "spoilt");
+  PutFileBytes(help, "spoilt");
   auto written = [&] {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     GetFileAttributesExA(log.c_str(), GetFileExInfoStandard, &data);
@@ -463,7 +445,7 @@ void KeepTheUsersOwnFile(const std::string& dist, Checker& check, const std::str
   ForgetEarlierInstallations(links);
   CreateDirectoryA(kFolder, nullptr);
   const std::string readme = std::string(kFolder) + "\\ReadMe.txt";
-  WriteText(readme, "my own notes");
+  PutFileBytes(readme, "my own notes");
   SetupWindow s(check);
   if (!s.Start(dist) || !WalkTo(s, 4)) return;
   s.Press("NextStep");
@@ -500,10 +482,10 @@ void RefuseADamagedDistribution(const std::string& dist, Checker& check) {
     return b;
   }();
   const std::pair<std::function<void()>, std::string> damages[] = {
-      {[&] { WriteText(copy + "\\Velmaro.003", ""); }, "Velmaro.003 is empty"},
+      {[&] { PutFileBytes(copy + "\\Velmaro.003", ""); }, "Velmaro.003 is empty"},
       {[&] {
          CopyFileA((dist + "\\Velmaro.003").c_str(), (copy + "\\Velmaro.003").c_str(), FALSE);
-         WriteText(copy + "\\Velmaro.002", altered);
+         PutFileBytes(copy + "\\Velmaro.002", altered);
        },
        "Velmaro.002 is not the file Setup was built with"},
   };
@@ -552,7 +534,7 @@ void Silently(const std::string& dist, Checker& check) {
   const std::string other = "C:\\Silent Other";
   RemoveTree(other);
   CreateDirectoryA(other.c_str(), nullptr);
-  WriteText(other + "\\Velmaro.dll", "someone else's");
+  PutFileBytes(other + "\\Velmaro.dll", "someone else's");
   check(RunToEnd(setup + " /S /D=" + other) == 1 && FileBytes(other + "\\Velmaro.dll") == "someone else's" &&
             !Exists(other + "\\Velmaro.exe") && ReadValue(HKEY_LOCAL_MACHINE, kKey, "InstallLocation") == folder,
         "a file in the way: exit 1, nothing changed, the earlier installation as it was");
@@ -607,7 +589,7 @@ void GuardsWithoutALog(const std::string& dist, Checker& check, const std::strin
   // DllPath at a drive root, with a copy of Uninstall.exe there.
   settle(programs + "\\Velmaro");
   CopyFileA((folder + "\\Uninstall.exe").c_str(), "C:\\Uninstall.exe", FALSE);
-  WriteText("C:\\ReadMe.txt", "the user's own");
+  PutFileBytes("C:\\ReadMe.txt", "the user's own");
   HKEY key = nullptr;
   RegCreateKeyA(HKEY_CURRENT_USER, kSettings, &key);
   RegSetValueExA(key, "DllPath", 0, REG_SZ, reinterpret_cast<const BYTE*>("C:\\Velmaro.dll"), 15);
@@ -696,7 +678,7 @@ int Run(const std::string& dist) {
 
   for (int i = 0; i < 5; ++i) {
     const std::string source = FileBytes(dist + "\\Velmaro.00" + std::to_string(i + 1));
-    check(source != "<missing>" && FileBytes(std::string(kFolder) + "\\" + kInstalled[i]) == source,
+    check(!source.empty() && FileBytes(std::string(kFolder) + "\\" + kInstalled[i]) == source,
           std::string(kInstalled[i]) + " is Velmaro.00" + std::to_string(i + 1) + " byte for byte");
   }
   velmaro::platform::Win32Shell shell;
@@ -761,8 +743,7 @@ int Run(const std::string& dist) {
   check(Install(dist, check) && Exists(links + "\\Velmaro.lnk"), "a second installation");
   Reinstall(dist, check);
   const std::string mine = links + "\\My notes.txt";
-  HANDLE h = CreateFileA(mine.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  CloseHandle(h);
+  PutFileBytes(mine, "");
   RemoveWithUninstall(check, links, false);
   check(Exists(mine) && !Exists(links + "\\Velmaro.lnk") && !Exists(links + "\\ReadMe.txt.lnk"),
         "a file of the user's own keeps the shortcut folder; the shortcuts go");

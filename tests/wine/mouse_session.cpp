@@ -37,7 +37,7 @@ std::string SeenElsewhere() {
 }
 
 bool OpenMousePanel(Console& c, const std::string& exe) {
-  return c.Start(exe) && c.check(c.Choose("Mouse") && IsWindowVisible(c.Item("Fram", 2)) &&
+  return c.Start(exe) && c.check(c.Choose("Mouse") && c.Shows("Mouse") &&
                                      c.ApplyCaption() == "Apply 'Mouse' settings..." &&
                                      IsWindowEnabled(c.Item("Apply")),
                                  "\"Mouse\" shows its panel and offers Apply");
@@ -61,7 +61,7 @@ int Apply(const std::string& exe) {
   PostMessageA(c.Item("TestArea"), WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
   check(WaitFor([] { return SeenElsewhere() == "650 normal"; }),
         "over the test box the slider's time is in force");
-  PostMessageA(c.Item("Fram", 2), WM_MOUSEMOVE, 0, MAKELPARAM(5, 300));
+  PostMessageA(c.Item("Fram", velmaro::console::CategoryOfText("Mouse")->frame), WM_MOUSEMOVE, 0, MAKELPARAM(5, 300));
   check(WaitFor([] { return SeenElsewhere() == "500 normal"; }),
         "back over the panel the saved time returns");
 

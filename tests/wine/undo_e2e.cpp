@@ -51,15 +51,12 @@ int FullDisk(const std::string& exe) {
   const std::string defName = Raw(HKEY_CURRENT_USER, userInfo, "DefName");
   SetRaw(HKEY_CURRENT_USER, userInfo, "DefName", REG_SZ, std::string(9000, 'x') + '\0');
   const std::string old = "REGEDIT4\r\n\r\n; an earlier export\r\n";
-  HANDLE out = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD n = 0;
-  WriteFile(out, old.data(), static_cast<DWORD>(old.size()), &n, nullptr);
-  CloseHandle(out);
+  PutFileBytes(target, old);
   if (!check(FileBytes(target) == old, "the old export is on T:")) return 1;
   // Fill the drive, then give back one page: less room than the export needs.
-  out = CreateFileA(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  HANDLE out = CreateFileA(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   const std::string page(4096, 'f');
-  DWORD filled = 0;
+  DWORD filled = 0, n = 0;
   while (WriteFile(out, page.data(), 4096, &n, nullptr) && n == 4096) filled += n;
   SetFilePointer(out, static_cast<LONG>(filled - 4096), nullptr, FILE_BEGIN);
   SetEndOfFile(out);
@@ -297,12 +294,7 @@ int main(int argc, char** argv) {
   const char* names[] = {"NoStartBanner", "NoLogOff", "NoRun", "NoFind", "NoRecentDocsMenu",
                          "NoFavoritesMenu"};
   // What the file holds for the Start Menu's key: the values its boxes write.
-  std::string exportedBytes(65536, '\0');
-  HANDLE in = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  DWORD got = 0;
-  ReadFile(in, exportedBytes.data(), static_cast<DWORD>(exportedBytes.size()), &got, nullptr);
-  CloseHandle(in);
-  exportedBytes.resize(got);
+  const std::string exportedBytes = FileBytes(file);
   const velmaro::platform::Cp1252CodePage codePage;
   velmaro::regfile::File exported;
   check(velmaro::regfile::Read(exportedBytes, codePage, exported), "the exported file is REGEDIT4");
@@ -342,10 +334,7 @@ int main(int argc, char** argv) {
   std::string bytes;
   velmaro::regfile::Write(f, codePage, bytes);
   const std::string crafted = "C:\\velmaro-roundtrip.reg";
-  HANDLE h = CreateFileA(crafted.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(h);
+  PutFileBytes(crafted, bytes);
   RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\VelmaroRoundTrip");
   check(RunToEnd("regedit.exe /s " + crafted) == 0, "regedit /s imports a file of odd names");
   const std::string ansiKey = "Software\\VelmaroRoundTrip\\K\xE9y \"q\" \\ end";

@@ -207,6 +207,31 @@ int IdOf(const FormSpec& spec, const std::string& name, int index = -1) {
   return -1;
 }
 
+// A file's bytes, whole, read beside whoever holds it open; `missing` when
+// there is no such file.
+inline std::string FileBytes(const std::string& path, const char* missing = "") {
+  HANDLE in = CreateFileA(path.c_str(), GENERIC_READ,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, 0, nullptr);
+  if (in == INVALID_HANDLE_VALUE) return missing;
+  std::string bytes;
+  char buffer[65536];
+  DWORD got = 0;
+  while (ReadFile(in, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  CloseHandle(in);
+  return bytes;
+}
+
+// Makes (or replaces) a file holding these bytes; false if it cannot.
+inline bool PutFileBytes(const std::string& path, const std::string& bytes) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(h);
+  return written == bytes.size();
+}
+
 // A folder with everything in it, as a user might remove it by hand.
 inline void RemoveTree(const std::string& folder) {
   WIN32_FIND_DATAA found{};

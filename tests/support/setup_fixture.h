@@ -12,7 +12,9 @@
 #include "platform/memory/memory_toolkit.h"
 #include "setup/wizard.h"
 
-namespace velmaro::setup {
+namespace velmaro::testing {
+
+using namespace velmaro::setup;
 
 inline constexpr const char* kDist = "D:\\DIST";
 inline constexpr const char* kPrograms = "C:\\WINDOWS\\Start Menu\\Programs";
@@ -80,4 +82,4 @@ protected:
   std::unique_ptr<Wizard> wizard;
 };
 
-}  // namespace velmaro::setup
+}  // namespace velmaro::testing
