@@ -67,21 +67,6 @@ inline bool AnswerBoxIfAny(const char* title, int button, int ms, std::string* t
   return AnswerBox(title, button, text);
 }
 
-// Runs a program to its end; its exit code, or -1.
-inline int RunToEnd(std::string command, DWORD ms = 30000) {
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return -1;
-  DWORD code = static_cast<DWORD>(-1);
-  if (WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
-  else TerminateProcess(pi.hProcess, 1);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
-  return static_cast<int>(code);
-}
-
 // Chooses a file in the open dialog with this title, as a user types it.
 inline bool ChooseFile(const char* title, const std::string& path) {
   HWND open = nullptr;

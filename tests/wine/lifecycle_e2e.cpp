@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "console/tweaker.h"
+#include "platform/ascii_case.h"
 #include "platform/win32/win32_shell.h"
 #include "setup/shortcut.h"
 #include "setup/wizard.h"
@@ -44,11 +45,6 @@ constexpr const char* kKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Unin
 constexpr const char* kSettings = "Software\\Velmaro\\Settings";
 constexpr const char* kInstalled[] = {"Velmaro.exe", "Velmaro.dll", "Velmaro.hlp", "ReadMe.txt",
                                       "Uninstall.exe"};
-
-std::string Lower(std::string s) {
-  for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 
 // The whole text: TextOf stops at a kilobyte.
 std::string LongTextOf(HWND h) {
@@ -325,7 +321,7 @@ void RemoveWithUninstall(Checker& check, const std::string& links, bool emptyFol
   UninstallWindow w;
   check(list.Start("uninstaller.exe --remove \"Velmaro 1.0\"", "") && w.Find(),
         "the system's list starts Uninstall through UninstallString");
-  check(Lower(ImageOf(w.window)) == Lower(uninstaller), "it is the installed uninstaller");
+  check(velmaro::platform::LowerAscii(ImageOf(w.window)) == velmaro::platform::LowerAscii(uninstaller), "it is the installed uninstaller");
   PostMessageA(w.Item("Yes"), BM_CLICK, 0, 0);
   HWND box = nullptr;
   check(WaitFor([&] { return (box = VisibleWindow("#32770", "Uninstalling complete.")) != nullptr; }, 10000),
@@ -360,13 +356,6 @@ void RemoveWithUninstall(Checker& check, const std::string& links, bool emptyFol
 bool CloseConsole(HWND window, Process& console) {
   PostMessageA(window, WM_CLOSE, 0, 0);
   return AnswerBox("Confirmation", IDYES) && console.Ended(10000);
-}
-
-// Runs a program to its end; its exit code, or STILL_ACTIVE after a minute.
-DWORD RunToEnd(const std::string& commandLine) {
-  Process p;
-  if (!p.Start(commandLine, "")) return STILL_ACTIVE;
-  return p.Ended(60000) ? p.ExitCode() : STILL_ACTIVE;
 }
 
 bool Listed() { return InstalledProgramsList().find("Velmaro 1.0") != std::string::npos; }
@@ -687,7 +676,7 @@ int Run(const std::string& dist) {
   for (const auto& [file, target] : shortcuts) {
     velmaro::platform::ShellLinkData link;
     const bool read = shell.ReadShellLink(links + "\\" + file, link) == 0;
-    check(read && Lower(link.path) == Lower(std::string(kFolder) + "\\" + target) &&
+    check(read && velmaro::platform::LowerAscii(link.path) == velmaro::platform::LowerAscii(std::string(kFolder) + "\\" + target) &&
               link.description == "ShellLink Sample",
           std::string(file) + " reads back through the ShellLink object: " + link.path + ", \"" +
               link.description + "\"");
@@ -721,7 +710,7 @@ int Run(const std::string& dist) {
   check(WaitFor([&] { return (console = ConsoleWindow()) != nullptr; }, 20000) && !IsIconic(console),
         "Finish with Start ticked opens the console's window");
   if (console) {
-    check(Lower(ImageOf(console)) == Lower(std::string(kFolder) + "\\Velmaro.exe"),
+    check(velmaro::platform::LowerAscii(ImageOf(console)) == velmaro::platform::LowerAscii(std::string(kFolder) + "\\Velmaro.exe"),
           "it is the installed console (" + ImageOf(console) + ")");
     const std::string library = ReadValue(HKEY_CURRENT_USER, kSettings, "DllPath");
     HICON blank = ExtractIconA(GetModuleHandleA(nullptr), library.c_str(), 9);

@@ -253,6 +253,22 @@ inline void RemoveTree(const std::string& folder) {
 }
 
 // Counts checks and prints each as it goes, so a failure is seen in context.
+// Runs a program to its end; its exit code, or -1 when it cannot be
+// started or runs past `ms` (then it is ended).
+inline int RunToEnd(std::string command, DWORD ms = 60000) {
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return -1;
+  DWORD code = static_cast<DWORD>(-1);
+  if (WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
+  else TerminateProcess(pi.hProcess, 1);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  return static_cast<int>(code);
+}
+
 struct Checker {
   int failures = 0;
   bool operator()(bool ok, const std::string& what) {
