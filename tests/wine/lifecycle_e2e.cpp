@@ -611,17 +611,13 @@ int SmallDrive(const std::string& dist) {
   return check.failures ? 1 : 0;
 }
 
-int Run(const std::string& dist) {
-  Checker check;
-  const std::string programs = ProgramsFolder();
-  const std::string links = programs + "\\Velmaro";
-  ForgetEarlierInstallations(links);
-  check(!Exists(kFolder) && !Exists(links) && !KeyExists(HKEY_LOCAL_MACHINE, kKey) &&
-            !KeyExists(HKEY_CURRENT_USER, kSettings),
-        "no installation before Setup runs");
-
+// The wizard from page 1 to Finish, with the default choices but the folder:
+// every way out asks first, each page says what it should, and the run leaves
+// the files, links and entry that Setup promises.
+bool InstallWithTheWizard(const std::string& dist, const std::string& programs, const std::string& links,
+                          Checker& check) {
   SetupWindow s(check);
-  if (!s.Start(dist)) return 1;
+  if (!s.Start(dist)) return false;
   check(!s.On("Back") && s.On("NextStep") && s.Text("NextStep") == "&Next >>" &&
             s.Text("Label1", 0) == "Welcome to the setup of Velmaro 1.0 ",
         "page 1: welcome text, Back disabled, \"&Next >>\"");
@@ -676,7 +672,8 @@ int Run(const std::string& dist) {
   for (const auto& [file, target] : shortcuts) {
     velmaro::platform::ShellLinkData link;
     const bool read = shell.ReadShellLink(links + "\\" + file, link) == 0;
-    check(read && velmaro::platform::LowerAscii(link.path) == velmaro::platform::LowerAscii(std::string(kFolder) + "\\" + target) &&
+    check(read && velmaro::platform::LowerAscii(link.path) ==
+                      velmaro::platform::LowerAscii(std::string(kFolder) + "\\" + target) &&
               link.description == "ShellLink Sample",
           std::string(file) + " reads back through the ShellLink object: " + link.path + ", \"" +
               link.description + "\"");
@@ -704,13 +701,19 @@ int Run(const std::string& dist) {
         "page 6: \"&Finish\", Start ticked");
   s.Press("NextStep");
   check(s.process.Ended(5000) && s.process.ExitCode() == 0, "Finish ends Setup");
+  return true;
 
-  // The console, started by Finish, in a window the user sees.
+}
+
+// Finish with Start ticked opens the installed console, in a window the user
+// sees, and the console finds its icon library.
+void FinishOpensTheConsole(Checker& check) {
   HWND console = nullptr;
   check(WaitFor([&] { return (console = ConsoleWindow()) != nullptr; }, 20000) && !IsIconic(console),
         "Finish with Start ticked opens the console's window");
   if (console) {
-    check(velmaro::platform::LowerAscii(ImageOf(console)) == velmaro::platform::LowerAscii(std::string(kFolder) + "\\Velmaro.exe"),
+    check(velmaro::platform::LowerAscii(ImageOf(console)) ==
+              velmaro::platform::LowerAscii(std::string(kFolder) + "\\Velmaro.exe"),
           "it is the installed console (" + ImageOf(console) + ")");
     const std::string library = ReadValue(HKEY_CURRENT_USER, kSettings, "DllPath");
     HICON blank = ExtractIconA(GetModuleHandleA(nullptr), library.c_str(), 9);
@@ -727,8 +730,11 @@ int Run(const std::string& dist) {
     if (process) CloseHandle(process);
   }
 
-  RemoveWithUninstall(check, links, true);
-  // Again, with a file of the user's own among the shortcuts.
+}
+
+// Installed again, reinstalled, and removed with a file of the user's own
+// among the shortcuts: the shortcuts go, the user's file and its folder stay.
+void RemoveBesideTheUsersShortcutFile(const std::string& dist, Checker& check, const std::string& links) {
   check(Install(dist, check) && Exists(links + "\\Velmaro.lnk"), "a second installation");
   Reinstall(dist, check);
   const std::string mine = links + "\\My notes.txt";
@@ -738,6 +744,20 @@ int Run(const std::string& dist) {
         "a file of the user's own keeps the shortcut folder; the shortcuts go");
   DeleteFileA(mine.c_str());
   RemoveDirectoryA(links.c_str());
+}
+
+int Run(const std::string& dist) {
+  Checker check;
+  const std::string programs = ProgramsFolder();
+  const std::string links = programs + "\\Velmaro";
+  ForgetEarlierInstallations(links);
+  check(!Exists(kFolder) && !Exists(links) && !KeyExists(HKEY_LOCAL_MACHINE, kKey) &&
+            !KeyExists(HKEY_CURRENT_USER, kSettings),
+        "no installation before Setup runs");
+  if (!InstallWithTheWizard(dist, programs, links, check)) return 1;
+  FinishOpensTheConsole(check);
+  RemoveWithUninstall(check, links, true);
+  RemoveBesideTheUsersShortcutFile(dist, check, links);
   RemoveWhileTheConsoleRuns(dist, check, links);
   KeepTheUsersOwnFile(dist, check, links);
   RefuseADamagedDistribution(dist, check);
