@@ -619,7 +619,7 @@ TEST(ImportTest, TheImportDialogPreviewsAndWritesOnlyOnYes) {
                       "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Evil]\r\n"
                       "\"Start\"=dword:00000002\r\n");
   c.Start();
-  c.tk.ClickNode(*c.main, "Tr", 7);  // Start Menu
+  c.tk.ClickNode(*c.main, "Tr", console::NodeOf("Start Menu"));
   const std::string before = c.State();
   c.tk.answer = forms::IdNo;
   c.tk.AnswerNextFileDialog("C:\\Users\\Ann\\in.reg");
