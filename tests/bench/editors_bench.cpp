@@ -39,8 +39,8 @@ namespace {
 using velmaro::e2e::Now;
 
 constexpr int kEntries = 5000;
-constexpr int kAddRemoveNode = console::NodeOf("Add/Remove");
-constexpr int kStartUpNode = console::NodeOf("StartUp Applications");
+constexpr int kAddRemoveNode = velmaro::console::NodeOf("Add/Remove");
+constexpr int kStartUpNode = velmaro::console::NodeOf("StartUp Applications");
 constexpr const char* kRun = "software\\microsoft\\windows\\currentversion\\run";
 constexpr const char* kUninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr const char* kPrefix = "VelmaroBench";

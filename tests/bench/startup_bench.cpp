@@ -1,11 +1,16 @@
 // Start-up time and memory of the real Velmaro.exe, measured from outside as
 // the user meets it. Not a test: run it under Wine and read the figures.
 //
-// Start-up: each program is started N times (bare window and console taking
-// turns, after one unmeasured start of each) and timed with the performance
-// counter from just before CreateProcess to "ready": the main window visible
-// and its thread back in its message loop, answering a sent WM_NULL; for the
-// console also its tree filled. WaitForInputIdle cannot mark that point: the
+// Start-up: each program is started N times (bare window, the system's
+// regedit and the console taking turns, after one unmeasured start of each)
+// and timed with the performance counter from just before CreateProcess to
+// "ready": the main window visible and painted, and its thread back in its
+// message loop, answering a sent WM_NULL; for the console also its tree filled, for regedit
+// its tree holding a node. The floor program (floor_window.cpp) is timed as
+// the console is: what it needs is the price of what the console must show
+// at start, and the console's figures beyond it are its own. Ratios are given
+// per round (console / bare,
+// console / regedit), whose median moves least from run to run. WaitForInputIdle cannot mark that point: the
 // console pumps messages once while loading, which already signals idle.
 // Memory: the console's private bytes after every category has been opened.
 // Wine 8 leaves PrivateUsage at 0 (it fills PagefileUsage from the Linux
@@ -15,8 +20,12 @@
 // Under the X11 driver run it with a window manager: without one, Wine waits
 // about 2 s for each window it hides, which stalls every close.
 //
+// --shows times instead the first show of each category: for every round and
+// category a new console is started and the category clicked, from the click
+// to its frame visible and the loop answering again.
+//
 //   startup_bench <build tree> [runs] [seconds to hold the console after the memory reading]
-//                 [--against <another build tree>]...
+//                 [--shows] [--against <another build tree>]...
 #include <windows.h>
 // After windows.h.
 #include <commctrl.h>
@@ -100,6 +109,22 @@ double Until(const Started& s, F&& done) {
   return -1;
 }
 
+// Painting comes after every other message: a window is drawn once neither
+// it nor a visible descendant still has part of it to paint.
+bool Painted(HWND top) {
+  if (GetUpdateRect(top, nullptr, FALSE)) return false;
+  bool pending = false;
+  EnumChildWindows(
+      top,
+      [](HWND c, LPARAM p) {
+        if (!IsWindowVisible(c) || !GetUpdateRect(c, nullptr, FALSE)) return TRUE;
+        *reinterpret_cast<bool*>(p) = true;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&pending));
+  return !pending;
+}
+
 // ---- the bare window ----
 
 struct BareRun {
@@ -117,7 +142,7 @@ BareRun RunBare(const std::string& exe, bool keep = false, Started* out = nullpt
     w = all.empty() ? nullptr : all.front();
     return w != nullptr;
   });
-  if (w) r.ready = Until(s, [&] { return IsWindowVisible(w) && Answers(w); });
+  if (w) r.ready = Until(s, [&] { return IsWindowVisible(w) && Answers(w) && Painted(w); });
   if (keep && out) {
     *out = s;
     return r;
@@ -128,6 +153,65 @@ BareRun RunBare(const std::string& exe, bool keep = false, Started* out = nullpt
     r.ended = Now() - closed;
   } else {
     std::printf("bare window did not end on WM_CLOSE: terminated\n");
+    TerminateProcess(s.pi.hProcess, 1);
+    WaitForSingleObject(s.pi.hProcess, 5000);
+  }
+  Release(s);
+  return r;
+}
+
+// ---- the system's regedit ----
+
+struct RegeditRun {
+  double ready = -1;  // visible, its tree holds a node, loop answers
+};
+
+// A visible top-level window of the process with a tree view among its
+// descendants; `tree` receives the tree view.
+HWND RegeditWindowOf(DWORD pid, HWND& tree) {
+  struct Search {
+    DWORD pid;
+    HWND main = nullptr, tree = nullptr;
+  } search{pid};
+  EnumWindows(
+      [](HWND h, LPARAM p) {
+        auto& s = *reinterpret_cast<Search*>(p);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(h, &owner);
+        if (owner != s.pid || !IsWindowVisible(h)) return TRUE;
+        EnumChildWindows(
+            h,
+            [](HWND c, LPARAM q) {
+              char cls[32] = {};
+              if (!GetClassNameA(c, cls, sizeof cls) || std::string(cls) != WC_TREEVIEWA)
+                return TRUE;
+              reinterpret_cast<Search*>(q)->tree = c;
+              return FALSE;
+            },
+            p);
+        if (!s.tree) return TRUE;
+        s.main = h;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  tree = search.tree;
+  return search.main;
+}
+
+RegeditRun RunRegedit(const std::string& exe) {
+  RegeditRun r;
+  Started s = Launch(exe);
+  if (!s.ok) return r;
+  HWND main = nullptr, tree = nullptr;
+  r.ready = Until(s, [&] {
+    if (!main) main = RegeditWindowOf(s.pi.dwProcessId, tree);
+    LRESULT count = 0;
+    return main && Answers(tree, TVM_GETCOUNT, &count) && count > 0 && Answers(main) &&
+           Painted(main);
+  });
+  if (main) PostMessageA(main, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(s.pi.hProcess, 15000) != WAIT_OBJECT_0) {
+    std::printf("regedit did not end on WM_CLOSE: terminated\n");
     TerminateProcess(s.pi.hProcess, 1);
     WaitForSingleObject(s.pi.hProcess, 5000);
   }
@@ -185,7 +269,8 @@ ConsoleRun StartConsole(Started& s, HWND& main) {
   });
   r.ready = Until(s, [&] {
     LRESULT count = 0;
-    return Answers(tree, TVM_GETCOUNT, &count) && count == kFilledTree && Answers(main);
+    return Answers(tree, TVM_GETCOUNT, &count) && count == kFilledTree && Answers(main) &&
+           Painted(main);
   });
   // A splash that came and went between two polls still counts as closed.
   r.splashClosed = Until(s, [&] {
@@ -265,6 +350,18 @@ void PrintSeries(const char* what, const std::vector<double>& v) {
   std::printf("  %-44s", what);
   for (double x : v) std::printf(" %7.1f", x);
   std::printf("\n");
+}
+
+// The ratio of each round's two figures: the pair ran back to back, so
+// both met much the same load on the machine.
+void PrintRatios(const char* what, const std::vector<double>& top,
+                 const std::vector<double>& bottom) {
+  std::vector<double> ratios;
+  for (std::size_t i = 0; i < top.size() && i < bottom.size(); ++i)
+    if (top[i] >= 0 && bottom[i] > 0) ratios.push_back(top[i] / bottom[i]);
+  const Stats r = Of(ratios);
+  std::printf("  Per-round ratio %-24s median %.2f   min %.2f   max %.2f   (n=%d)\n", what, r.median,
+              r.min, r.max, r.n);
 }
 
 struct Memory {
@@ -356,6 +453,59 @@ bool MeasureConsoleMemory(const std::string& exe, int holdSeconds, Memory& atSta
   return ok;
 }
 
+// From a click on a category's node to its frame visible, the loop answering
+// again and the window painted, in a console started for that click; -1 when
+// it did not show.
+double FirstShow(const std::string& exe, const velmaro::console::Category& category) {
+  static const velmaro::forms::FormSpec design = velmaro::console::Tweaker::Design();
+  const int frameId = IdOf(design, "Fram", category.frame);
+  Started s = Launch(exe);
+  if (!s.ok) return -1;
+  HWND main = nullptr;
+  ConsoleRun r = StartConsole(s, main);
+  double shown = -1;
+  if (main && r.ready >= 0 && r.splashClosed >= 0) {
+    RemoteTree tree(GetDlgItem(main, kTreeId), s.pi.hProcess);
+    tree.Expand(tree.Root());
+    HTREEITEM item = tree.Find(std::string(category.text));
+    const double clicked = Now();
+    if (item && tree.Click(item)) {
+      const double limit = clicked + kTimeoutMs;
+      while (Now() < limit) {
+        HWND frame = GetDlgItem(main, frameId);
+        if (frame && IsWindowVisible(frame) && Answers(main) && Painted(main)) {
+          shown = Now() - clicked;
+          break;
+        }
+        Sleep(1);
+      }
+    }
+  }
+  if (!(main && CloseConsole(s, main, r))) {
+    TerminateProcess(s.pi.hProcess, 1);
+    WaitForSingleObject(s.pi.hProcess, 5000);
+  }
+  Release(s);
+  return shown;
+}
+
+// Every category's first show, each build taking turns in every round.
+void MeasureFirstShows(const std::vector<std::string>& builds, int runs) {
+  using velmaro::console::Categories;
+  std::vector<std::vector<std::vector<double>>> times(
+      builds.size(), std::vector<std::vector<double>>(Categories.size()));
+  for (int i = 0; i < runs; ++i)
+    for (std::size_t c = 0; c < Categories.size(); ++c)
+      for (std::size_t b = 0; b < builds.size(); ++b)
+        times[b][c].push_back(FirstShow(builds[b], Categories[c]));
+  std::printf("First show of each category, %d runs, ms from the click:\n", runs);
+  for (std::size_t b = 0; b < builds.size(); ++b) {
+    std::printf(" console (%s)\n", builds[b].c_str());
+    for (std::size_t c = 0; c < Categories.size(); ++c)
+      PrintRow(std::string(Categories[c].text).c_str(), times[b][c]);
+  }
+}
+
 std::string Beside(const std::string& name) {
   char path[MAX_PATH] = {};
   const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -383,7 +533,7 @@ struct ConsoleSeries {
                                                                    : -1);
   }
 
-  void Print(const std::vector<double>& bareReady) const {
+  void Print(const std::vector<double>& bareReady, const std::vector<double>& regeditReady) const {
     std::printf(" console (%s)\n", exe.c_str());
     PrintRow("main window created", mainCreated);
     PrintRow("its last control created", controlsMade);
@@ -393,6 +543,8 @@ struct ConsoleSeries {
     PrintRow("splash closed", splashClosed);
     PrintRow("splash on screen (closed - visible)", splashLife);
     PrintSeries("every run: console ready", ready);
+    PrintRatios("console / bare", ready, bareReady);
+    PrintRatios("console / regedit", ready, regeditReady);
     const Stats b = Of(bareReady), c = Of(ready), sc = Of(splashClosed);
     if (b.median > 0 && c.median > 0)
       std::printf("  Ready ratio console/bare (medians): %.2f  (+%.0f%%, goal at most +30%%)\n",
@@ -415,33 +567,53 @@ int main(int argc, char** argv) {
   // "--against <tree>" (at the end) adds that tree's Velmaro.exe to every
   // round, so that builds are compared in one run.
   SeeRealPixels();
-  std::vector<std::string> against;
-  while (argc > 3 && std::string(argv[argc - 2]) == "--against") {
-    against.insert(against.begin(), WinePath(argv[argc - 1]) + "\\console\\Velmaro.exe");
-    argc -= 2;
+  std::vector<std::string> against, positional;
+  bool shows = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--against" && i + 1 < argc)
+      against.push_back(WinePath(argv[++i]) + "\\console\\Velmaro.exe");
+    else if (a == "--shows")
+      shows = true;
+    else
+      positional.push_back(a);
   }
-  const std::string root = argc > 1 ? WinePath(argv[1]) : ".";
+  const std::string root = !positional.empty() ? WinePath(positional[0]) : ".";
   const std::string console = root + "\\console\\Velmaro.exe";
   const std::string bare = Beside("bare_window.exe");
-  const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
-  const int holdSeconds = argc > 3 ? std::atoi(argv[3]) : 0;
+  const std::string floor = Beside("floor_window.exe");
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  const std::string regedit = std::string(windows) + "\\regedit.exe";
+  const int runs = positional.size() > 1 ? std::max(1, std::atoi(positional[1].c_str())) : 7;
+  const int holdSeconds = positional.size() > 2 ? std::atoi(positional[2].c_str()) : 0;
   std::setvbuf(stdout, nullptr, _IONBF, 0);
 
   // One start of each, not counted: the server, the page cache and the
   // prefix's first-use work are warm before the first measured run.
   RunBare(bare);
+  RunRegedit(regedit);
   RunConsole(console);
+  RunConsole(floor);
   for (const std::string& other : against) RunConsole(other);
+  if (shows) {
+    std::vector<std::string> builds{console};
+    builds.insert(builds.end(), against.begin(), against.end());
+    MeasureFirstShows(builds, runs);
+    return 0;
+  }
 
-  std::vector<double> bareCreated, bareReady, bareEnded;
+  std::vector<double> bareCreated, bareReady, bareEnded, regeditReady;
   std::vector<ConsoleSeries> consoles;
   consoles.emplace_back(console);
   for (const std::string& other : against) consoles.emplace_back(other);
+  consoles.emplace_back(floor);
   for (int i = 0; i < runs; ++i) {
     const BareRun b = RunBare(bare);
     bareCreated.push_back(b.created);
     bareReady.push_back(b.ready);
     bareEnded.push_back(b.ended);
+    regeditReady.push_back(RunRegedit(regedit).ready);
     for (ConsoleSeries& series : consoles) series.Add(RunConsole(series.exe));
   }
 
@@ -450,7 +622,9 @@ int main(int argc, char** argv) {
   PrintRow("window created", bareCreated);
   PrintRow("ready (visible, loop answers)", bareReady);
   PrintSeries("every run: bare ready", bareReady);
-  for (const ConsoleSeries& series : consoles) series.Print(bareReady);
+  std::printf(" regedit (%s)\n", regedit.c_str());
+  PrintRow("ready (visible, tree holds a node, loop answers)", regeditReady);
+  for (const ConsoleSeries& series : consoles) series.Print(bareReady, regeditReady);
   std::printf("Closing, ms:\n");
   PrintRow("bare: ended after WM_CLOSE", bareEnded);
   for (const ConsoleSeries& series : consoles) {
