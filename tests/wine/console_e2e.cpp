@@ -7,6 +7,7 @@
 // Spared") it only starts the console, opens that panel, dialog, help popup
 // or the message of an apply that left another program's change, and leaves
 // it running, for a screenshot.
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <vector>
@@ -17,6 +18,9 @@
 namespace {
 
 using namespace velmaro::e2e;
+using velmaro::console::Categories;
+using velmaro::console::CategoryOfText;
+using velmaro::forms::ControlKind;
 
 std::map<std::string, std::string> AllValues(HKEY root, const char* path) {
   std::map<std::string, std::string> all;
@@ -77,6 +81,10 @@ void OpensOnTheTree(Console& c) {
         "the tree holds \"Velmaro\" and its ten categories");
   check(!IsWindowEnabled(c.Item("Apply")) && c.ApplyCaption() == "No settings",
         "Apply starts disabled with \"No settings\"");
+  bool noPanelMade = true;
+  for (const auto& category : Categories)
+    noPanelMade = noPanelMade && !c.Item("Fram", category.frame);
+  check(noPanelMade, "no panel's windows are made before its category is chosen");
   HWND help = c.HelpFor("Tr");
   check(help && TextOf(help).rfind("The categories of settings that Velmaro can change.", 0) == 0,
         "What's This on the tree shows its topic from Velmaro.hlp beside the program");
@@ -295,6 +303,41 @@ void CollapsingTheTreeChoosesNoCategory(Console& c) {
 
 }
 
+// The ids of the main window's children in window order, frames and
+// pictures left out: the order Tab follows. Empty when a child is not one of
+// the design's.
+std::vector<int> TabOrder(HWND main) {
+  std::vector<int> ids;
+  for (HWND w = GetWindow(main, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    const int id = GetDlgCtrlID(w);
+    if (id < 1000 || id - 1000 >= static_cast<int>(kSpec.controls.size())) return {};
+    const auto& spec = kSpec.controls[static_cast<std::size_t>(id - 1000)];
+    if (spec.kind != ControlKind::Frame && spec.kind != ControlKind::Picture)
+      ids.push_back(id);
+  }
+  return ids;
+}
+
+// A panel's windows are made when its category is first chosen, in their
+// place in the Tab order however late that is, and kept afterwards.
+void PanelsAreMadeInTabOrderAndKept(Console& c) {
+  auto& check = c.check;
+  const auto* icons = CategoryOfText("Change Icons");
+  check(icons && !c.Item("Fram", icons->frame),
+        "the panel of Change Icons, not chosen yet, is not made");
+  if (!icons || !c.Choose("Change Icons") || !WaitFor([&] { return c.Shows("Change Icons"); })) {
+    check(false, "Change Icons shows when chosen");
+    return;
+  }
+  HWND frame = c.Item("Fram", icons->frame);
+  const std::vector<int> order = TabOrder(c.main);
+  check(std::is_sorted(order.begin(), order.end()) && order.size() > 9,
+        "the windows of six panels made one by one follow the design's Tab order");
+  check(c.Choose("Windows") && WaitFor([&] { return c.Shows("Windows"); }) &&
+            c.Item("Fram", icons->frame) == frame && !IsWindowVisible(frame),
+        "another category hides the panel of Change Icons and keeps its windows");
+}
+
 void CloseAsksBeforeEnding(Console& c) {
   auto& check = c.check;
   // Close asks; No keeps the console, Yes ends it.
@@ -351,6 +394,7 @@ int Run(const std::string& exe) {
   WindowsWritesTheBootFile(c, boot);
   MiscChangesOneSpecialFolder(c, folders, foldersBefore);
   CollapsingTheTreeChoosesNoCategory(c);
+  PanelsAreMadeInTabOrderAndKept(c);
   CloseAsksBeforeEnding(c);
   std::printf("%d failure(s)\n", check.failures);
   return check.failures ? 1 : 0;
