@@ -2,16 +2,17 @@
 // the user meets it. Not a test: run it under Wine and read the figures.
 //
 // Start-up: each program is started N times (bare window, the system's
-// regedit and the console taking turns, after one unmeasured start of each)
-// and timed with the performance counter from just before CreateProcess to
-// "ready": the main window visible and painted, and its thread back in its
-// message loop, answering a sent WM_NULL; for the console also its tree filled, for regedit
-// its tree holding a node. The floor program (floor_window.cpp) is timed as
-// the console is: what it needs is the price of what the console must show
-// at start, and the console's figures beyond it are its own. Ratios are given
-// per round (console / bare,
-// console / regedit), whose median moves least from run to run. WaitForInputIdle cannot mark that point: the
-// console pumps messages once while loading, which already signals idle.
+// regedit, the console and the floor program taking turns, after one
+// unmeasured start of each) and timed with the performance counter from just
+// before CreateProcess to "ready": the main window visible and painted, and
+// its thread back in its message loop, answering a sent WM_NULL; for the
+// console and the floor also their tree filled, for regedit its tree holding
+// a node. The floor (floor_window.cpp) shows only what the console must show
+// at start: what it needs is the price of those windows, and the console's
+// figures beyond it are its own. Ratios are given per round (console / bare,
+// console / regedit): their median moves least from run to run.
+// WaitForInputIdle cannot mark "ready": the console pumps messages once while
+// loading, which already signals idle.
 // Memory: the console's private bytes after every category has been opened.
 // Wine 8 leaves PrivateUsage at 0 (it fills PagefileUsage from the Linux
 // process's anonymous memory), so the other counters and a walk of the
@@ -22,7 +23,7 @@
 //
 // --shows times instead the first show of each category: for every round and
 // category a new console is started and the category clicked, from the click
-// to its frame visible and the loop answering again.
+// to its frame visible, the loop answering again and the window painted.
 //
 //   startup_bench <build tree> [runs] [seconds to hold the console after the memory reading]
 //                 [--shows] [--against <another build tree>]...
