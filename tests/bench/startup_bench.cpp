@@ -561,69 +561,64 @@ struct ConsoleSeries {
   }
 };
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  // argv[1]: the build tree; Velmaro.exe is in its console folder. Each
-  // "--against <tree>" (at the end) adds that tree's Velmaro.exe to every
-  // round, so that builds are compared in one run.
-  SeeRealPixels();
-  std::vector<std::string> against, positional;
+// What to run, from the command line.
+struct Programs {
+  std::string console, bare, floor, regedit;
+  std::vector<std::string> against;  // other builds' consoles, in every round
+  int runs = 7;
+  int holdSeconds = 0;
   bool shows = false;
+};
+
+// argv[1]: the build tree; Velmaro.exe is in its console folder. Each
+// "--against <tree>" adds that tree's Velmaro.exe to every round, so that
+// builds are compared in one run.
+Programs ProgramsOf(int argc, char** argv) {
+  Programs p;
+  std::vector<std::string> positional;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--against" && i + 1 < argc)
-      against.push_back(WinePath(argv[++i]) + "\\console\\Velmaro.exe");
+      p.against.push_back(WinePath(argv[++i]) + "\\console\\Velmaro.exe");
     else if (a == "--shows")
-      shows = true;
+      p.shows = true;
     else
       positional.push_back(a);
   }
   const std::string root = !positional.empty() ? WinePath(positional[0]) : ".";
-  const std::string console = root + "\\console\\Velmaro.exe";
-  const std::string bare = Beside("bare_window.exe");
-  const std::string floor = Beside("floor_window.exe");
+  p.console = root + "\\console\\Velmaro.exe";
+  p.bare = Beside("bare_window.exe");
+  p.floor = Beside("floor_window.exe");
   char windows[MAX_PATH] = {};
   GetWindowsDirectoryA(windows, MAX_PATH);
-  const std::string regedit = std::string(windows) + "\\regedit.exe";
-  const int runs = positional.size() > 1 ? std::max(1, std::atoi(positional[1].c_str())) : 7;
-  const int holdSeconds = positional.size() > 2 ? std::atoi(positional[2].c_str()) : 0;
-  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  p.regedit = std::string(windows) + "\\regedit.exe";
+  if (positional.size() > 1) p.runs = std::max(1, std::atoi(positional[1].c_str()));
+  if (positional.size() > 2) p.holdSeconds = std::atoi(positional[2].c_str());
+  return p;
+}
 
-  // One start of each, not counted: the server, the page cache and the
-  // prefix's first-use work are warm before the first measured run.
-  RunBare(bare);
-  RunRegedit(regedit);
-  RunConsole(console);
-  RunConsole(floor);
-  for (const std::string& other : against) RunConsole(other);
-  if (shows) {
-    std::vector<std::string> builds{console};
-    builds.insert(builds.end(), against.begin(), against.end());
-    MeasureFirstShows(builds, runs);
-    return 0;
-  }
-
+// Every program in turn, round after round, then the figures.
+void MeasureStartUp(const Programs& p) {
   std::vector<double> bareCreated, bareReady, bareEnded, regeditReady;
   std::vector<ConsoleSeries> consoles;
-  consoles.emplace_back(console);
-  for (const std::string& other : against) consoles.emplace_back(other);
-  consoles.emplace_back(floor);
-  for (int i = 0; i < runs; ++i) {
-    const BareRun b = RunBare(bare);
+  consoles.emplace_back(p.console);
+  for (const std::string& other : p.against) consoles.emplace_back(other);
+  consoles.emplace_back(p.floor);
+  for (int i = 0; i < p.runs; ++i) {
+    const BareRun b = RunBare(p.bare);
     bareCreated.push_back(b.created);
     bareReady.push_back(b.ready);
     bareEnded.push_back(b.ended);
-    regeditReady.push_back(RunRegedit(regedit).ready);
+    regeditReady.push_back(RunRegedit(p.regedit).ready);
     for (ConsoleSeries& series : consoles) series.Add(RunConsole(series.exe));
   }
 
-  std::printf("Start-up, %d runs each, ms from just before CreateProcess:\n", runs);
+  std::printf("Start-up, %d runs each, ms from just before CreateProcess:\n", p.runs);
   std::printf(" bare window (one empty top-level window and its loop)\n");
   PrintRow("window created", bareCreated);
   PrintRow("ready (visible, loop answers)", bareReady);
   PrintSeries("every run: bare ready", bareReady);
-  std::printf(" regedit (%s)\n", regedit.c_str());
+  std::printf(" regedit (%s)\n", p.regedit.c_str());
   PrintRow("ready (visible, tree holds a node, loop answers)", regeditReady);
   for (const ConsoleSeries& series : consoles) series.Print(bareReady, regeditReady);
   std::printf("Closing, ms:\n");
@@ -635,10 +630,14 @@ int main(int argc, char** argv) {
   if (terminatedConsoles)
     std::printf("%d console start(s) (warm-up included) had to be terminated\n",
                 terminatedConsoles);
+}
 
+// The bare window's memory, then the console's at start and with every
+// category opened; false when a category could not be opened.
+bool MeasureMemory(const Programs& p) {
   std::printf("Memory:\n");
   Started keep;
-  RunBare(bare, true, &keep);
+  RunBare(p.bare, true, &keep);
   if (keep.ok) {
     PrintMemory("bare window, running", MemoryOf(keep.pi.hProcess));
     for (HWND w : WindowsOf(keep.pi.dwProcessId, "VelmaroBareWindow"))
@@ -648,9 +647,33 @@ int main(int argc, char** argv) {
     Release(keep);
   }
   Memory atStart, afterAll;
-  const bool opened = MeasureConsoleMemory(console, holdSeconds, atStart, afterAll);
+  const bool opened = MeasureConsoleMemory(p.console, p.holdSeconds, atStart, afterAll);
   PrintMemory("console, ready", atStart);
   PrintMemory("console, all categories opened", afterAll);
   if (!opened) std::printf("not every category could be opened\n");
-  return opened ? 0 : 1;
+  return opened;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  SeeRealPixels();
+  const Programs p = ProgramsOf(argc, argv);
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+
+  // One start of each, not counted: the server, the page cache and the
+  // prefix's first-use work are warm before the first measured run.
+  RunBare(p.bare);
+  RunRegedit(p.regedit);
+  RunConsole(p.console);
+  RunConsole(p.floor);
+  for (const std::string& other : p.against) RunConsole(other);
+  if (p.shows) {
+    std::vector<std::string> builds{p.console};
+    builds.insert(builds.end(), p.against.begin(), p.against.end());
+    MeasureFirstShows(builds, p.runs);
+    return 0;
+  }
+  MeasureStartUp(p);
+  return MeasureMemory(p) ? 0 : 1;
 }
